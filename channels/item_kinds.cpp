@@ -1,0 +1,30 @@
+// The one place that knows every item kind: drawing, audio and payload release are
+// dispatched here on the kind tag.
+#include "channels/main_ch_mgr.h"
+#include "items/slide_item.h"
+#include "items/title_item.h"
+
+void CMainChMgr::DrawItem(ItemRecord& item, int n, uint8_t* canvas, int size) {
+    switch (item.kind) {
+        case kItemSlide: DrawSlideItem(item, n, canvas, size, vi.width, vi.height); break;
+        case kItemTitle: DrawTitleItem(item, n, canvas, size, vi.width, vi.height); break;
+        default: break;  // a record of any other kind is skipped
+    }
+}
+
+void CMainChMgr::MixItemAudio(ItemRecord& item, void* buf, int64_t start, int64_t count) {
+    (void)buf;
+    (void)start;
+    (void)count;
+    switch (item.kind) {
+        default: break;  // only overlay clips carry audio
+    }
+}
+
+void ReleaseItemPayload(int32_t kind, void* payload) {
+    switch (kind) {
+        case kItemSlide: delete static_cast<SlideEffect*>(payload); break;
+        case kItemTitle: delete static_cast<TitleEffect*>(payload); break;
+        default: break;  // a record of any other kind owns nothing more
+    }
+}

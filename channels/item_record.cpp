@@ -1,0 +1,6 @@
+#include "channels/item_record.h"
+
+ItemRecord::~ItemRecord() {
+    DropSnapshot();
+    ReleaseItemPayload(kind, payload);
+}

@@ -1,0 +1,48 @@
+#include "fserver/function_table.h"
+
+#include <strings.h>
+
+#include "fserver/builtins.h"
+
+namespace fserver {
+
+namespace {
+
+struct Builtin {
+    const char* name;
+    const char* params;
+    IScriptEnvironment::ApplyFunc apply;
+};
+
+const Builtin kBuiltins[] = {
+    {"BlankClip",
+     "[]c*[length]i[width]i[height]i[pixel_type]s[fps]f[fps_denominator]i[audio_rate]i[stereo]b[sixteen_bit]b"
+     "[color]i[color_yuv]i[clip]c",
+     ApplyAdapter<CreateBlankClip>},
+    {"LoadPlugin", "s+", ApplyAdapter<CreateLoadPlugin>},
+};
+
+}  // namespace
+
+FunctionTable::FunctionTable() {
+    for (const Builtin& b : kBuiltins) Add(b.name, b.params, b.apply, nullptr);
+}
+
+void FunctionTable::Add(const char* name, const char* params, IScriptEnvironment::ApplyFunc apply, void* user_data) {
+    functions_.push_back(Function{name, params, ParseParams(params), apply, user_data});
+}
+
+bool FunctionTable::Exists(const char* name) const {
+    for (const Function& f : functions_)
+        if (strcasecmp(f.name.c_str(), name) == 0) return true;
+    return false;
+}
+
+std::vector<const Function*> FunctionTable::Lookup(const char* name) const {
+    std::vector<const Function*> out;
+    for (auto it = functions_.rbegin(); it != functions_.rend(); ++it)
+        if (strcasecmp(it->name.c_str(), name) == 0) out.push_back(&*it);
+    return out;
+}
+
+}  // namespace fserver

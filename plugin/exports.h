@@ -1,0 +1,29 @@
+// The functions the host editor calls: stdcall, exported under their plain names.
+#pragma once
+
+#include <cstdint>
+
+#include "avs/avisynth.h"
+
+#if defined(_WIN32)
+#define FERRULE_API extern "C" __declspec(dllexport)
+#else
+#define FERRULE_API extern "C" __attribute__((visibility("default")))
+#endif
+#define FERRULE_CC AVS_STDCALL
+
+FERRULE_API const char* FERRULE_CC AvisynthPluginInit2(IScriptEnvironment* env);
+
+FERRULE_API void FERRULE_CC InsertChannel(int channel);
+FERRULE_API void FERRULE_CC RemoveChannel(int channel);
+FERRULE_API void FERRULE_CC SetChannelVisible(int channel, int visible);
+FERRULE_API void FERRULE_CC RemoveItem(int id, int channel);
+FERRULE_API void FERRULE_CC ChangeItemChLevel(int id, int channel);
+FERRULE_API void FERRULE_CC RemoveAllItems();
+FERRULE_API IClip* FERRULE_CC GetMainClip();
+
+struct TitleEffect;
+struct SlideEffect;
+FERRULE_API void FERRULE_CC AddTitleEff(const TitleEffect* effect, int channel, int insert);
+FERRULE_API void FERRULE_CC AddSlideEff(const SlideEffect* effect, int channel, int insert);
+FERRULE_API void FERRULE_CC UpdateSlideEffsData();

@@ -1,0 +1,127 @@
+// Host renderer objects as a host built by another compiler lays them out: a pointer
+// to a table of plain function pointers, then the host's own fields. Nothing here is
+// a C++ class with virtuals, so a wrong slot number in the library calls a trap.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "channels/host_renderers.h"
+
+namespace test {
+
+inline int CanvasBytes(int width, int height) { return ((width * 24 + 31) / 32) * 4 * height; }
+
+struct RendererCall {
+    int slot = -1;
+    int32_t parameter = 0, duration = 0, position = 0, output_size = 0;
+    std::vector<uint8_t> from;  // the from-frame of a slide; empty for titles
+    std::vector<uint8_t> to;    // the canvas as handed in
+};
+
+struct FakeRenderer {
+    void* const* vtable = nullptr;
+    std::vector<RendererCall> log;
+    uint8_t add = 1;             // output = input + add, byte by byte
+    int32_t drops_snapshot = 0;  // what slot 6 answers
+    bool replace_word = false;   // a title renderer that puts its own buffer in the word
+    std::vector<uint8_t> own_buffer;
+    bool throw_error = false;
+    void (*hook)(FakeRenderer* self, const FrameRef* input) = nullptr;  // runs inside RenderTitle
+    void* user = nullptr;
+
+    TitleRenderer* AsTitle() { return reinterpret_cast<TitleRenderer*>(this); }
+    SlideRenderer* AsSlide() { return reinterpret_cast<SlideRenderer*>(this); }
+    int Calls(int slot) const {
+        int k = 0;
+        for (const auto& c : log) k += c.slot == slot;
+        return k;
+    }
+};
+
+[[noreturn]] inline void HOST_THISCALL Trap(FakeRenderer*) {
+    std::fprintf(stderr, "renderer: a slot the library must not call was called\n");
+    std::abort();
+}
+
+struct RendererError {};
+
+inline std::vector<uint8_t> Capture(const FrameRef* f) {
+    return std::vector<uint8_t>(f->pixels, f->pixels + CanvasBytes(f->width, f->height));
+}
+
+inline void HOST_THISCALL FakeRenderTitle(FakeRenderer* self, const FrameRef* input, uint8_t** output,
+                                          int32_t parameter, int32_t duration, int32_t position) {
+    RendererCall call;
+    call.slot = 5;
+    call.parameter = parameter;
+    call.duration = duration;
+    call.position = position;
+    call.to = Capture(input);
+    self->log.push_back(call);
+    if (self->throw_error) throw RendererError{};
+    if (self->hook) self->hook(self, input);
+    uint8_t* out = *output;
+    if (self->replace_word) {
+        self->own_buffer.assign(call.to.size(), 0);
+        out = *output = self->own_buffer.data();
+    }
+    for (size_t i = 0; i < call.to.size(); ++i) out[i] = static_cast<uint8_t>(call.to[i] + self->add);
+}
+
+inline int32_t HOST_THISCALL FakeDropsSnapshot(FakeRenderer* self) {
+    RendererCall call;
+    call.slot = 6;
+    self->log.push_back(call);
+    return self->drops_snapshot;
+}
+
+inline void HOST_THISCALL FakeRenderFrameTransition(FakeRenderer* self, const FrameRef* from, const FrameRef* to,
+                                                    uint8_t* output, int32_t output_size, int32_t parameter,
+                                                    int32_t duration, int32_t position) {
+    RendererCall call;
+    call.slot = 8;
+    call.parameter = parameter;
+    call.duration = duration;
+    call.position = position;
+    call.output_size = output_size;
+    call.from = Capture(from);
+    call.to = Capture(to);
+    for (size_t i = 0; i < call.to.size(); ++i) output[i] = static_cast<uint8_t>(call.to[i] + self->add);
+    self->log.push_back(std::move(call));
+}
+
+template <class F>
+void* Slot(F f) {
+    return reinterpret_cast<void*>(f);
+}
+
+inline void* const kTitleTable[] = {
+    Slot(&Trap), Slot(&Trap), Slot(&Trap), Slot(&Trap), Slot(&Trap), Slot(&FakeRenderTitle),
+    Slot(&Trap), Slot(&Trap), Slot(&Trap), Slot(&Trap), Slot(&Trap),
+};
+
+inline void* const kSlideTable[] = {
+    Slot(&Trap), Slot(&Trap), Slot(&Trap), Slot(&Trap), Slot(&Trap),
+    Slot(&Trap), Slot(&FakeDropsSnapshot), Slot(&Trap), Slot(&FakeRenderFrameTransition), Slot(&Trap), Slot(&Trap),
+};
+
+inline FakeRenderer NewTitleRenderer(uint8_t add = 1) {
+    FakeRenderer r;
+    r.vtable = kTitleTable;
+    r.add = add;
+    return r;
+}
+
+inline FakeRenderer NewSlideRenderer(uint8_t add = 1, int32_t drops = 0) {
+    FakeRenderer r;
+    r.vtable = kSlideTable;
+    r.add = add;
+    r.drops_snapshot = drops;
+    return r;
+}
+
+}  // namespace test

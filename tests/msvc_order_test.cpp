@@ -1,0 +1,182 @@
+// The boundary as an MSVC-built frame server sees it: the manager's clip slots are
+// called through plain function pointers (this, then the result pointer), and the
+// library is handed an environment whose table is built by hand in the same order.
+// On i686 these are stdcall and cdecl calls exactly as MSVC makes them.
+#include <gtest/gtest.h>
+
+#include <cstdarg>
+#include <string>
+#include <vector>
+
+#include "plugin/exports.h"
+#include "test_support.h"
+
+namespace {
+
+using GetVersionFn = int(AVS_STDCALL*)(IClip*);
+using GetFrameFn = PVideoFrame*(AVS_STDCALL*)(IClip*, PVideoFrame*, int, IScriptEnvironment*);
+using GetParityFn = bool(AVS_STDCALL*)(IClip*, int);
+using GetAudioFn = void(AVS_STDCALL*)(IClip*, void*, int64_t, int64_t, IScriptEnvironment*);
+using SetCacheHintsFn = void(AVS_STDCALL*)(IClip*, int, int);
+using GetVideoInfoFn = const VideoInfo*(AVS_STDCALL*)(IClip*);
+using DeletingDestructorFn = void*(AVS_STDCALL*)(IClip*, unsigned);
+
+template <class Fn>
+Fn SlotOf(const void* object, int slot) {
+    void* const* table = *static_cast<void* const* const*>(object);
+    return reinterpret_cast<Fn>(table[slot]);
+}
+
+// An environment laid out as a frame server built by another compiler lays it out.
+struct HandBuiltEnv {
+    void* const* vtable = nullptr;
+    IScriptEnvironment* real = nullptr;
+    std::vector<std::string> log;
+    std::string error;
+
+    IScriptEnvironment* AsEnv() { return reinterpret_cast<IScriptEnvironment*>(this); }
+};
+
+[[noreturn]] void AVS_STDCALL EnvTrap(HandBuiltEnv*) {
+    std::fprintf(stderr, "environment: a slot the library must not call was called\n");
+    std::abort();
+}
+
+[[noreturn]] void AVS_CDECL EnvThrowError(HandBuiltEnv* self, const char* fmt, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(text, sizeof text, fmt, args);
+    va_end(args);
+    self->error = text;
+    self->log.push_back("ThrowError");
+    throw AvisynthError(self->error.c_str());
+}
+
+void AVS_STDCALL EnvAddFunction(HandBuiltEnv* self, const char* name, const char* params,
+                                IScriptEnvironment::ApplyFunc apply, void* user_data) {
+    self->log.push_back(std::string("AddFunction ") + name + " " + params + (user_data ? " user" : ""));
+    self->real->AddFunction(name, params, apply, user_data);
+}
+
+AVSValue* AVS_STDCALL EnvInvoke(HandBuiltEnv* self, AVSValue* result, const char* name, AVSValueRaw args,
+                                const char** arg_names) {
+    const AVSValue owned = AVSValue::Adopt(args);  // ours to destroy, as MSVC's callee does
+    self->log.push_back(std::string("Invoke ") + name + " " + std::to_string(owned.ArraySize()));
+    return new (result) AVSValue(self->real->Invoke(name, owned, arg_names));
+}
+
+PVideoFrame* AVS_STDCALL EnvNewVideoFrame(HandBuiltEnv* self, PVideoFrame* result, const VideoInfo& vi, int align) {
+    self->log.push_back("NewVideoFrame " + std::to_string(vi.width) + "x" + std::to_string(vi.height) + " " +
+                        std::to_string(align));
+    return new (result) PVideoFrame(self->real->NewVideoFrame(vi, align));
+}
+
+int AVS_STDCALL EnvSetMemoryMax(HandBuiltEnv* self, int mem) {
+    self->log.push_back("SetMemoryMax " + std::to_string(mem));
+    return mem;
+}
+
+template <class F>
+void* Slot(F f) {
+    return reinterpret_cast<void*>(f);
+}
+
+void* const kEnvTable[25] = {
+    Slot(&EnvTrap),          Slot(&EnvTrap), Slot(&EnvTrap),   Slot(&EnvTrap),
+    Slot(&EnvTrap),          Slot(&EnvThrowError),  // 5
+    Slot(&EnvAddFunction),                          // 6
+    Slot(&EnvTrap),          Slot(&EnvInvoke),      // 8
+    Slot(&EnvTrap),          Slot(&EnvTrap), Slot(&EnvTrap),   Slot(&EnvTrap),
+    Slot(&EnvTrap),          Slot(&EnvNewVideoFrame),  // 14
+    Slot(&EnvTrap),          Slot(&EnvTrap), Slot(&EnvTrap),   Slot(&EnvTrap),
+    Slot(&EnvTrap),          Slot(&EnvSetMemoryMax),  // 20
+    Slot(&EnvTrap),          Slot(&EnvTrap), Slot(&EnvTrap),   Slot(&EnvTrap),
+};
+
+class MsvcOrder : public ::testing::Test {
+protected:
+    test::EnvPtr real = test::NewEnv();
+    HandBuiltEnv hand = [this] {
+        HandBuiltEnv h;
+        h.vtable = kEnvTable;
+        h.real = real.get();
+        return h;
+    }();
+    IScriptEnvironment* env = hand.AsEnv();
+};
+
+TEST_F(MsvcOrder, ManagerSlotsTakeThisThenTheResultPointer) {
+    const VideoInfo vi = test::WithAudio(test::Rgb24Info(10, 4, 30), 8000, 2);
+    IClip* mgr = new CMainChMgr(new test::PatternClip(vi, 0x21), env);
+    const PClip hold(mgr);
+
+    EXPECT_EQ(SlotOf<GetVersionFn>(mgr, 0)(mgr), 2);
+
+    alignas(PVideoFrame) unsigned char storage[sizeof(PVideoFrame)];
+    PVideoFrame* result = SlotOf<GetFrameFn>(mgr, 1)(mgr, reinterpret_cast<PVideoFrame*>(storage), 7, env);
+    ASSERT_EQ(static_cast<void*>(result), static_cast<void*>(storage));  // returned in EAX
+    EXPECT_EQ((*result)->GetPitch(), 32);
+    EXPECT_EQ((*result)->GetHeight(), 4);
+    const auto bytes = test::FrameBytes(*result);
+    EXPECT_EQ(bytes, std::vector<uint8_t>(128, 0));
+    result->~PVideoFrame();
+    EXPECT_EQ(hand.log.back(), "NewVideoFrame 10x4 -4");
+
+    EXPECT_TRUE(SlotOf<GetParityFn>(mgr, 2)(mgr, 5));
+    int16_t audio[6] = {};
+    SlotOf<GetAudioFn>(mgr, 3)(mgr, audio, int64_t(1) << 33, 3, env);
+    EXPECT_EQ(audio[0], static_cast<int16_t>((int64_t(1) << 33) * 7));
+    EXPECT_EQ(audio[5], static_cast<int16_t>(((int64_t(1) << 33) + 2) * 7 + 1));
+    SlotOf<SetCacheHintsFn>(mgr, 4)(mgr, CACHE_RANGE, 4);
+    const VideoInfo* info = SlotOf<GetVideoInfoFn>(mgr, 5)(mgr);
+    EXPECT_EQ(info, &mgr->GetVideoInfo());
+    EXPECT_EQ(info->width, 10);
+
+    // The single deleting destructor, flag 1: destroy and free, return this.
+    IClip* other = new CMainChMgr(new test::PatternClip(vi), env);
+    EXPECT_EQ(SlotOf<DeletingDestructorFn>(other, 6)(other, 1), static_cast<void*>(other));
+}
+
+TEST_F(MsvcOrder, PluginEntryAndCreateFunctionsThroughTheHandBuiltTable) {
+    CMainChMgr* saved = g_pMainChMgr;
+    IScriptEnvironment* saved_env = g_pScriptEnv;
+    EXPECT_STREQ(AvisynthPluginInit2(env), "`Quillet' Quillet plugin");
+    ASSERT_EQ(hand.log.size(), 5u);
+    EXPECT_EQ(hand.log[0].rfind("SetMemoryMax ", 0), 0u);
+    const int budget = std::stoi(hand.log[0].substr(13));
+    EXPECT_GE(budget, 16);
+    EXPECT_LE(budget, 128);
+    EXPECT_EQ(hand.log[1], "AddFunction SetMainCh c");
+    EXPECT_EQ(hand.log[2], "AddFunction SetTempCh c");
+    EXPECT_EQ(hand.log[3], "AddFunction SetPreviewCh c");
+    EXPECT_EQ(hand.log[4], "AddFunction SetSubTitleCh ci");
+
+    // Invoke from the library's side: name, then the argument words by value.
+    const AVSValue args[] = {16, 8, "RGB24"};
+    const char* names[] = {"width", "height", "pixel_type"};
+    const AVSValue blank = env->Invoke("BlankClip", AVSValue(args, 3), names);
+    EXPECT_EQ(hand.log.back(), "Invoke BlankClip 3");
+    ASSERT_TRUE(blank.IsClip());
+    const int before = blank.AsClip()->GetRefcount();
+    const AVSValue main = env->Invoke("SetMainCh", blank);
+    EXPECT_EQ(hand.log.back(), "Invoke SetMainCh 1");
+    EXPECT_EQ(blank.AsClip()->GetRefcount(), before + 1);  // the manager holds it; the argument copy is gone
+    ASSERT_TRUE(main.IsClip());
+    EXPECT_EQ(GetMainClip(), main.AsClip().get());
+
+    // Planar input: the error comes back through the hand-built ThrowError slot.
+    const AVSValue yv12_args[] = {16, 8, "YV12"};
+    const AVSValue yv12 = real->Invoke("BlankClip", AVSValue(yv12_args, 3), names);
+    try {
+        CMainChMgr refused(yv12.AsClip(), env);
+        ADD_FAILURE() << "planar input accepted";
+    } catch (const AvisynthError& e) {
+        EXPECT_STREQ(e.msg, "CMainChMgr: input to filter must be in YUY2 or RGB");
+        EXPECT_EQ(hand.log.back(), "ThrowError");
+    }
+    g_pMainChMgr = saved;
+    g_pScriptEnv = saved_env;
+}
+
+}  // namespace

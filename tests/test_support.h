@@ -1,0 +1,100 @@
+// Small builders shared by the suites: an environment from the stand-in frame server,
+// synthetic clips, and a manager published the way a script publishes it.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "avs/avisynth.h"
+#include "channels/globals.h"
+#include "channels/main_ch_mgr.h"
+
+namespace test {
+
+struct EnvDeleter {
+    void operator()(IScriptEnvironment* env) const { env->DeletingDestructor(1); }
+};
+using EnvPtr = std::unique_ptr<IScriptEnvironment, EnvDeleter>;
+
+inline EnvPtr NewEnv() { return EnvPtr(CreateScriptEnvironment(AVISYNTH_INTERFACE_VERSION)); }
+
+inline VideoInfo Rgb24Info(int width, int height, int frames = 100) {
+    VideoInfo vi{};
+    vi.width = width;
+    vi.height = height;
+    vi.fps_numerator = 25;
+    vi.fps_denominator = 1;
+    vi.num_frames = frames;
+    vi.pixel_type = VideoInfo::CS_BGR24;
+    return vi;
+}
+
+// A clip whose frame n has every byte equal to (n + seed) & 0xFF, with 16-bit audio
+// whose sample s, channel ch is (s * 7 + ch) as int16, and a count of frame requests.
+class PatternClip : public IClip {
+public:
+    explicit PatternClip(const VideoInfo& vi, int seed = 0) : vi_(vi), seed_(seed) {}
+    PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) override {
+        ++frame_requests;
+        PVideoFrame f = env->NewVideoFrame(vi_, -4);
+        std::memset(f->GetWritePtr(), (n + seed_) & 0xFF, static_cast<size_t>(f->GetPitch()) * f->GetHeight());
+        return ReturnInto(result, std::move(f));
+    }
+    bool AVS_STDCALL GetParity(int n) override { return n & 1; }
+    void AVS_STDCALL GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment*) override {
+        auto* out = static_cast<int16_t*>(buf);
+        for (int64_t s = 0; s < count; ++s)
+            for (int ch = 0; ch < vi_.nchannels; ++ch)
+                *out++ = static_cast<int16_t>((start + s) * 7 + ch);
+    }
+    void AVS_STDCALL SetCacheHints(int, int) override {}
+    const VideoInfo& AVS_STDCALL GetVideoInfo() override { return vi_; }
+    using IClip::GetFrame;
+
+    int frame_requests = 0;
+
+private:
+    VideoInfo vi_;
+    int seed_;
+};
+
+inline VideoInfo WithAudio(VideoInfo vi, int rate = 48000, int channels = 2) {
+    vi.audio_samples_per_second = rate;
+    vi.sample_type = SAMPLE_INT16;
+    vi.nchannels = channels;
+    vi.num_audio_samples = vi.AudioSamplesFromFrames(vi.num_frames);
+    return vi;
+}
+
+// A manager over a clip, published as "SetMainCh" publishes it. The PClip keeps it
+// alive; the previous globals come back when the fixture ends.
+struct PublishedManager {
+    PClip clip;
+    PatternClip* input;
+    CMainChMgr* mgr;
+    CMainChMgr* saved_main = g_pMainChMgr;
+    IScriptEnvironment* saved_env = g_pScriptEnv;
+
+    PublishedManager(IScriptEnvironment* env, const VideoInfo& vi) {
+        input = new PatternClip(vi);
+        mgr = new CMainChMgr(input, env);
+        clip = mgr;
+        g_pMainChMgr = mgr;
+        g_pScriptEnv = env;
+    }
+    ~PublishedManager() {
+        clip = PClip();
+        g_pMainChMgr = saved_main;
+        g_pScriptEnv = saved_env;
+    }
+};
+
+// Bytes of one frame, copied out.
+inline std::vector<uint8_t> FrameBytes(const PVideoFrame& f) {
+    const uint8_t* p = f->GetReadPtr();
+    return std::vector<uint8_t>(p, p + static_cast<size_t>(f->GetPitch()) * f->GetHeight());
+}
+
+}  // namespace test
