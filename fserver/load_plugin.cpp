@@ -5,7 +5,7 @@
 
 #if defined(_WIN32)
 #include <windows.h>
-#else
+#elif !defined(FERRULE_NO_DLOPEN)
 #include <dlfcn.h>
 #endif
 
@@ -20,6 +20,10 @@ enum LoadPluginArg { kFiles };
 void* OpenLibrary(const char* path) {
 #if defined(_WIN32)
     return LoadLibraryA(path);
+#elif defined(FERRULE_NO_DLOPEN)
+    // A static program has no loader to open a plugin with: every load fails cleanly.
+    (void)path;
+    return nullptr;
 #else
     return dlopen(path, RTLD_NOW | RTLD_LOCAL);
 #endif
@@ -28,6 +32,8 @@ void* OpenLibrary(const char* path) {
 void CloseLibrary(void* handle) {
 #if defined(_WIN32)
     FreeLibrary(static_cast<HMODULE>(handle));
+#elif defined(FERRULE_NO_DLOPEN)
+    (void)handle;
 #else
     dlclose(handle);
 #endif
@@ -38,6 +44,9 @@ PluginInit2 FindInit2(void* handle) {
     FARPROC p = GetProcAddress(static_cast<HMODULE>(handle), "AvisynthPluginInit2");
     if (!p) p = GetProcAddress(static_cast<HMODULE>(handle), "_AvisynthPluginInit2@4");
     return reinterpret_cast<PluginInit2>(reinterpret_cast<void*>(p));
+#elif defined(FERRULE_NO_DLOPEN)
+    (void)handle;
+    return nullptr;
 #else
     return reinterpret_cast<PluginInit2>(dlsym(handle, "AvisynthPluginInit2"));
 #endif

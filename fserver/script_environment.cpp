@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
-#include <type_traits>
 
 #include "fserver/fserver.h"
 
@@ -61,16 +60,16 @@ char* AVS_CDECL ScriptEnvironment::Sprintf(const char* fmt, ...) {
     return s;
 }
 
-// The argument list arrives as a pointer: the va_list itself where that is a pointer,
-// else the address of the va_list's single element.
+// The argument list arrives as a pointer: the va_list itself on Windows and i386,
+// where va_list is a pointer, else the address of the va_list's single element.
 char* AVS_STDCALL ScriptEnvironment::VSprintf(const char* fmt, void* val) {
-    if constexpr (std::is_pointer_v<va_list>) {
-        va_list args;
-        std::memcpy(&args, &val, sizeof args);
-        return VFormat(fmt, args);
-    } else {
-        return VFormat(fmt, *static_cast<va_list*>(val));
-    }
+#if defined(_WIN32) || defined(__i386__)
+    va_list args;
+    std::memcpy(&args, &val, sizeof args);
+    return VFormat(fmt, args);
+#else
+    return VFormat(fmt, *static_cast<va_list*>(val));
+#endif
 }
 
 void AVS_CDECL ScriptEnvironment::ThrowError(const char* fmt, ...) {

@@ -1,0 +1,53 @@
+# The two commands: `make demo` renders the built-in timeline to out/,
+# `make test` builds all four targets and runs every suite.
+SHELL := /bin/bash
+B := build
+CMAKE := cmake -G Ninja -Wno-dev
+WINE := /usr/lib/wine/wine64
+WINE_ENV := WINEPREFIX=$(CURDIR)/$(B)/win64/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+GTEST_ENV := GTEST_COLOR=no
+
+.PHONY: all demo test bootstrap native asan i686-linux win64 win32-dll bench clean
+
+all: test
+
+bootstrap:
+	@scripts/bootstrap.sh
+
+native: bootstrap
+	@$(CMAKE) -S . -B $(B)/native -DFERRULE_BENCH=ON -DFERRULE_TOOLS=ON >/dev/null
+	@cmake --build $(B)/native
+
+asan: bootstrap
+	@$(CMAKE) -S . -B $(B)/asan -DFERRULE_SANITIZE=ON >/dev/null
+	@cmake --build $(B)/asan
+
+i686-linux: bootstrap
+	@$(CMAKE) -S . -B $(B)/i686-linux -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-i686-linux.cmake >/dev/null
+	@cmake --build $(B)/i686-linux
+
+win64: bootstrap
+	@$(CMAKE) -S . -B $(B)/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake >/dev/null
+	@cmake --build $(B)/win64
+
+win32-dll: bootstrap
+	@$(CMAKE) -S . -B $(B)/win32-dll -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw32.cmake >/dev/null
+	@cmake --build $(B)/win32-dll
+
+demo: native
+	@$(B)/native/ferrule-demo out
+
+bench: native
+	@$(B)/native/ferrule_bench
+
+test: native asan i686-linux win64 win32-dll
+	@[ -d $(B)/win64/wineprefix ] || $(WINE_ENV) $(WINE) wineboot -i >/dev/null 2>&1
+	@scripts/run_suites.sh \
+	  "native|$(GTEST_ENV) $(B)/native/ferrule_tests" \
+	  "asan|$(GTEST_ENV) ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(B)/asan/ferrule_tests" \
+	  "i686-linux|$(GTEST_ENV) qemu-i386 $(B)/i686-linux/ferrule_tests" \
+	  "win64|cd $(B)/win64 && $(GTEST_ENV) $(WINE_ENV) $(WINE) ./ferrule_tests.exe" \
+	  "win32-dll|scripts/check_exports.sh $(B)/win32-dll/Ferrule.dll"
+
+clean:
+	rm -rf $(B) out

@@ -1,0 +1,28 @@
+#!/bin/bash
+# Installs the Debian packages the builds need, and nothing when they are all there.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build ccache make g++ pkg-config
+  g++-i686-linux-gnu qemu-user
+  g++-mingw-w64-i686 g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32
+  g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32
+  binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  wine64 xvfb xauth
+  googletest libgtest-dev libbenchmark-dev libstb-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "bootstrap: installing ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
