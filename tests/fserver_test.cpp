@@ -46,6 +46,27 @@ TEST(FrameServer, NewVideoFrameRoundsThePitchAndRecyclesBuffers) {
     EXPECT_EQ(fserver::GetFrameStats(env.get()).buffers, 1);
 }
 
+TEST(FrameServer, MakeWritableCopiesASharedFrameOnly) {
+    test::EnvPtr env = test::NewEnv();
+    const VideoInfo vi = test::Rgb24Info(3, 2);
+    PVideoFrame f = env->NewVideoFrame(vi, -4);
+    uint8_t* p = f->GetWritePtr();
+    for (int i = 0; i < 24; ++i) p[i] = static_cast<uint8_t>(i);
+    const std::vector<uint8_t> before = test::FrameBytes(f);
+    EXPECT_FALSE(env->MakeWritable(&f));  // already writable: left as it is
+
+    PVideoFrame kept = f;
+    ASSERT_TRUE(env->MakeWritable(&f));
+    EXPECT_NE(f->GetFrameBuffer(), kept->GetFrameBuffer());
+    ASSERT_NE(f->GetWritePtr(), nullptr);
+    EXPECT_EQ(f->GetRowSize(), 9);
+    EXPECT_EQ(f->GetHeight(), 2);
+    for (int y = 0; y < 2; ++y)
+        EXPECT_EQ(0, std::memcmp(f->GetReadPtr() + y * f->GetPitch(), kept->GetReadPtr() + y * kept->GetPitch(), 9));
+    f->GetWritePtr()[0] = 99;
+    EXPECT_EQ(test::FrameBytes(kept), before);  // the shared original is untouched
+}
+
 AVSValue TakeLastRegistered(const AVSValue&, void* user_data, IScriptEnvironment*) {
     return static_cast<int>(reinterpret_cast<intptr_t>(user_data));
 }
