@@ -21,7 +21,7 @@ int VideoInfo::BMPSize() const {
 }
 
 int64_t VideoInfo::AudioSamplesFromFrames(int64_t frames) const {
-    return (fps_numerator && HasVideo())
+    return (fps_numerator && HasAudio())
                ? frames * audio_samples_per_second * static_cast<int64_t>(fps_denominator) / fps_numerator
                : 0;
 }

@@ -2,6 +2,7 @@
 // dispatched here on the kind tag.
 #include "channels/main_ch_mgr.h"
 #include "items/slide_item.h"
+#include "overlay/overlay_item.h"
 #include "items/title_item.h"
 
 void CMainChMgr::DrawItem(ItemRecord& item, int n, uint8_t* canvas, int size) {
@@ -12,17 +13,16 @@ void CMainChMgr::DrawItem(ItemRecord& item, int n, uint8_t* canvas, int size) {
     }
 }
 
-void CMainChMgr::MixItemAudio(ItemRecord& item, void* buf, int64_t start, int64_t count) {
-    (void)buf;
-    (void)start;
-    (void)count;
+void CMainChMgr::MixItemAudio(ItemRecord& item, void* buf, int64_t start, int64_t count, IScriptEnvironment* env) {
     switch (item.kind) {
+        case kItemOverlay: MixOverlayAudio(*static_cast<COverlayItem*>(item.payload), vi, buf, start, count, env); break;
         default: break;  // only overlay clips carry audio
     }
 }
 
 void ReleaseItemPayload(int32_t kind, void* payload) {
     switch (kind) {
+        case kItemOverlay: delete static_cast<COverlayItem*>(payload); break;
         case kItemSlide: delete static_cast<SlideEffect*>(payload); break;
         case kItemTitle: delete static_cast<TitleEffect*>(payload); break;
         default: break;  // a record of any other kind owns nothing more

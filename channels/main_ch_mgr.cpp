@@ -61,10 +61,12 @@ PVideoFrame CMainChMgr::GetPackedFrame(const PClip& clip, int n, IScriptEnvironm
 
 void AVS_STDCALL CMainChMgr::GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment* env) {
     child->GetAudio(buf, start, count, env);
+    // Overlay clips are read through the environment the script ran in.
+    IScriptEnvironment* mix_env = g_pScriptEnv ? g_pScriptEnv : env;
     for (int c = 0; c < ChannelCount(); ++c) {
         ItemList* items = channels_[c].get();
         if (!items || !visible_[c]) continue;
         for (const auto& item : *items)
-            if (item->kind == kItemOverlay) MixItemAudio(*item, buf, start, count);
+            if (item->kind == kItemOverlay) MixItemAudio(*item, buf, start, count, mix_env);
     }
 }

@@ -72,7 +72,7 @@ public:
 private:
     bool Drawable() const;
     // Adds one item's audio to a block of the output; defined with the kind dispatch.
-    void MixItemAudio(ItemRecord& item, void* buf, int64_t start, int64_t count);
+    void MixItemAudio(ItemRecord& item, void* buf, int64_t start, int64_t count, IScriptEnvironment* env);
 
     uint8_t* canvas_in_progress_ = nullptr;
     int canvas_in_progress_size_ = 0;

@@ -27,3 +27,9 @@ struct SlideEffect;
 FERRULE_API void FERRULE_CC AddTitleEff(const TitleEffect* effect, int channel, int insert);
 FERRULE_API void FERRULE_CC AddSlideEff(const SlideEffect* effect, int channel, int insert);
 FERRULE_API void FERRULE_CC UpdateSlideEffsData();
+
+struct OverlayClipInfo;
+struct OverlayEffect;
+FERRULE_API void FERRULE_CC AddOverlay(const OverlayClipInfo* info, const OverlayEffect* effect, int channel, int insert);
+FERRULE_API void FERRULE_CC SetOverlayEffect(int id, const OverlayEffect* effect);
+FERRULE_API int FERRULE_CC SetPreviewClip(const PClip* clip, const OverlayEffect* effect);
