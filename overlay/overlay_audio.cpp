@@ -2,7 +2,7 @@
 // manager's output block.
 #include <algorithm>
 #include <type_traits>
-#include <vector>
+#include <memory>
 
 #include "overlay/overlay_item.h"
 
@@ -84,16 +84,17 @@ void MixOverlayAudio(const COverlayItem& item, const VideoInfo& out, void* buf, 
     if (cvi.num_audio_samples - src <= len) len = cvi.num_audio_samples - src;
     if (len <= 0) return;
 
-    std::vector<uint8_t> scratch(static_cast<size_t>(cvi.BytesFromAudioSamples(len)));
-    item.clip->GetAudio(scratch.data(), src, len, env);
+    // The clip fills every byte, so the scratch is not cleared first.
+    const std::unique_ptr<uint8_t[]> scratch(new uint8_t[static_cast<size_t>(cvi.BytesFromAudioSamples(len))]);
+    item.clip->GetAudio(scratch.get(), src, len, env);
     uint8_t* dst = static_cast<uint8_t*>(buf) + (first - start) * out.BytesPerAudioSample();
     const int mono_mode = item.Effect().mono_mode;
     if (out.sample_type == SAMPLE_INT16) {
-        auto* v = reinterpret_cast<int16_t*>(scratch.data());
+        auto* v = reinterpret_cast<int16_t*>(scratch.get());
         ApplyFades(item, v, len, cvi.nchannels, src);
         AddInto(reinterpret_cast<int16_t*>(dst), v, len, out.nchannels, cvi.nchannels, mono_mode);
     } else {
-        auto* v = reinterpret_cast<float*>(scratch.data());
+        auto* v = reinterpret_cast<float*>(scratch.get());
         ApplyFades(item, v, len, cvi.nchannels, src);
         AddInto(reinterpret_cast<float*>(dst), v, len, out.nchannels, cvi.nchannels, mono_mode);
     }
