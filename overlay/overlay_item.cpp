@@ -131,5 +131,7 @@ void SetOverlayItemEffect(CMainChMgr& mgr, int32_t id, const OverlayEffect& effe
     ItemRecord* record = mgr.FindItem(id);
     // No item, or an id of another kind (whose payload has no effect): nothing to change.
     if (!record || record->kind != kItemOverlay) return;
+    // The chain, the rectangle flag and the pass-through flag stay as they were built:
+    // a host relies on changing the look without the clip being rebuilt.
     static_cast<COverlayItem*>(record->payload)->SetEffect(effect);
 }
