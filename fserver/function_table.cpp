@@ -3,6 +3,9 @@
 #include <strings.h>
 
 #include "fserver/builtins.h"
+#if defined(FERRULE_HAVE_FFMPEG)
+#include "fserver/ffmpeg/ffmpeg_builtins.h"
+#endif
 
 namespace fserver {
 
@@ -20,6 +23,10 @@ const Builtin kBuiltins[] = {
      "[color]i[color_yuv]i[clip]c",
      ApplyAdapter<CreateBlankClip>},
     {"LoadPlugin", "s+", ApplyAdapter<CreateLoadPlugin>},
+#if defined(FERRULE_HAVE_FFMPEG)
+    {"LanczosResize", "cii[src_left]f[src_top]f[src_width]f[src_height]f[taps]i", ApplyAdapter<CreateLanczosResize>},
+    {"ResampleAudio", "ci[]i", ApplyAdapter<CreateResampleAudio>},
+#endif
 };
 
 }  // namespace
