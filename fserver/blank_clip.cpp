@@ -1,13 +1,13 @@
 // BlankClip: a clip of one colour and silence, shaped by a template clip or by its
 // own arguments.
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <numeric>
 #include <strings.h>
 
 #include "fserver/builtins.h"
+#include "fserver/color.h"
+#include "fserver/fps.h"
 
 namespace fserver {
 
@@ -28,24 +28,6 @@ enum BlankClipArg {
     kColorYuv,
     kClip,
 };
-
-// 0xYYUUVV from 0xRRGGBB with the studio-range Rec.601 matrix.
-int RgbToYuv(int rgb) {
-    const double r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
-    const auto clamp = [](double v) { return v < 0 ? 0 : v > 255 ? 255 : static_cast<int>(v + 0.5); };
-    const int y = clamp(0.257 * r + 0.504 * g + 0.098 * b + 16);
-    const int u = clamp(-0.148 * r - 0.291 * g + 0.439 * b + 128);
-    const int v = clamp(0.439 * r - 0.368 * g - 0.071 * b + 128);
-    return y << 16 | u << 8 | v;
-}
-
-// A rate given as a float becomes the nearest fraction over 1000, reduced.
-void SetFloatFps(VideoInfo& vi, double fps) {
-    const double scaled = std::floor(fps * 1000.0 + 0.5);
-    unsigned num = scaled < 1 ? 1u : static_cast<unsigned>(scaled), den = 1000;
-    const unsigned g = std::gcd(num, den);
-    vi.SetFPS(num / g, den / g);
-}
 
 class BlankClip : public IClip {
 public:
