@@ -7,5 +7,17 @@ namespace fserver {
 
 AVSValue CreateBlankClip(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateLoadPlugin(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateAssumeFps(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateAssumeFloatFps(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateChangeFps(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateChangeFloatFps(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateFlipHorizontal(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateFlipVertical(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateReverse(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateCrop(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateAddBorders(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateGetChannel(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateConvertToMono(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateAmplify(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace fserver
