@@ -44,7 +44,9 @@ private:
 AVSValue CreateAmplify(const AVSValue& args, void*, IScriptEnvironment* env) {
     const PClip clip = args[kClip].AsClip();
     const VideoInfo& vi = clip->GetVideoInfo();
-    if (!vi.HasAudio() || vi.nchannels <= 0) env->ThrowError("Amplify: clip has no audio");
+    // Without audio there is nothing to change: the clip passes as it is, so a video-only
+    // clip can go through an audio chain.
+    if (!vi.HasAudio() || vi.nchannels <= 0) return clip;
     if (vi.sample_type != SAMPLE_INT16 && vi.sample_type != SAMPLE_FLOAT)
         env->ThrowError("Amplify: only 16-bit integer and float audio are supported");
     // Channels past the last factor take that factor again; factors past the last

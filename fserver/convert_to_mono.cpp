@@ -46,7 +46,9 @@ private:
 AVSValue CreateConvertToMono(const AVSValue& args, void*, IScriptEnvironment* env) {
     const PClip clip = args[kClip].AsClip();
     const VideoInfo& vi = clip->GetVideoInfo();
-    if (!vi.HasAudio() || vi.nchannels <= 0) env->ThrowError("ConvertToMono: clip has no audio");
+    // Without audio there is nothing to change: the clip passes as it is, so a video-only
+    // clip can go through an audio chain.
+    if (!vi.HasAudio() || vi.nchannels <= 0) return clip;
     if (vi.sample_type != SAMPLE_INT16 && vi.sample_type != SAMPLE_FLOAT)
         env->ThrowError("ConvertToMono: only 16-bit integer and float audio are supported");
     if (vi.nchannels == 1) return clip;  // already mono: the very same clip
