@@ -1,5 +1,6 @@
 // The one place that knows every item kind: drawing, audio and payload release are
 // dispatched here on the kind tag.
+#include "channels/globals.h"
 #include "channels/main_ch_mgr.h"
 #include "items/slide_item.h"
 #include "overlay/overlay_item.h"
@@ -7,6 +8,11 @@
 
 void CMainChMgr::DrawItem(ItemRecord& item, int n, uint8_t* canvas, int size) {
     switch (item.kind) {
+        case kItemOverlay:
+            // Overlay clips are read through the environment the script ran in.
+            DrawOverlayItem(*static_cast<COverlayItem*>(item.payload), n, g_pScriptEnv ? g_pScriptEnv : env_, canvas,
+                            size, vi.width, vi.height);
+            break;
         case kItemSlide: DrawSlideItem(item, n, canvas, size, vi.width, vi.height); break;
         case kItemTitle: DrawTitleItem(item, n, canvas, size, vi.width, vi.height); break;
         default: break;  // a record of any other kind is skipped

@@ -21,8 +21,12 @@ std::unique_ptr<Bitmap> Bitmap::Create(int width, int height) {
 }
 
 Bitmap Bitmap::OverRgb24(uint8_t* pixels, int width, int height) {
-    const ptrdiff_t pitch = Rgb24RowBytes(width);
-    return Bitmap(pixels + pitch * (height - 1), -pitch, width, height, PixelFormat::kRgb24);
+    return OverRgb24(pixels, width, height, Rgb24RowBytes(width));
+}
+
+Bitmap Bitmap::OverRgb24(uint8_t* pixels, int width, int height, int pitch) {
+    const ptrdiff_t step = pitch;
+    return Bitmap(pixels + step * (height - 1), -step, width, height, PixelFormat::kRgb24);
 }
 
 Bitmap Bitmap::OverArgb(uint8_t* pixels, int width, int height, int stride) {

@@ -27,6 +27,8 @@ public:
     static std::unique_ptr<Bitmap> Create(int width, int height);
     // Over bottom-up RGB24 rows Rgb24RowBytes(width) apart, the last row first in memory.
     static Bitmap OverRgb24(uint8_t* pixels, int width, int height);
+    // The same with rows `pitch` bytes apart.
+    static Bitmap OverRgb24(uint8_t* pixels, int width, int height, int pitch);
     // Over top-down ARGB rows `stride` bytes apart.
     static Bitmap OverArgb(uint8_t* pixels, int width, int height, int stride);
 

@@ -64,3 +64,8 @@ void SetPreviewOverlay(CMainChMgr& preview, const PClip& clip, const OverlayEffe
 // Adds the item's audio, faded, to a block of the manager's output.
 void MixOverlayAudio(const COverlayItem& item, const VideoInfo& out, void* buf, int64_t start, int64_t count,
                      IScriptEnvironment* env);
+
+// Draws frame n of the item onto a canvas of canvas_width x canvas_height in the
+// canvas layout (bottom-up RGB24, rows 4-byte aligned, `size` bytes in all).
+void DrawOverlayItem(const COverlayItem& item, int n, IScriptEnvironment* env, uint8_t* canvas, int size,
+                     int canvas_width, int canvas_height);

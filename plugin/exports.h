@@ -33,3 +33,4 @@ struct OverlayEffect;
 FERRULE_API void FERRULE_CC AddOverlay(const OverlayClipInfo* info, const OverlayEffect* effect, int channel, int insert);
 FERRULE_API void FERRULE_CC SetOverlayEffect(int id, const OverlayEffect* effect);
 FERRULE_API int FERRULE_CC SetPreviewClip(const PClip* clip, const OverlayEffect* effect);
+FERRULE_API int FERRULE_CC SetQuickWarp(int quick);

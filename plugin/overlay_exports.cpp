@@ -1,6 +1,7 @@
 // Exports that place overlay clips, change their effect and fill the preview.
 #include "channels/globals.h"
 #include "channels/main_ch_mgr.h"
+#include "overlay/draw_warped_image.h"
 #include "overlay/overlay_item.h"
 #include "plugin/exports.h"
 #include "plugin/host_channel.h"
@@ -21,4 +22,10 @@ FERRULE_API void FERRULE_CC SetOverlayEffect(int id, const OverlayEffect* effect
 FERRULE_API int FERRULE_CC SetPreviewClip(const PClip* clip, const OverlayEffect* effect) {
     if (g_pPreviewChMgr && g_pScriptEnv) SetPreviewOverlay(*g_pPreviewChMgr, *clip, *effect, g_pScriptEnv);
     return 1;
+}
+
+// A plain store: a frame being composed may still see the old value.
+FERRULE_API int FERRULE_CC SetQuickWarp(int quick) {
+    g_quick_warp = quick;
+    return quick;
 }

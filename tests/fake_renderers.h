@@ -20,6 +20,10 @@ struct RendererCall {
     int32_t parameter = 0, duration = 0, position = 0, output_size = 0;
     std::vector<uint8_t> from;  // the from-frame of a slide; empty for titles
     std::vector<uint8_t> to;    // the canvas as handed in
+    int32_t x = 0, y = 0;       // where an overlay's bitmap belongs
+    HostBitmap* bitmap = nullptr;
+    int bitmap_width = 0, bitmap_height = 0;
+    std::vector<uint32_t> bitmap_pixels;  // ARGB, top-down, as the host reads them
 };
 
 struct FakeRenderer {
@@ -94,6 +98,28 @@ inline void HOST_THISCALL FakeRenderFrameTransition(FakeRenderer* self, const Fr
     self->log.push_back(std::move(call));
 }
 
+// How a host reads the overlay bitmap it is handed: on Linux it is our own bitmap type;
+// on Windows a GDI+ bitmap, read through GDI+ (tests define it beside the suite).
+bool ReadHostBitmap(HostBitmap* bitmap, int* width, int* height, std::vector<uint32_t>* pixels);
+
+inline void HOST_THISCALL FakeRenderOverlayTransition(FakeRenderer* self, const FrameRef* canvas, HostBitmap* overlay,
+                                                      int32_t x, int32_t y, uint8_t* output, int32_t output_size,
+                                                      int32_t parameter, int32_t duration, int32_t position) {
+    RendererCall call;
+    call.slot = 10;
+    call.parameter = parameter;
+    call.duration = duration;
+    call.position = position;
+    call.output_size = output_size;
+    call.x = x;
+    call.y = y;
+    call.bitmap = overlay;
+    ReadHostBitmap(overlay, &call.bitmap_width, &call.bitmap_height, &call.bitmap_pixels);
+    call.to = Capture(canvas);
+    for (size_t i = 0; i < call.to.size(); ++i) output[i] = static_cast<uint8_t>(call.to[i] + self->add);
+    self->log.push_back(std::move(call));
+}
+
 template <class F>
 void* Slot(F f) {
     return reinterpret_cast<void*>(f);
@@ -106,7 +132,8 @@ inline void* const kTitleTable[] = {
 
 inline void* const kSlideTable[] = {
     Slot(&Trap), Slot(&Trap), Slot(&Trap), Slot(&Trap), Slot(&Trap),
-    Slot(&Trap), Slot(&FakeDropsSnapshot), Slot(&Trap), Slot(&FakeRenderFrameTransition), Slot(&Trap), Slot(&Trap),
+    Slot(&Trap), Slot(&FakeDropsSnapshot), Slot(&Trap), Slot(&FakeRenderFrameTransition), Slot(&Trap),
+    Slot(&FakeRenderOverlayTransition),
 };
 
 inline FakeRenderer NewTitleRenderer(uint8_t add = 1) {

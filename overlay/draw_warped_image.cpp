@@ -1,0 +1,146 @@
+#include "overlay/draw_warped_image.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "gfx/blend.h"
+#include "gfx/image_points.h"
+#include "gfx/pen.h"
+#include "overlay/float_walk.h"
+#include "overlay/warp_span.h"
+
+int32_t g_quick_warp = 1;
+
+namespace {
+
+// One span's pixels, k = 0 .. count - 1 from (u, v) in steps of (du, dv).
+template <int Bpp, bool Nearest>
+void FillSpan(gfx::Argb* out, const SourceView& s, float u, float v, float du, float dv, int64_t count,
+              const warp::AlphaScale& scale) {
+    for (int64_t k = 0; k < count; ++k, u += du, v += dv)
+        out[k] = Nearest ? warp::Nearest<Bpp>(s, u, v, scale) : warp::Bilinear<Bpp>(s, u, v, scale);
+}
+
+using SpanFiller = void (*)(gfx::Argb*, const SourceView&, float, float, float, float, int64_t,
+                            const warp::AlphaScale&);
+
+void DrawRectangle(gfx::Bitmap& target, const OverlayCorner* corners, const gfx::Bitmap& source, int32_t opacity,
+                   int32_t quick) {
+    const gfx::Interpolation mode =
+        quick ? gfx::Interpolation::kNearestNeighbor : gfx::Interpolation::kHighQualityBicubic;
+    const gfx::PointF points[3] = {{corners[0].x, corners[0].y}, {corners[1].x, corners[1].y},
+                                   {corners[3].x, corners[3].y}};
+    if (opacity == 255) {
+        gfx::DrawImagePoints(target, source, points, mode);
+        return;
+    }
+    std::unique_ptr<gfx::Bitmap> faded = gfx::Bitmap::Create(source.Width(), source.Height());
+    const gfx::ArgbLock lock(source);
+    if (!faded || !lock.Scan0()) return;  // no memory: nothing drawn
+    for (int y = 0; y < source.Height(); ++y) {
+        const uint8_t* s = lock.Scan0() + static_cast<ptrdiff_t>(y) * lock.Stride();
+        uint8_t* d = faded->Row(y);
+        std::memcpy(d, s, static_cast<size_t>(source.Width()) * 4);
+        for (int x = 0; x < source.Width(); ++x) d[4 * x + 3] = static_cast<uint8_t>(d[4 * x + 3] * opacity / 255);
+    }
+    gfx::DrawImagePoints(target, *faded, points, mode);
+}
+
+// The warp: every scan line of the quadrilateral inside the frame rectangle is split
+// into spans between edge crossings, each span's source positions interpolated from
+// the crossings' positions along their edges. Pixels are stored (not blended) into a
+// row of the work image, which is then laid over the target source-over; the work
+// image never reaches past the target or the quadrilateral's bounding box.
+void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const OverlayCorner* corners, const gfx::Bitmap& source,
+              int32_t opacity, int32_t quick) {
+    const int64_t w = source.Width(), h = source.Height();
+    if (w <= 0 || h <= 0) return;
+    Correspondence c[4];
+    const float su[4] = {0.0f, static_cast<float>(w - 1), static_cast<float>(w - 1), 0.0f};
+    const float sv[4] = {0.0f, 0.0f, static_cast<float>(h - 1), static_cast<float>(h - 1)};
+    for (int i = 0; i < 4; ++i) c[i] = {TruncToInt(corners[i].x), TruncToInt(corners[i].y), su[i], sv[i]};
+    const int32_t min_x = std::min({c[0].x, c[1].x, c[2].x, c[3].x});
+    const int32_t min_y = std::min({c[0].y, c[1].y, c[2].y, c[3].y});
+    const int32_t max_x = std::max({c[0].x, c[1].x, c[2].x, c[3].x});
+    const int32_t max_y = std::max({c[0].y, c[1].y, c[2].y, c[3].y});
+
+    // The part of the work image that can reach the target.
+    const int32_t x0 = std::max(0, min_x), y0 = std::max(0, min_y);
+    const int32_t x1 = std::min(max_x, target.Width() - 1), y1 = std::min(max_y, target.Height() - 1);
+    if (x0 > x1 || y0 > y1) return;
+    // The pixels the warp considers, right and bottom inclusive.
+    const int32_t left = std::max({frame.left, min_x, x0}), right = std::min({frame.right, max_x, x1});
+    const int32_t top = std::max(frame.top, min_y), bottom = std::min(frame.bottom, max_y);
+
+    const int row_len = x1 - x0 + 1;
+    std::unique_ptr<gfx::Argb[]> row(new (std::nothrow) gfx::Argb[row_len]);
+    if (!row) return;
+    std::fill_n(row.get(), row_len, 0u);
+
+    const SourceView src = SourceView::Of(source);
+    const gfx::Argb corner_pixel[4] = {src.At(0, 0), src.At(w - 1, 0), src.At(w - 1, h - 1), src.At(0, h - 1)};
+    const int bpp = target.BytesPerPixel();
+    const bool argb = source.Format() == gfx::PixelFormat::kArgb32;
+    const warp::AlphaScale scale(opacity);
+    const SpanFiller fill = quick ? (argb ? FillSpan<4, true> : FillSpan<3, true>)
+                                  : (argb ? FillSpan<4, false> : FillSpan<3, false>);
+
+    for (int32_t y = y0; y <= y1; ++y) {
+        int32_t lo = row_len, hi = -1;  // the touched part of the row
+        Crossing cross[4];
+        const int count = (y >= top && y <= bottom) ? FindCrossings(c, y, cross) : 0;
+        for (int pair = 0; pair + 1 < count; pair += 2) {
+            const Crossing& a = cross[pair];
+            const Crossing& b = cross[pair + 1];
+            float ua, va, ub, vb;
+            EdgePosition(c, a, &ua, &va);
+            EdgePosition(c, b, &ub, &vb);
+            const int64_t n = int64_t{b.x} - a.x;
+            const float du = n ? (ub - ua) / static_cast<float>(n) : 0.0f;
+            const float dv = n ? (vb - va) / static_cast<float>(n) : 0.0f;
+            const int64_t first = std::max<int64_t>(0, int64_t{left} - a.x);
+            const int64_t last = std::min<int64_t>(n, int64_t{right} - a.x);
+            if (first > last) continue;
+            float u = AdvanceFloatSum(ua, du, first), v = AdvanceFloatSum(va, dv, first);
+            fill(row.get() + (a.x + first - x0), src, u, v, du, dv, last - first + 1, scale);
+            lo = std::min<int32_t>(lo, static_cast<int32_t>(a.x + first - x0));
+            hi = std::max<int32_t>(hi, static_cast<int32_t>(a.x + last - x0));
+        }
+        // The four corner pixels come straight from the source, without the opacity.
+        for (int i = 0; i < 4; ++i) {
+            if (c[i].y != y || c[i].x < x0 || c[i].x > x1) continue;
+            row[c[i].x - x0] = corner_pixel[i];
+            lo = std::min(lo, c[i].x - x0);
+            hi = std::max(hi, c[i].x - x0);
+        }
+        if (hi < lo) continue;
+        uint8_t* d = target.Row(y) + static_cast<ptrdiff_t>(x0 + lo) * bpp;
+        if (target.Format() == gfx::PixelFormat::kRgb24) {
+            gfx::BlendRowOverRgb(d, row.get() + lo, hi - lo + 1);
+        } else {
+            for (int32_t x = lo; x <= hi; ++x, d += 4) gfx::BlendOverArgb(d, row[x]);
+        }
+        std::fill(row.get() + lo, row.get() + hi + 1, 0u);
+    }
+}
+
+}  // namespace
+
+void DrawWarpedImage(gfx::Bitmap& target, const FrameRect& frame, const OverlayCorner* corners,
+                     const gfx::Bitmap& source, int32_t /*reserved*/, int32_t outline_width, int32_t opacity,
+                     int32_t quick, int32_t rectangle, uint32_t outline_colour) {
+    // Opacity is a byte's worth; anything outside would overflow the alpha it scales.
+    opacity = std::clamp(opacity, 0, 255);
+    if (rectangle)
+        DrawRectangle(target, corners, source, opacity, quick);
+    else
+        DrawWarp(target, frame, corners, source, opacity, quick);
+    if (outline_width != 0) {
+        const gfx::PointF outline[4] = {{corners[0].x, corners[0].y}, {corners[1].x, corners[1].y},
+                                        {corners[2].x, corners[2].y}, {corners[3].x, corners[3].y}};
+        gfx::DrawPolygon(target, outline, 4, outline_colour, static_cast<float>(outline_width));
+    }
+}

@@ -1,0 +1,9 @@
+// A running float sum walked ahead without taking every step.
+#pragma once
+
+#include <cstdint>
+
+// The value a loop `for k times: u += du` leaves in a float, bit for bit, in time that
+// grows with the number of binades crossed rather than with k. Spans reaching far past
+// the drawn part of a frame start their walk at the first drawn pixel this way.
+float AdvanceFloatSum(float u, float du, int64_t k);
