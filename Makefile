@@ -7,7 +7,7 @@ WINE := /usr/lib/wine/wine64
 WINE_ENV := WINEPREFIX=$(CURDIR)/$(B)/win64/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 GTEST_ENV := GTEST_COLOR=no
 
-.PHONY: all demo test bootstrap native asan i686-linux win64 win32-dll bench clean
+.PHONY: all demo test bootstrap native asan i686-linux win64 win32-dll fuzz bench clean
 
 all: test
 
@@ -34,20 +34,26 @@ win32-dll: bootstrap
 	@$(CMAKE) -S . -B $(B)/win32-dll -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw32.cmake >/dev/null
 	@cmake --build $(B)/win32-dll
 
+# libFuzzer needs clang; only the fuzz targets are built with it.
+fuzz: bootstrap
+	@CC=clang CXX=clang++ $(CMAKE) -S . -B $(B)/fuzz -DFERRULE_FUZZ=ON -DFERRULE_TESTS=OFF >/dev/null
+	@cmake --build $(B)/fuzz --target warp_fuzz
+
 demo: native
 	@$(B)/native/ferrule-demo out
 
 bench: native
 	@$(B)/native/ferrule_bench
 
-test: native asan i686-linux win64 win32-dll
+test: native asan i686-linux win64 win32-dll fuzz
 	@[ -d $(B)/win64/wineprefix ] || $(WINE_ENV) $(WINE) wineboot -i >/dev/null 2>&1
 	@scripts/run_suites.sh \
 	  "native|$(GTEST_ENV) $(B)/native/ferrule_tests" \
 	  "asan|$(GTEST_ENV) ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(B)/asan/ferrule_tests" \
 	  "i686-linux|$(GTEST_ENV) qemu-i386 $(B)/i686-linux/ferrule_tests" \
 	  "win64|cd $(B)/win64 && $(GTEST_ENV) $(WINE_ENV) $(WINE) ./ferrule_tests.exe" \
-	  "win32-dll|scripts/check_exports.sh $(B)/win32-dll/Ferrule.dll"
+	  "win32-dll|scripts/check_exports.sh $(B)/win32-dll/Ferrule.dll" \
+	  "fuzz|$(B)/fuzz/warp_fuzz -seed=1 -max_total_time=30 -timeout=5 -rss_limit_mb=2048 && echo 'passed 1, failed 0'"
 
 clean:
 	rm -rf $(B) out

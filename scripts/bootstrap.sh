@@ -10,6 +10,7 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 xvfb xauth
   googletest libgtest-dev libbenchmark-dev libstb-dev
+  clang libclang-rt-14-dev
   libswscale-dev libswresample-dev libavutil-dev
 )
 

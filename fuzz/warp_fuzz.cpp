@@ -1,0 +1,58 @@
+// DrawWarpedImage over arbitrary corners (raw float bits: NaN, infinities, huge
+// values), picture and target sizes, frame rectangles, flags, opacity and outline.
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "gfx/bitmap.h"
+#include "overlay/draw_warped_image.h"
+
+namespace {
+
+struct Reader {
+    const uint8_t* p;
+    size_t n;
+    template <class T>
+    T Take() {
+        T v{};
+        const size_t k = n < sizeof(T) ? n : sizeof(T);
+        std::memcpy(&v, p, k);
+        p += k;
+        n -= k;
+        return v;
+    }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Reader r{data, size};
+    OverlayCorner corners[4];
+    for (auto& c : corners) {
+        c.x = r.Take<float>();
+        c.y = r.Take<float>();
+    }
+    const int src_w = r.Take<uint8_t>() % 40 + 1, src_h = r.Take<uint8_t>() % 40 + 1;
+    const int dst_w = r.Take<uint8_t>() % 64 + 1, dst_h = r.Take<uint8_t>() % 64 + 1;
+    const uint8_t flags = r.Take<uint8_t>();
+    const int32_t opacity = r.Take<int32_t>();
+    const int32_t outline = r.Take<int8_t>() % 9;
+    FrameRect frame{r.Take<int8_t>(), r.Take<int8_t>(), r.Take<int16_t>() % 200, r.Take<int16_t>() % 200};
+
+    std::unique_ptr<gfx::Bitmap> argb_src = gfx::Bitmap::Create(src_w, src_h);
+    std::vector<uint8_t> rgb_src(static_cast<size_t>(gfx::Rgb24RowBytes(src_w)) * src_h);
+    for (size_t i = 0; i < rgb_src.size(); ++i) rgb_src[i] = static_cast<uint8_t>(i * 37);
+    for (int y = 0; y < src_h; ++y)
+        for (int x = 0; x < src_w; ++x) argb_src->SetPixel(x, y, 0x9F000000u * (x & 1) + 0x61000000u + x * 977 + y);
+    const gfx::Bitmap rgb_view = gfx::Bitmap::OverRgb24(rgb_src.data(), src_w, src_h);
+    const gfx::Bitmap& source = (flags & 4) ? rgb_view : *argb_src;
+
+    std::vector<uint8_t> canvas(static_cast<size_t>(gfx::Rgb24RowBytes(dst_w)) * dst_h, 0x55);
+    std::unique_ptr<gfx::Bitmap> argb_dst = gfx::Bitmap::Create(dst_w, dst_h);
+    gfx::Bitmap rgb_dst = gfx::Bitmap::OverRgb24(canvas.data(), dst_w, dst_h);
+    gfx::Bitmap& target = (flags & 8) ? *argb_dst : rgb_dst;
+
+    DrawWarpedImage(target, frame, corners, source, 0, outline, opacity, flags & 1, (flags >> 1) & 1, 0xFFC8C8C8u);
+    return 0;
+}
