@@ -1,0 +1,177 @@
+// Bitmaps, views over frames, locks, source-over and unscaled drawing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "gfx/bitmap.h"
+#include "gfx/blend.h"
+#include "gfx/draw_image.h"
+
+namespace {
+
+using gfx::Argb;
+using gfx::Bitmap;
+
+TEST(GfxBlend, OntoRgbAtAlphaZeroFullAndHalf) {
+    uint8_t d[3] = {10, 20, 30};
+    gfx::BlendOverRgb(d, 0x00C86432u);
+    EXPECT_EQ(d[0], 10);
+    EXPECT_EQ(d[1], 20);
+    EXPECT_EQ(d[2], 30);
+    // (s a + d (255 - a) + 127) / 255 with a = 128.
+    gfx::BlendOverRgb(d, 0x80C86432u);
+    EXPECT_EQ(d[0], 30);
+    EXPECT_EQ(d[1], 60);
+    EXPECT_EQ(d[2], 115);
+    gfx::BlendOverRgb(d, 0xFFC86432u);
+    EXPECT_EQ(d[0], 50);
+    EXPECT_EQ(d[1], 100);
+    EXPECT_EQ(d[2], 200);
+}
+
+TEST(GfxBlend, OntoArgb) {
+    uint8_t d[4] = {10, 20, 30, 200};
+    gfx::BlendOverArgb(d, 0x00C86432u);
+    EXPECT_EQ((std::vector<int>{d[0], d[1], d[2], d[3]}), (std::vector<int>{10, 20, 30, 200}));
+    gfx::BlendOverArgb(d, 0x80C86432u);
+    EXPECT_EQ((std::vector<int>{d[0], d[1], d[2], d[3]}), (std::vector<int>{32, 65, 126, 228}));
+    gfx::BlendOverArgb(d, 0xFFC86432u);
+    EXPECT_EQ((std::vector<int>{d[0], d[1], d[2], d[3]}), (std::vector<int>{50, 100, 200, 255}));
+    // Onto a transparent pixel the source is copied, alpha and all.
+    uint8_t t[4] = {9, 9, 9, 0};
+    gfx::BlendOverArgb(t, 0x37C86432u);
+    EXPECT_EQ((std::vector<int>{t[0], t[1], t[2], t[3]}), (std::vector<int>{50, 100, 200, 0x37}));
+    // An opaque target stays opaque under a faint source.
+    uint8_t o[4] = {10, 20, 30, 255};
+    gfx::BlendOverArgb(o, 0x01C86432u);
+    EXPECT_EQ((std::vector<int>{o[0], o[1], o[2], o[3]}), (std::vector<int>{10, 20, 31, 255}));
+}
+
+TEST(GfxBitmap, CreateAndPixels) {
+    EXPECT_EQ(Bitmap::Create(0, 4), nullptr);
+    EXPECT_EQ(Bitmap::Create(4, -1), nullptr);
+    auto b = Bitmap::Create(3, 2);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->Format(), gfx::PixelFormat::kArgb32);
+    EXPECT_EQ(b->GetPixel(2, 1), 0u);
+    b->SetPixel(2, 1, 0x80102030u);
+    b->SetPixel(3, 1, 0xFFFFFFFFu);  // outside: nothing
+    EXPECT_EQ(b->GetPixel(2, 1), 0x80102030u);
+    EXPECT_EQ(b->GetPixel(-1, 0), 0u);
+    const uint8_t* p = b->Row(1) + 8;
+    EXPECT_EQ((std::vector<int>{p[0], p[1], p[2], p[3]}), (std::vector<int>{0x30, 0x20, 0x10, 0x80}));
+}
+
+TEST(GfxBitmap, Rgb24ViewIsBottomUpAndOpaque) {
+    EXPECT_EQ(gfx::Rgb24RowBytes(3), 12);
+    std::vector<uint8_t> mem(12 * 2, 0);
+    Bitmap v = Bitmap::OverRgb24(mem.data(), 3, 2);
+    v.SetPixel(0, 0, 0x00112233u);  // alpha dropped
+    EXPECT_EQ(mem[12], 0x33);
+    EXPECT_EQ(mem[13], 0x22);
+    EXPECT_EQ(mem[14], 0x11);
+    EXPECT_EQ(mem[0], 0);
+    EXPECT_EQ(v.GetPixel(0, 0), 0xFF112233u);
+    EXPECT_EQ(v.RowStep(), -12);
+    mem[3] = 7;  // first row in memory is the bottom row
+    EXPECT_EQ(v.GetPixel(1, 1), 0xFF000007u);
+}
+
+TEST(GfxArgbLock, WriteLockCarriesBackReadLockDoesNot) {
+    std::vector<uint8_t> mem(12 * 2);
+    for (size_t i = 0; i < mem.size(); ++i) mem[i] = static_cast<uint8_t>(i);
+    const std::vector<uint8_t> before = mem;
+    Bitmap v = Bitmap::OverRgb24(mem.data(), 3, 2);
+    {
+        gfx::ArgbLock lock(static_cast<const Bitmap&>(v));
+        ASSERT_NE(lock.Scan0(), nullptr);
+        EXPECT_EQ(lock.Stride(), 12);
+        // Top row of the lock is the last row in memory, opaque.
+        EXPECT_EQ(lock.Scan0()[0], 12);
+        EXPECT_EQ(lock.Scan0()[3], 255);
+        lock.Scan0()[0] = 99;
+    }
+    EXPECT_EQ(mem, before);
+    {
+        gfx::ArgbLock lock(v, gfx::ArgbLock::kWrite);
+        ASSERT_NE(lock.Scan0(), nullptr);
+        lock.Scan0()[4 * 3 + 0] = 0xAB;  // (0, 1): the first row in memory
+        lock.Scan0()[4 * 3 + 3] = 0;     // alpha has nowhere to go
+        EXPECT_EQ(mem, before);          // not until the lock ends
+    }
+    std::vector<uint8_t> expected = before;
+    expected[0] = 0xAB;
+    EXPECT_EQ(mem, expected);
+
+    // On an ARGB bitmap the lock hands out the bitmap's own rows.
+    auto b = Bitmap::Create(2, 2);
+    gfx::ArgbLock own(*b, gfx::ArgbLock::kWrite);
+    EXPECT_EQ(own.Scan0(), b->Row(0));
+    EXPECT_EQ(own.Stride(), 8);
+}
+
+// A 4x3 source of distinct opaque pixels, a 6x5 target of 0x01 bytes.
+std::unique_ptr<Bitmap> Source() {
+    auto s = Bitmap::Create(4, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) s->SetPixel(x, y, 0xFF000000u | static_cast<Argb>(y * 16 + x + 1));
+    return s;
+}
+
+void ExpectPlaced(const std::vector<uint8_t>& mem, int dx, int dy, int sx, int sy, int w, int h) {
+    Bitmap t = Bitmap::OverRgb24(const_cast<uint8_t*>(mem.data()), 6, 5);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 6; ++x) {
+            const int ux = x - dx + sx, uy = y - dy + sy;
+            const bool in = x >= dx && y >= dy && x < int64_t{dx} + w && y < int64_t{dy} + h && ux >= 0 && uy >= 0 && ux < 4 && uy < 3;
+            const Argb want = in ? 0xFF000000u | static_cast<Argb>(uy * 16 + ux + 1) : 0xFF010101u;
+            EXPECT_EQ(t.GetPixel(x, y), want) << "at " << x << "," << y;
+        }
+}
+
+TEST(GfxDrawImageUnscaled, ClipsAtEverySide) {
+    const auto src = Source();
+    struct Case {
+        int dx, dy, sx, sy, w, h;
+    } cases[] = {
+        {-2, 1, 0, 0, 4, 3},       // left
+        {4, 1, 0, 0, 4, 3},        // right
+        {1, -2, 0, 0, 4, 3},       // top
+        {1, 3, 0, 0, 4, 3},        // bottom
+        {1, 1, -1, -1, 9, 9},      // the source rectangle reaches outside the source
+        {0, 0, 1, 1, 2, 1},        // a part
+        {7, 0, 0, 0, 4, 3},        // entirely outside
+        {0, 0, 0, 0, 0x7FFFFFFF, 0x7FFFFFFF},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> mem(gfx::Rgb24RowBytes(6) * 5, 1);
+        Bitmap t = Bitmap::OverRgb24(mem.data(), 6, 5);
+        gfx::DrawImageUnscaled(t, *src, c.dx, c.dy, c.sx, c.sy, c.w, c.h);
+        // Where the source rectangle starts outside the source, it moves the target too.
+        const int dx = c.dx + (c.sx < 0 ? -c.sx : 0), dy = c.dy + (c.sy < 0 ? -c.sy : 0);
+        ExpectPlaced(mem, dx, dy, std::max(c.sx, 0), std::max(c.sy, 0), c.w, c.h);
+    }
+}
+
+TEST(GfxDrawImageUnscaled, BlendsArgbAndCopiesRgb24) {
+    auto src = Bitmap::Create(1, 1);
+    src->SetPixel(0, 0, 0x80C86432u);
+    auto target = Bitmap::Create(2, 1);
+    target->SetPixel(0, 0, 0xC81E140Au);
+    gfx::DrawImageUnscaled(*target, *src, 0, 0, 0, 0, 1, 1);
+    EXPECT_EQ(target->GetPixel(0, 0), 0xE47E4120u);  // as BlendOverArgb: 228, 126, 65, 32
+    EXPECT_EQ(src->GetPixel(0, 0), 0x80C86432u);
+
+    std::vector<uint8_t> frame(4, 0);
+    frame[0] = 1;
+    frame[1] = 2;
+    frame[2] = 3;
+    const Bitmap rgb = Bitmap::OverRgb24(frame.data(), 1, 1);
+    gfx::DrawImageUnscaled(*target, rgb, 1, 0, 0, 0, 1, 1);
+    EXPECT_EQ(target->GetPixel(1, 0), 0xFF030201u);
+}
+
+}  // namespace
