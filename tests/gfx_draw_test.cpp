@@ -1,0 +1,440 @@
+// Images onto parallelograms, pens, dashes, ellipses and the winding hit test.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gfx/bitmap.h"
+#include "gfx/hit_test.h"
+#include "gfx/image_points.h"
+#include "gfx/pen.h"
+#include "gfx/shapes.h"
+
+namespace {
+
+using gfx::Argb;
+using gfx::Bitmap;
+using gfx::Interpolation;
+using gfx::PointF;
+
+constexpr Interpolation kModes[] = {Interpolation::kNearestNeighbor, Interpolation::kHighQualityBicubic};
+
+std::vector<Argb> Pixels(const Bitmap& b) {
+    std::vector<Argb> out;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x) out.push_back(b.GetPixel(x, y));
+    return out;
+}
+
+// Distinct colours and alphas everywhere.
+std::unique_ptr<Bitmap> Gradient(int w, int h) {
+    auto b = Bitmap::Create(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            b->SetPixel(x, y, static_cast<Argb>(40 + 7 * x + 11 * y) << 24 | static_cast<Argb>(20 * x) << 16 |
+                                  static_cast<Argb>(30 * y) << 8 | static_cast<Argb>(3 * x * y + 5));
+    return b;
+}
+
+// An RGB24 frame with its own memory.
+struct Frame {
+    Frame(int w, int h, uint8_t fill) : mem(static_cast<size_t>(gfx::Rgb24RowBytes(w)) * h, fill),
+                                        view(Bitmap::OverRgb24(mem.data(), w, h)) {}
+    std::vector<uint8_t> mem;
+    Bitmap view;
+};
+
+Frame RgbGradient(int w, int h) {
+    Frame f(w, h, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) f.view.SetPixel(x, y, 0xFF000000u | (x * 40) << 16 | (y * 50) << 8 | (x + y));
+    return f;
+}
+
+TEST(GfxDrawImagePoints, IdentityCornersReproduceTheSource) {
+    for (Interpolation mode : kModes) {
+        const auto src = Gradient(7, 5);
+        const std::vector<Argb> before = Pixels(*src);
+        const PointF corners[3] = {{0, 0}, {7, 0}, {0, 5}};
+        auto target = Bitmap::Create(7, 5);
+        gfx::DrawImagePoints(*target, *src, corners, mode);
+        EXPECT_EQ(Pixels(*target), before);  // onto transparent: a copy
+        EXPECT_EQ(Pixels(*src), before);
+
+        Frame rgb = RgbGradient(7, 5);
+        const std::vector<uint8_t> rgb_before = rgb.mem;
+        Frame out(7, 5, 0x55);
+        gfx::DrawImagePoints(out.view, rgb.view, corners, mode);
+        EXPECT_EQ(Pixels(out.view), Pixels(rgb.view));
+        for (int y = 0; y < 5; ++y) EXPECT_EQ(out.mem[y * 24 + 21], 0x55);  // row padding left alone
+        EXPECT_EQ(rgb.mem, rgb_before);
+    }
+}
+
+TEST(GfxDrawImagePoints, IntegerTranslationIsExact) {
+    for (Interpolation mode : kModes) {
+        const auto src = Gradient(5, 4);
+        auto target = Bitmap::Create(12, 10);
+        const PointF corners[3] = {{3, 2}, {8, 2}, {3, 6}};
+        gfx::DrawImagePoints(*target, *src, corners, mode);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 12; ++x) {
+                const bool in = x >= 3 && x < 8 && y >= 2 && y < 6;
+                ASSERT_EQ(target->GetPixel(x, y), in ? src->GetPixel(x - 3, y - 2) : 0u) << x << "," << y;
+            }
+
+        // Partly off the frame on the left, RGB24 onto RGB24.
+        Frame rgb = RgbGradient(6, 3);
+        Frame out(8, 4, 0);
+        const PointF shifted[3] = {{-2, 1}, {4, 1}, {-2, 4}};
+        gfx::DrawImagePoints(out.view, rgb.view, shifted, mode);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 8; ++x) {
+                const bool in = x < 4 && y >= 1;
+                ASSERT_EQ(out.view.GetPixel(x, y), in ? rgb.view.GetPixel(x + 2, y - 1) : 0xFF000000u) << x << "," << y;
+            }
+    }
+}
+
+TEST(GfxDrawImagePoints, NearestDoublingDuplicatesPixels) {
+    const auto src = Gradient(3, 2);
+    auto target = Bitmap::Create(6, 4);
+    const PointF corners[3] = {{0, 0}, {6, 0}, {0, 4}};
+    gfx::DrawImagePoints(*target, *src, corners, Interpolation::kNearestNeighbor);
+    Frame rgb = RgbGradient(3, 2);
+    Frame out(6, 4, 0);
+    gfx::DrawImagePoints(out.view, rgb.view, corners, Interpolation::kNearestNeighbor);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) {
+            EXPECT_EQ(target->GetPixel(x, y), src->GetPixel(x / 2, y / 2));
+            EXPECT_EQ(out.view.GetPixel(x, y), rgb.view.GetPixel(x / 2, y / 2));
+        }
+}
+
+TEST(GfxDrawImagePoints, FlipAndQuarterTurnThroughThePoints) {
+    const auto src = Gradient(5, 3);
+    for (Interpolation mode : kModes) {
+        auto flipped = Bitmap::Create(5, 3);
+        const PointF mirror[3] = {{5, 0}, {0, 0}, {5, 3}};
+        gfx::DrawImagePoints(*flipped, *src, mirror, mode);
+        // A quarter turn clockwise: the top-left corner goes to the top right.
+        auto turned = Bitmap::Create(3, 5);
+        const PointF turn[3] = {{3, 0}, {3, 5}, {0, 0}};
+        gfx::DrawImagePoints(*turned, *src, turn, mode);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x) {
+                EXPECT_EQ(flipped->GetPixel(x, y), src->GetPixel(4 - x, y));
+                EXPECT_EQ(turned->GetPixel(2 - y, x), src->GetPixel(x, y));
+            }
+    }
+}
+
+TEST(GfxDrawImagePoints, RotatedDrawsExactlyThePixelsWhoseCentresAreInside) {
+    auto src = Bitmap::Create(9, 6);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 9; ++x) src->SetPixel(x, y, 0xFF204060u);
+    const PointF c[3] = {{6.3f, 1.2f}, {20.7f, 9.1f}, {2.9f, 7.4f}};
+    const PointF quad[4] = {c[0], c[1], {c[1].x + c[2].x - c[0].x, c[1].y + c[2].y - c[0].y}, c[2]};
+    for (Interpolation mode : kModes) {
+        Frame out(24, 18, 0);
+        gfx::DrawImagePoints(out.view, *src, c, mode);
+        int drawn = 0;
+        for (int y = 0; y < 18; ++y)
+            for (int x = 0; x < 24; ++x) {
+                const bool in = gfx::PointInPolygon(quad, 4, x + 0.5f, y + 0.5f);
+                // Bicubic of a constant image is that constant.
+                ASSERT_EQ(out.view.GetPixel(x, y), in ? 0xFF204060u : 0xFF000000u) << x << "," << y;
+                drawn += in;
+            }
+        EXPECT_GT(drawn, 60);
+    }
+}
+
+TEST(GfxDrawImagePoints, BicubicKeepsConstantsAndUsesKeysWeights) {
+    // A translucent constant, shrunk and enlarged, stays that constant.
+    auto flat = Bitmap::Create(40, 30);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) flat->SetPixel(x, y, 0x80336699u);
+    const PointF shrink[3] = {{1, 1}, {9, 1}, {1, 7}};
+    const PointF grow[3] = {{-30, -20}, {90, 5}, {-40, 60}};
+    for (const PointF* c : {shrink, grow}) {
+        auto target = Bitmap::Create(24, 16);
+        gfx::DrawImagePoints(*target, *flat, c, Interpolation::kHighQualityBicubic);
+        int drawn = 0;
+        for (Argb p : Pixels(*target)) {
+            if (p == 0) continue;
+            EXPECT_EQ(p, 0x80336699u);
+            ++drawn;
+        }
+        EXPECT_GE(drawn, 48);
+    }
+
+    // One row 0, 0, 255, 255 doubled: samples fall a quarter pixel off the source
+    // centres, weights K(0.25) = 0.8671875, K(0.75) = 0.2265625, K(1.25) = -0.0703125,
+    // K(1.75) = -0.0234375; overshoot is clamped.
+    Frame row(4, 1, 0);
+    row.view.SetPixel(2, 0, 0xFF0000FFu);
+    row.view.SetPixel(3, 0, 0xFF0000FFu);
+    Frame out(8, 1, 0);
+    const PointF twice[3] = {{0, 0}, {8, 0}, {0, 1}};
+    gfx::DrawImagePoints(out.view, row.view, twice, Interpolation::kHighQualityBicubic);
+    const int expected[8] = {0, 0, 0, 52, 203, 255, 255, 255};
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(out.view.GetPixel(x, 0), 0xFF000000u | expected[x]) << x;
+}
+
+TEST(GfxDrawImagePoints, BicubicShrinkFiltersWhereNearestAliases) {
+    auto checker = Bitmap::Create(32, 32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) checker->SetPixel(x, y, (x + y) % 2 ? 0xFFFFFFFFu : 0xFF000000u);
+    const PointF quarter[3] = {{0, 0}, {8, 0}, {0, 8}};
+    const PointF tilted[3] = {{2, 1}, {9.5f, 3}, {0.5f, 8.5f}};
+    for (const PointF* c : {quarter, tilted}) {
+        Frame smooth(10, 10, 7), sharp(10, 10, 7);
+        gfx::DrawImagePoints(smooth.view, *checker, c, Interpolation::kHighQualityBicubic);
+        gfx::DrawImagePoints(sharp.view, *checker, c, Interpolation::kNearestNeighbor);
+        int drawn = 0;
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x) {
+                const Argb s = smooth.view.GetPixel(x, y), n = sharp.view.GetPixel(x, y);
+                ASSERT_EQ(s == 0xFF070707u, n == 0xFF070707u);  // the same pixels drawn
+                if (n == 0xFF070707u) continue;
+                ++drawn;
+                EXPECT_TRUE(n == 0xFFFFFFFFu || n == 0xFF000000u);
+                const int blue = static_cast<int>(s & 0xFF);
+                EXPECT_GE(blue, 120) << x << "," << y;
+                EXPECT_LE(blue, 135) << x << "," << y;
+            }
+        EXPECT_GE(drawn, 30);
+    }
+}
+
+TEST(GfxDrawImagePoints, DegenerateOrNonFiniteDrawsNothing) {
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const PointF cases[][3] = {
+        {{0, 0}, {5, 5}, {10, 10}},  // collinear
+        {{3, 3}, {3, 3}, {3, 3}},
+        {{0, 0}, {8, 0}, {nan, 6}},
+        {{0, 0}, {inf, 0}, {0, 6}},
+        {{0, 0}, {1e30f, 0}, {0, 1e30f}},
+        {{-1e30f, -1e30f}, {1e30f, -1e30f}, {-1e30f, 1e30f}},
+        {{0, 0}, {1e-30f, 0}, {0, 1e-30f}},
+        {{100, 100}, {108, 100}, {100, 106}},  // off the target
+    };
+    const auto src = Gradient(8, 6);
+    for (Interpolation mode : kModes)
+        for (const auto& c : cases) {
+            Frame out(10, 8, 0x21);
+            const std::vector<uint8_t> before = out.mem;
+            gfx::DrawImagePoints(out.view, *src, c, mode);
+            EXPECT_EQ(out.mem, before);
+        }
+}
+
+constexpr Argb kRed = 0xFFFF0000u;
+
+TEST(GfxDrawPolygon, TwoPixelSquareOutlineCoversTheEdgePixels) {
+    const PointF square[4] = {{10.5f, 10.5f}, {20.5f, 10.5f}, {20.5f, 20.5f}, {10.5f, 20.5f}};
+    const std::vector<PointF> before(square, square + 4);
+    auto argb = Bitmap::Create(32, 32);
+    Frame rgb(32, 32, 0);
+    gfx::DrawPolygon(*argb, square, 4, kRed, 2);
+    gfx::DrawPolygon(rgb.view, square, 4, kRed, 2);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const bool ring = x >= 10 && x <= 21 && y >= 10 && y <= 21 && !(x >= 12 && x <= 19 && y >= 12 && y <= 19);
+            ASSERT_EQ(argb->GetPixel(x, y), ring ? kRed : 0u) << x << "," << y;
+            ASSERT_EQ(rgb.view.GetPixel(x, y), ring ? kRed : 0xFF000000u) << x << "," << y;
+        }
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(square[i].x == before[i].x && square[i].y == before[i].y);
+}
+
+TEST(GfxDrawPolygon, NothingForNoWidthTooFewOrBadPoints) {
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const PointF square[4] = {{2, 2}, {8, 2}, {8, 8}, {2, 8}};
+    const PointF bad[3] = {{2, 2}, {nan, 5}, {8, 8}};
+    const PointF far[3] = {{2, 2}, {inf, 5}, {8, 8}};
+    Frame out(12, 12, 0x40);
+    const std::vector<uint8_t> before = out.mem;
+    gfx::DrawPolygon(out.view, square, 4, kRed, 0);
+    gfx::DrawPolygon(out.view, square, 4, kRed, -1);
+    gfx::DrawPolygon(out.view, square, 4, kRed, nan);
+    gfx::DrawPolygon(out.view, square, 1, kRed, 2);
+    gfx::DrawPolygon(out.view, bad, 3, kRed, 2);
+    gfx::DrawPolygon(out.view, far, 3, kRed, 2);
+    gfx::DrawPolygon(out.view, square, 4, 0x00FF0000u, 2);
+    gfx::DrawLine(out.view, {1, 1}, {9, 9}, kRed, 0);
+    EXPECT_EQ(out.mem, before);
+}
+
+TEST(GfxDrawPolygon, CoverageScalesAlpha) {
+    // Flat ends at x = 2 and 8 cut the end pixels in half: 8 of 16 samples.
+    auto b = Bitmap::Create(12, 9);
+    gfx::DrawLine(*b, {2, 5}, {8, 5}, kRed, 1);
+    auto half = Bitmap::Create(12, 9);
+    gfx::DrawLine(*half, {2, 5}, {8, 5}, 0x80FF0000u, 1);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const Argb want = y != 5 || x < 2 || x > 8 ? 0u : (x == 2 || x == 8) ? 0x80FF0000u : kRed;
+            const Argb want_half = y != 5 || x < 2 || x > 8 ? 0u : (x == 2 || x == 8) ? 0x40FF0000u : 0x80FF0000u;
+            EXPECT_EQ(b->GetPixel(x, y), want) << x << "," << y;
+            EXPECT_EQ(half->GetPixel(x, y), want_half) << x << "," << y;
+        }
+}
+
+TEST(GfxDrawPolygon, MiterJoinsUpToTheLimitThenBevel) {
+    // A 60-degree corner: its miter reaches one pen width past the vertex at (20, 23).
+    auto b = Bitmap::Create(80, 50);
+    const PointF triangle[3] = {{10, 40.32f}, {30, 40.32f}, {20, 23}};
+    gfx::DrawPolygon(*b, triangle, 3, kRed, 4);
+    EXPECT_GT(gfx::AlphaOf(b->GetPixel(20, 20)), 0);
+    EXPECT_EQ(b->GetPixel(20, 18), 0u);
+    // A spike of under six degrees would need a miter of about 20 widths: bevelled.
+    const PointF spike[3] = {{10, 30}, {60, 32.5f}, {10, 35}};
+    gfx::DrawPolygon(*b, spike, 3, kRed, 2);
+    EXPECT_EQ(gfx::AlphaOf(b->GetPixel(58, 32)), 255);
+    for (int x = 62; x < 80; ++x) EXPECT_EQ(b->GetPixel(x, 32), 0u) << x;
+}
+
+TEST(GfxDrawPolygon, HugeCoordinatesAreClipped) {
+    auto b = Bitmap::Create(32, 32);
+    const PointF triangle[3] = {{5, 5}, {1e30f, 5}, {5, 1e30f}};
+    gfx::DrawPolygon(*b, triangle, 3, kRed, 2);
+    for (int i = 6; i < 32; ++i) {
+        EXPECT_EQ(b->GetPixel(i, 5), kRed) << i;
+        EXPECT_EQ(b->GetPixel(5, i), kRed) << i;
+    }
+    EXPECT_EQ(b->GetPixel(20, 20), 0u);
+    EXPECT_EQ(b->GetPixel(3, 20), 0u);
+}
+
+TEST(GfxDashes, OneWideIsThreeOnOneOff) {
+    auto b = Bitmap::Create(24, 8);
+    gfx::DrawDashedLine(*b, {0, 5}, {20, 5}, kRed, 1);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 24; ++x) EXPECT_EQ(b->GetPixel(x, y), y == 5 && x < 20 && x % 4 != 3 ? kRed : 0u) << x;
+
+    // Twice as wide: 6 on, 2 off, over two rows.
+    auto wide = Bitmap::Create(24, 8);
+    gfx::DrawDashedLine(*wide, {0, 4.5f}, {24, 4.5f}, kRed, 2);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 24; ++x)
+            EXPECT_EQ(wide->GetPixel(x, y), (y == 4 || y == 5) && x % 8 < 6 ? kRed : 0u) << x << "," << y;
+}
+
+TEST(GfxDashes, PatternRunsOnAroundTheRectangle) {
+    Frame out(14, 10, 0);
+    gfx::DrawDashedRectangle(out.view, 2, 2, 10, 6, kRed, 1);
+    auto on = [&](int x, int y) { return out.view.GetPixel(x, y) == kRed; };
+    for (int x = 2; x < 10; ++x) EXPECT_EQ(on(x, 2), (x - 2) % 4 != 3) << x;
+    // The top side ends in a gap, so the right side starts with a dash.
+    EXPECT_TRUE(on(10, 2) && on(10, 3) && on(10, 4));
+    EXPECT_FALSE(on(10, 5));
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 14; ++x) {
+            const bool outline = (x >= 2 && x <= 10 && (y == 2 || y == 6)) || (y >= 2 && y <= 6 && (x == 2 || x == 10));
+            if (!outline) {
+                EXPECT_EQ(out.view.GetPixel(x, y), 0xFF000000u) << x << "," << y;
+            }
+        }
+    // The same path as a polygon draws the same pixels.
+    Frame same(14, 10, 0);
+    const PointF path[4] = {{2, 2}, {10, 2}, {10, 6}, {2, 6}};
+    gfx::DrawDashedPolygon(same.view, path, 4, kRed, 1);
+    EXPECT_EQ(same.mem, out.mem);
+}
+
+TEST(GfxDashes, EndlessLineEndsAndKeepsThePattern) {
+    auto b = Bitmap::Create(40, 8);
+    gfx::DrawDashedLine(*b, {-1e30f, 5}, {1e30f, 5}, kRed, 1);
+    std::string row;
+    for (int x = 0; x < 40; ++x) row += b->GetPixel(x, 5) == kRed ? '#' : '.';
+    // Interior runs: three on, one off, whatever the phase.
+    const size_t first_gap = row.find('.');
+    ASSERT_LT(first_gap, 4u);
+    for (size_t x = first_gap; x + 4 <= row.size(); x += 4) EXPECT_EQ(row.substr(x, 4), ".###") << row;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 40; ++x) {
+            if (y != 5) {
+                EXPECT_EQ(b->GetPixel(x, y), 0u);
+            }
+        }
+}
+
+TEST(GfxShapes, FillRectangleClipsAndBlends) {
+    Frame out(4, 4, 0);
+    gfx::FillRectangle(out.view, -2, 1, 5, 2, 0x80FFFFFFu);
+    gfx::FillRectangle(out.view, 0, 0, -1, 4, kRed);
+    gfx::FillRectangle(out.view, 0x7FFFFFF0, 0, 0x7FFFFFFF, 4, kRed);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(out.view.GetPixel(x, y), x <= 2 && (y == 1 || y == 2) ? 0xFF808080u : 0xFF000000u);
+}
+
+TEST(GfxShapes, EllipseFillAndOutline) {
+    auto fill = Bitmap::Create(25, 25);
+    gfx::FillEllipse(*fill, 2, 2, 20, 20, kRed);
+    EXPECT_EQ(fill->GetPixel(12, 12), kRed);
+    EXPECT_EQ(fill->GetPixel(12, 3), kRed);
+    EXPECT_EQ(fill->GetPixel(3, 3), 0u);
+    EXPECT_EQ(fill->GetPixel(12, 1), 0u);
+    double area = 0;
+    for (int y = 0; y < 25; ++y)
+        for (int x = 0; x < 25; ++x) {
+            const int a = gfx::AlphaOf(fill->GetPixel(x, y));
+            area += a / 255.0;
+            EXPECT_EQ(a, gfx::AlphaOf(fill->GetPixel(24 - x, y))) << x << "," << y;
+            EXPECT_EQ(a, gfx::AlphaOf(fill->GetPixel(x, 24 - y))) << x << "," << y;
+        }
+    EXPECT_NEAR(area, 3.14159265 * 100, 1.5);
+
+    auto ring = Bitmap::Create(25, 25);
+    gfx::DrawEllipse(*ring, 2, 2, 20, 20, kRed, 2);
+    for (auto [x, y] : {std::pair{12, 2}, {22, 12}, {12, 22}, {2, 12}}) EXPECT_EQ(ring->GetPixel(x, y), kRed);
+    EXPECT_EQ(ring->GetPixel(12, 12), 0u);
+    EXPECT_EQ(ring->GetPixel(12, 5), 0u);
+    EXPECT_EQ(ring->GetPixel(12, 0), 0u);
+
+    Frame out(10, 10, 3);
+    const std::vector<uint8_t> before = out.mem;
+    gfx::FillEllipse(out.view, 1, 1, -5, 5, kRed);
+    gfx::FillEllipse(out.view, 1, 1, std::nanf(""), 5, kRed);
+    gfx::DrawEllipse(out.view, 1, 1, 5, 5, kRed, 0);
+    EXPECT_EQ(out.mem, before);
+}
+
+TEST(GfxPointInPolygon, WindingRuleAndBoundaries) {
+    const PointF square[4] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+    EXPECT_TRUE(gfx::PointInPolygon(square, 4, 5, 5));
+    EXPECT_FALSE(gfx::PointInPolygon(square, 4, 11, 5));
+    EXPECT_TRUE(gfx::PointInPolygon(square, 4, 0, 5));    // left edge
+    EXPECT_TRUE(gfx::PointInPolygon(square, 4, 5, 0));    // top edge
+    EXPECT_FALSE(gfx::PointInPolygon(square, 4, 10, 5));  // right edge
+    EXPECT_FALSE(gfx::PointInPolygon(square, 4, 5, 10));  // bottom edge
+    EXPECT_FALSE(gfx::PointInPolygon(square, 2, 5, 5));
+    EXPECT_FALSE(gfx::PointInPolygon(square, 4, std::nanf(""), 5));
+
+    // An L: the notch is outside.
+    const PointF ell[6] = {{0, 0}, {4, 0}, {4, 6}, {10, 6}, {10, 10}, {0, 10}};
+    EXPECT_TRUE(gfx::PointInPolygon(ell, 6, 2, 2));
+    EXPECT_TRUE(gfx::PointInPolygon(ell, 6, 8, 8));
+    EXPECT_FALSE(gfx::PointInPolygon(ell, 6, 8, 2));
+
+    // A pentagram drawn in one stroke winds twice around its centre: inside by winding,
+    // though even-odd would call it outside.
+    PointF star[5];
+    for (int i = 0; i < 5; ++i) {
+        const double a = -3.14159265358979 / 2 + i * 4 * 3.14159265358979 / 5;
+        star[i] = {static_cast<float>(50 + 40 * std::cos(a)), static_cast<float>(50 + 40 * std::sin(a))};
+    }
+    EXPECT_TRUE(gfx::PointInPolygon(star, 5, 50, 50));
+    EXPECT_TRUE(gfx::PointInPolygon(star, 5, 50, 15));  // in the top point
+    EXPECT_FALSE(gfx::PointInPolygon(star, 5, 50, 95));
+    EXPECT_FALSE(gfx::PointInPolygon(star, 5, 20, 20));
+}
+
+}  // namespace
