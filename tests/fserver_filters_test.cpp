@@ -13,21 +13,38 @@
 
 namespace {
 
-std::string InvokeError(IScriptEnvironment* env, const char* name, std::initializer_list<AVSValue> args,
-                        const char** names = nullptr) {
+PClip Call(IScriptEnvironment* env, const char* name, std::initializer_list<AVSValue> args,
+           const char** names = nullptr) {
     const std::vector<AVSValue> v(args);
+    return env->Invoke(name, AVSValue(v.data(), static_cast<int>(v.size())), names).AsClip();
+}
+
+std::string InvokeError(IScriptEnvironment* env, const char* name, std::initializer_list<AVSValue> args) {
     try {
-        env->Invoke(name, AVSValue(v.data(), static_cast<int>(v.size())), names);
+        Call(env, name, args);
     } catch (const AvisynthError& e) {
         return e.msg;
     }
     return "(no error)";
 }
 
-PClip Call(IScriptEnvironment* env, const char* name, std::initializer_list<AVSValue> args,
-           const char** names = nullptr) {
-    const std::vector<AVSValue> v(args);
-    return env->Invoke(name, AVSValue(v.data(), static_cast<int>(v.size())), names).AsClip();
+// The first byte of each frame asked for.
+std::vector<int> Firsts(const PClip& clip, std::initializer_list<int> frames, IScriptEnvironment* env) {
+    std::vector<int> out;
+    for (int n : frames) out.push_back(clip->GetFrame(n, env)->GetReadPtr()[0]);
+    return out;
+}
+
+std::string Size(const PClip& clip) {
+    return std::to_string(clip->GetVideoInfo().width) + "x" + std::to_string(clip->GetVideoInfo().height);
+}
+
+// Frame rate, length, audio rate and audio length.
+std::string Timing(const PClip& clip) {
+    const VideoInfo& vi = clip->GetVideoInfo();
+    return std::to_string(vi.fps_numerator) + "/" + std::to_string(vi.fps_denominator) + " " +
+           std::to_string(vi.num_frames) + "f " + std::to_string(vi.audio_samples_per_second) + "Hz " +
+           std::to_string(vi.num_audio_samples);
 }
 
 constexpr int kPlanes[] = {PLANAR_Y, PLANAR_U, PLANAR_V};
@@ -35,13 +52,11 @@ constexpr int kPlanes[] = {PLANAR_Y, PLANAR_U, PLANAR_V};
 // Byte b of memory row r in plane k (0 luma or packed, 1 U, 2 V) of a gradient frame.
 int Gradient(int k, int r, int b) { return (k * 100 + r * 16 + b) & 0xFF; }
 
-// A clip whose every frame is one stored gradient frame, so its bytes can be checked
-// after a filter has read it.
-class GradientClip : public IClip {
+// Every frame is one stored gradient frame, so its bytes can be checked after a filter has read it.
+class GradientClip : public test::PatternClip {
 public:
-    GradientClip(const VideoInfo& vi, IScriptEnvironment* env) : vi_(vi) {
-        frame_ = env->NewVideoFrame(vi_);
-        for (int k = 0; k < (vi_.IsPlanar() ? 3 : 1); ++k) {
+    GradientClip(const VideoInfo& vi, IScriptEnvironment* env) : PatternClip(vi), frame_(env->NewVideoFrame(vi)) {
+        for (int k = 0; k < (vi.IsPlanar() ? 3 : 1); ++k) {
             uint8_t* p = frame_->GetWritePtr(kPlanes[k]);
             for (int r = 0; r < frame_->GetHeight(kPlanes[k]); ++r, p += frame_->GetPitch(kPlanes[k]))
                 for (int b = 0; b < frame_->GetRowSize(kPlanes[k]); ++b) p[b] = static_cast<uint8_t>(Gradient(k, r, b));
@@ -50,46 +65,32 @@ public:
     PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int, IScriptEnvironment*) override {
         return ReturnInto(result, PVideoFrame(frame_));
     }
-    bool AVS_STDCALL GetParity(int) override { return false; }
-    void AVS_STDCALL GetAudio(void*, int64_t, int64_t, IScriptEnvironment*) override {}
-    void AVS_STDCALL SetCacheHints(int, int) override {}
-    const VideoInfo& AVS_STDCALL GetVideoInfo() override { return vi_; }
-    using IClip::GetFrame;
-
     PVideoFrame frame_;
-
-private:
-    VideoInfo vi_;
 };
 
-// Audio only: the interleaved samples given, silence outside them.
+VideoInfo AudioOnly(int channels, int sample_type, int64_t samples) {
+    VideoInfo vi = test::WithAudio(test::Rgb24Info(0, 0, 0), 48000, channels);
+    vi.sample_type = sample_type;
+    vi.num_audio_samples = samples;
+    return vi;
+}
+
+// Audio only at 48 kHz: the interleaved samples given, silence outside them.
 template <class Sample>
-class AudioClip : public IClip {
+class AudioClip : public test::PatternClip {
 public:
-    AudioClip(int channels, std::vector<Sample> samples, int sample_type) : samples_(std::move(samples)) {
-        vi_.fps_numerator = 25;
-        vi_.fps_denominator = 1;
-        vi_.audio_samples_per_second = 48000;
-        vi_.sample_type = sample_type;
-        vi_.nchannels = channels;
-        vi_.num_audio_samples = static_cast<int64_t>(samples_.size()) / channels;
-    }
-    PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int, IScriptEnvironment*) override {
-        return ReturnInto(result, PVideoFrame());
-    }
-    bool AVS_STDCALL GetParity(int) override { return false; }
+    AudioClip(int channels, std::vector<Sample> samples, int sample_type)
+        : PatternClip(AudioOnly(channels, sample_type, static_cast<int64_t>(samples.size()) / channels)),
+          samples_(std::move(samples)) {}
     void AVS_STDCALL GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment*) override {
+        const int n = GetVideoInfo().nchannels;
         auto* out = static_cast<Sample*>(buf);
         for (int64_t s = start; s < start + count; ++s)
-            for (int ch = 0; ch < vi_.nchannels; ++ch)
-                *out++ = s >= 0 && s < vi_.num_audio_samples ? samples_[s * vi_.nchannels + ch] : Sample(0);
+            for (int ch = 0; ch < n; ++ch)
+                *out++ = s >= 0 && s * n < static_cast<int64_t>(samples_.size()) ? samples_[s * n + ch] : Sample(0);
     }
-    void AVS_STDCALL SetCacheHints(int, int) override {}
-    const VideoInfo& AVS_STDCALL GetVideoInfo() override { return vi_; }
-    using IClip::GetFrame;
 
 private:
-    VideoInfo vi_{};
     std::vector<Sample> samples_;
 };
 
@@ -130,89 +131,60 @@ template <class Expect>
     return FrameIs(clip.frame_, clip.frame_->GetPitch(PLANAR_U) != 0, Gradient);
 }
 
-TEST(FrameServerFilters, AssumeFpsChangesTheRateAndOptionallyTheAudioRate) {
+class FrameServerFilters : public ::testing::Test {
+protected:
     test::EnvPtr env = test::NewEnv();
-    const PClip src = new test::PatternClip(test::WithAudio(test::Rgb24Info(4, 2), 48000, 2));
+    IScriptEnvironment* e = env.get();
+    const PClip src = new test::PatternClip(test::WithAudio(test::Rgb24Info(4, 2), 48000, 2));  // 100 frames, stereo
+};
 
-    const PClip plain = Call(env.get(), "AssumeFPS", {src, 50, 2});
-    const VideoInfo& vi = plain->GetVideoInfo();
-    EXPECT_EQ(vi.fps_numerator, 25u);  // reduced
-    EXPECT_EQ(vi.fps_denominator, 1u);
-    EXPECT_EQ(vi.num_frames, 100);
-    EXPECT_EQ(vi.audio_samples_per_second, 48000);
-
+TEST_F(FrameServerFilters, AssumeFpsChangesTheRateAndOptionallyTheAudioRate) {
+    EXPECT_EQ(Timing(Call(e, "AssumeFPS", {src, 50, 2})), "25/1 100f 48000Hz 192000");  // reduced
     const char* sync[] = {nullptr, nullptr, nullptr, "sync_audio"};
-    const PClip synced = Call(env.get(), "AssumeFPS", {src, 24, 1, true}, sync);
-    const VideoInfo& svi = synced->GetVideoInfo();
-    EXPECT_EQ(svi.fps_numerator, 24u);
-    EXPECT_EQ(svi.audio_samples_per_second, 46080);  // 48000 * 24 / 25
-    EXPECT_EQ(svi.num_audio_samples, src->GetVideoInfo().num_audio_samples);
-    EXPECT_EQ(Audio<int16_t>(synced, 5, 2, env.get()), (std::vector<int16_t>{35, 36, 42, 43}));
-    EXPECT_EQ(test::FrameBytes(synced->GetFrame(3, env.get()))[0], 3);
-    EXPECT_EQ(src->GetVideoInfo().fps_numerator, 25u);  // the source keeps its rate
-    EXPECT_EQ(src->GetVideoInfo().audio_samples_per_second, 48000);
+    const PClip synced = Call(e, "AssumeFPS", {src, 24, 1, true}, sync);
+    EXPECT_EQ(Timing(synced), "24/1 100f 46080Hz 192000");  // 48000 * 24 / 25
+    EXPECT_EQ(Audio<int16_t>(synced, 5, 2, e), (std::vector<int16_t>{35, 36, 42, 43}));
+    EXPECT_EQ(Timing(src), "25/1 100f 48000Hz 192000");  // the source keeps its rate
 
-    // One integer means a denominator of 1; a float goes over 1000; positionally too.
-    EXPECT_EQ(Call(env.get(), "AssumeFPS", {src, 30})->GetVideoInfo().fps_numerator, 30u);
-    const PClip ntsc = Call(env.get(), "AssumeFPS", {src, 29.97, true});
-    EXPECT_EQ(ntsc->GetVideoInfo().fps_numerator, 2997u);
-    EXPECT_EQ(ntsc->GetVideoInfo().fps_denominator, 100u);
-    EXPECT_EQ(ntsc->GetVideoInfo().audio_samples_per_second, 57542);  // 57542.4
-
+    // One integer means a denominator of 1; a float goes over 1000; sync_audio positionally too.
+    EXPECT_EQ(Timing(Call(e, "AssumeFPS", {src, 30})), "30/1 100f 48000Hz 192000");
+    EXPECT_EQ(Timing(Call(e, "AssumeFPS", {src, 29.97, true})), "2997/100 100f 57542Hz 192000");  // 57542.4
     // Halves round up: 5 Hz at 2 fps played at 1 fps is 2.5 Hz.
     VideoInfo slow = test::WithAudio(test::Rgb24Info(4, 2), 5, 1);
     slow.fps_numerator = 2;
-    const PClip slow_src = new test::PatternClip(slow);
-    EXPECT_EQ(Call(env.get(), "AssumeFPS", {slow_src, 1, 1, true})->GetVideoInfo().audio_samples_per_second, 3);
+    EXPECT_EQ(Call(e, "AssumeFPS", {new test::PatternClip(slow), 1, 1, true})->GetVideoInfo().audio_samples_per_second,
+              3);
 
-    EXPECT_EQ(InvokeError(env.get(), "AssumeFPS", {src, 25, 0}), "AssumeFPS: Denominator cannot be 0 (zero).");
-    EXPECT_EQ(InvokeError(env.get(), "AssumeFPS", {src, 0, 1}), "AssumeFPS: the frame rate must be positive");
-    EXPECT_EQ(InvokeError(env.get(), "AssumeFPS", {src, -2.5}), "AssumeFPS: the frame rate must be positive");
+    EXPECT_EQ(InvokeError(e, "AssumeFPS", {src, 25, 0}), "AssumeFPS: Denominator cannot be 0 (zero).");
+    EXPECT_EQ(InvokeError(e, "AssumeFPS", {src, 0, 1}), "AssumeFPS: the frame rate must be positive");
+    EXPECT_EQ(InvokeError(e, "AssumeFPS", {src, -2.5}), "AssumeFPS: the frame rate must be positive");
 }
 
-TEST(FrameServerFilters, ChangeFpsRepeatsOrDropsFramesAndKeepsTheAudio) {
-    test::EnvPtr env = test::NewEnv();
-    const PClip src = new test::PatternClip(test::WithAudio(test::Rgb24Info(4, 2), 48000, 2));
-    const auto frame = [&](const PClip& c, int n) { return test::FrameBytes(c->GetFrame(n, env.get()))[0]; };
-
-    const PClip doubled = Call(env.get(), "ChangeFPS", {src, 50});
-    EXPECT_EQ(doubled->GetVideoInfo().num_frames, 200);
-    EXPECT_EQ(doubled->GetVideoInfo().fps_numerator, 50u);
-    for (int n : {0, 1, 2, 3, 199}) EXPECT_EQ(frame(doubled, n), n / 2) << n;
-
-    const PClip fewer = Call(env.get(), "ChangeFPS", {src, 10, 1});
-    EXPECT_EQ(fewer->GetVideoInfo().num_frames, 40);
-    for (int n : {0, 1, 2, 3, 39}) EXPECT_EQ(frame(fewer, n), n * 5 / 2) << n;  // floor(n * 2.5)
-    EXPECT_EQ(frame(fewer, 500), 99);  // past the end: the last frame
-
+TEST_F(FrameServerFilters, ChangeFpsRepeatsOrDropsFramesAndKeepsTheAudio) {
+    const PClip doubled = Call(e, "ChangeFPS", {src, 50});
+    EXPECT_EQ(Timing(doubled), "50/1 200f 48000Hz 192000");
+    EXPECT_EQ(Firsts(doubled, {0, 1, 2, 3, 199}, e), (std::vector<int>{0, 0, 1, 1, 99}));
+    // Frame n is floor(n * 2.5), past the end the last one; the audio is the source's.
+    const PClip fewer = Call(e, "ChangeFPS", {src, 10, 1});
+    EXPECT_EQ(Timing(fewer), "10/1 40f 48000Hz 192000");
+    EXPECT_EQ(Firsts(fewer, {0, 1, 2, 3, 39, 500}, e), (std::vector<int>{0, 2, 5, 7, 97, 99}));
+    EXPECT_EQ(Audio<int16_t>(fewer, 10, 1, e), (std::vector<int16_t>{70, 71}));
+    // 119.88 frames round to 120; frame n is floor(n * 25 * 1001 / 30000): 0.834, 5.005, 99.27.
     const char* linear[] = {nullptr, nullptr, nullptr, "linear"};
-    const PClip ntsc = Call(env.get(), "ChangeFPS", {src, 30000, 1001, false}, linear);
-    EXPECT_EQ(ntsc->GetVideoInfo().num_frames, 120);  // 119.88 rounded
-    EXPECT_EQ(ntsc->GetVideoInfo().fps_denominator, 1001u);
-    EXPECT_EQ(frame(ntsc, 119), 99);  // floor(119 * 25 * 1001 / 30000)
-    EXPECT_EQ(frame(ntsc, 1), 0);     // floor(0.834): no rounding up
-    EXPECT_EQ(frame(ntsc, 6), 5);     // floor(5.005)
-    EXPECT_EQ(Call(env.get(), "ChangeFPS", {src, 12.5})->GetVideoInfo().num_frames, 50);
-
-    // The audio is the source's, untouched.
-    EXPECT_EQ(fewer->GetVideoInfo().num_audio_samples, src->GetVideoInfo().num_audio_samples);
-    EXPECT_EQ(fewer->GetVideoInfo().audio_samples_per_second, 48000);
-    EXPECT_EQ(Audio<int16_t>(fewer, 10, 1, env.get()), (std::vector<int16_t>{70, 71}));
-
+    const PClip ntsc = Call(e, "ChangeFPS", {src, 30000, 1001, false}, linear);
+    EXPECT_EQ(Timing(ntsc), "30000/1001 120f 48000Hz 192000");
+    EXPECT_EQ(Firsts(ntsc, {1, 6, 119}, e), (std::vector<int>{0, 5, 99}));
+    EXPECT_EQ(Timing(Call(e, "ChangeFPS", {src, 12.5})), "25/2 50f 48000Hz 192000");
+    EXPECT_EQ(Timing(Call(e, "ChangeFPS", {src, 25})), Timing(src));  // identity
     // The length rounds to nearest, halves up: 5 frames at 2 fps become 2.5 at 1 fps.
     VideoInfo five = test::Rgb24Info(4, 2, 5);
     five.fps_numerator = 2;
-    EXPECT_EQ(Call(env.get(), "ChangeFPS", {new test::PatternClip(five), 1})->GetVideoInfo().num_frames, 3);
-    five.num_frames = 7;
-    EXPECT_EQ(Call(env.get(), "ChangeFPS", {new test::PatternClip(five), 1})->GetVideoInfo().num_frames, 4);
-
-    EXPECT_EQ(Call(env.get(), "ChangeFPS", {src, 25})->GetVideoInfo().num_frames, 100);  // identity
-    EXPECT_EQ(InvokeError(env.get(), "ChangeFPS", {src, 25, 0}), "ChangeFPS: Denominator cannot be 0 (zero).");
-    EXPECT_EQ(InvokeError(env.get(), "ChangeFPS", {src, -1}), "ChangeFPS: the frame rate must be positive");
+    EXPECT_EQ(Call(e, "ChangeFPS", {new test::PatternClip(five), 1})->GetVideoInfo().num_frames, 3);
+    EXPECT_EQ(InvokeError(e, "ChangeFPS", {src, 25, 0}), "ChangeFPS: Denominator cannot be 0 (zero).");
+    EXPECT_EQ(InvokeError(e, "ChangeFPS", {src, -1}), "ChangeFPS: the frame rate must be positive");
 }
 
-TEST(FrameServerFilters, FlipsMirrorEveryFormat) {
-    test::EnvPtr env = test::NewEnv();
+TEST_F(FrameServerFilters, FlipsMirrorEveryFormat) {
     struct Case {
         int pixel_type, width, height;
     };
@@ -220,272 +192,199 @@ TEST(FrameServerFilters, FlipsMirrorEveryFormat) {
                          Case{VideoInfo::CS_YUY2, 6, 2}, Case{VideoInfo::CS_YV12, 6, 4}}) {
         SCOPED_TRACE(c.pixel_type);
         const VideoInfo vi = Video(c.pixel_type, c.width, c.height);
-        auto* source = new GradientClip(vi, env.get());
-        const PClip src = source;
+        auto* source = new GradientClip(vi, e);
+        const PClip clip = source;
         const bool planar = vi.IsPlanar();
-        const int bpp = vi.IsRGB32() ? 4 : 3;
 
-        const PVideoFrame v = Call(env.get(), "FlipVertical", {src})->GetFrame(0, env.get());
+        const PVideoFrame v = Call(e, "FlipVertical", {clip})->GetFrame(0, e);
         EXPECT_TRUE(FrameIs(v, planar, [&](int k, int r, int b) {
             return Gradient(k, v->GetHeight(kPlanes[k]) - 1 - r, b);
         }));
 
-        const PVideoFrame h = Call(env.get(), "FlipHorizontal", {src})->GetFrame(0, env.get());
-        const int row = h->GetRowSize();
+        // Whole pixels trade places; YUY2 macropixels also swap their two lumas.
+        const int bpp = planar ? 1 : vi.IsRGB32() ? 4 : vi.IsRGB24() ? 3 : 0;
+        const int yuy2[] = {10, 9, 8, 11, 6, 5, 4, 7, 2, 1, 0, 3};  // Y5 U2 Y4 V2 | Y3 U1 Y2 V1 | Y1 U0 Y0 V0
+        const PVideoFrame h = Call(e, "FlipHorizontal", {clip})->GetFrame(0, e);
         EXPECT_TRUE(FrameIs(h, planar, [&](int k, int r, int b) {
-            if (planar) return Gradient(k, r, h->GetRowSize(kPlanes[k]) - 1 - b);
-            if (vi.IsYUY2()) {
-                const int mirrored = row - 4 - b / 4 * 4;  // the macropixel's new place
-                const int offsets[] = {2, 1, 0, 3};      // Y1 U Y0 V
-                return Gradient(k, r, mirrored + offsets[b % 4]);
-            }
-            return Gradient(k, r, row - bpp - b / bpp * bpp + b % bpp);
+            return Gradient(k, r, bpp ? h->GetRowSize(kPlanes[k]) - bpp - b / bpp * bpp + b % bpp : yuy2[b]);
         }));
 
-        const PClip twice = Call(env.get(), "FlipHorizontal", {Call(env.get(), "FlipVertical", {
-                                                                   Call(env.get(), "FlipVertical",
-                                                                        {Call(env.get(), "FlipHorizontal", {src})})})});
-        EXPECT_TRUE(FrameIs(twice->GetFrame(0, env.get()), planar, Gradient));  // identity
+        const PClip back = Call(e, "FlipVertical", {Call(e, "FlipVertical", {Call(e, "FlipHorizontal", {clip})})});
+        EXPECT_TRUE(FrameIs(Call(e, "FlipHorizontal", {back})->GetFrame(0, e), planar, Gradient));  // identity
         EXPECT_TRUE(StillGradient(*source));
     }
 
-    // The YUY2 macropixels by value: Y0 U Y1 V | Y2 U' Y3 V' -> Y3 U' Y2 V' | Y1 U Y0 V.
-    const PClip yuy2 = new GradientClip(Video(VideoInfo::CS_YUY2, 4, 2), env.get());
-    const PVideoFrame f = Call(env.get(), "FlipHorizontal", {yuy2})->GetFrame(0, env.get());
-    EXPECT_EQ(std::vector<uint8_t>(f->GetReadPtr(), f->GetReadPtr() + 8), (std::vector<uint8_t>{6, 5, 4, 7, 2, 1, 0, 3}));
-
-    // Audio passes through.
-    const PClip with_audio = new test::PatternClip(test::WithAudio(test::Rgb24Info(4, 2), 48000, 2));
-    EXPECT_EQ(Audio<int16_t>(Call(env.get(), "FlipVertical", {with_audio}), 3, 1, env.get()),
-              (std::vector<int16_t>{21, 22}));
-    EXPECT_EQ(InvokeError(env.get(), "FlipHorizontal", {new AudioClip<int16_t>(1, {1}, SAMPLE_INT16)}),
+    EXPECT_EQ(Audio<int16_t>(Call(e, "FlipVertical", {src}), 3, 1, e), (std::vector<int16_t>{21, 22}));
+    EXPECT_EQ(InvokeError(e, "FlipHorizontal", {new AudioClip<int16_t>(1, {1}, SAMPLE_INT16)}),
               "FlipHorizontal: clip has no video");
 }
 
-TEST(FrameServerFilters, ReversePlaysFramesAndAudioBackwards) {
-    test::EnvPtr env = test::NewEnv();
-    const PClip src = new test::PatternClip(test::WithAudio(test::Rgb24Info(4, 2, 10), 48000, 2));
-    const PClip rev = Call(env.get(), "Reverse", {src});
-    const int64_t total = src->GetVideoInfo().num_audio_samples;
-    ASSERT_EQ(total, 19200);
-    EXPECT_EQ(rev->GetVideoInfo().num_frames, 10);
-    EXPECT_EQ(rev->GetVideoInfo().num_audio_samples, total);
-    for (int n : {0, 4, 9}) EXPECT_EQ(test::FrameBytes(rev->GetFrame(n, env.get()))[0], 9 - n) << n;
-    EXPECT_EQ(rev->GetParity(0), src->GetParity(9));
+TEST_F(FrameServerFilters, ReversePlaysFramesAndAudioBackwards) {
+    const PClip rev = Call(e, "Reverse", {src});
+    EXPECT_EQ(Timing(rev), Timing(src));
+    EXPECT_EQ(Firsts(rev, {0, 4, 99}, e), (std::vector<int>{99, 95, 0}));
+    EXPECT_EQ(rev->GetParity(0), src->GetParity(99));
 
-    // Whole sample frames keep their channel order.
-    EXPECT_EQ(Audio<int16_t>(rev, 0, 3, env.get()),
-              (std::vector<int16_t>{Pattern(19199, 0), Pattern(19199, 1), Pattern(19198, 0), Pattern(19198, 1),
-                                    Pattern(19197, 0), Pattern(19197, 1)}));
-    // Past either end is silence.
-    EXPECT_EQ(Audio<int16_t>(rev, total - 2, 4, env.get()), (std::vector<int16_t>{7, 8, 0, 1, 0, 0, 0, 0}));
-    EXPECT_EQ(Audio<int16_t>(rev, -2, 3, env.get()),
-              (std::vector<int16_t>{0, 0, 0, 0, Pattern(19199, 0), Pattern(19199, 1)}));
-    EXPECT_EQ(Audio<int16_t>(rev, total + 5, 2, env.get()), std::vector<int16_t>(4, 0));
-
-    // Twice is the original; floats too.
+    // Whole sample frames keep their channel order; past either end is silence.
+    std::vector<int16_t> last;
+    for (int s = 191999; s > 191996; --s) last.insert(last.end(), {Pattern(s, 0), Pattern(s, 1)});
+    EXPECT_EQ(Audio<int16_t>(rev, 0, 3, e), last);
+    EXPECT_EQ(Audio<int16_t>(rev, 191998, 4, e), (std::vector<int16_t>{7, 8, 0, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(Audio<int16_t>(rev, -2, 3, e), (std::vector<int16_t>{0, 0, 0, 0, last[0], last[1]}));
     const PClip floats = new AudioClip<float>(1, {0.5f, -0.25f, 1.0f}, SAMPLE_FLOAT);
-    EXPECT_EQ(Audio<float>(Call(env.get(), "Reverse", {floats}), 0, 3, env.get()),
-              (std::vector<float>{1.0f, -0.25f, 0.5f}));
-    const PClip back = Call(env.get(), "Reverse", {rev});
-    EXPECT_EQ(Audio<int16_t>(back, 1000, 3, env.get()), Audio<int16_t>(src, 1000, 3, env.get()));
-    EXPECT_EQ(test::FrameBytes(back->GetFrame(2, env.get()))[0], 2);
+    EXPECT_EQ(Audio<float>(Call(e, "Reverse", {floats}), 0, 3, e), (std::vector<float>{1.0f, -0.25f, 0.5f}));
 }
 
-TEST(FrameServerFilters, CropSharesAWindowOfTheSource) {
-    test::EnvPtr env = test::NewEnv();
-    // RGB32 8x6: picture row y is memory row 5 - y.
-    auto* rgb_source = new GradientClip(Video(VideoInfo::CS_BGR32, 8, 6), env.get());
+TEST_F(FrameServerFilters, CropSharesAWindowOfTheSource) {
+    // RGB32 8x6: picture rows 1..3 are memory rows 4..2.
+    auto* rgb_source = new GradientClip(Video(VideoInfo::CS_BGR32, 8, 6), e);
     const PClip rgb = rgb_source;
-    for (const auto& args : {std::vector<int>{2, 1, 4, 3}, std::vector<int>{2, 1, -2, -2}}) {
-        const PClip c = Call(env.get(), "Crop", {rgb, args[0], args[1], args[2], args[3]});
-        EXPECT_EQ(c->GetVideoInfo().width, 4);
-        EXPECT_EQ(c->GetVideoInfo().height, 3);
-        const PVideoFrame f = c->GetFrame(0, env.get());
+    for (const auto& [width, height] : {std::pair{4, 3}, std::pair{-2, -2}}) {  // negative: from the right and bottom
+        const PClip c = Call(e, "Crop", {rgb, 2, 1, width, height});
+        EXPECT_EQ(Size(c), "4x3");
+        const PVideoFrame f = c->GetFrame(0, e);
         EXPECT_EQ(f->GetFrameBuffer(), rgb_source->frame_->GetFrameBuffer());  // shared, not copied
-        // Output picture row y is source picture row y + 1, i.e. memory row 5 - (y + 1).
-        EXPECT_TRUE(FrameIs(f, false, [](int k, int r, int b) { return Gradient(k, 5 - (2 - r + 1), b + 8); }));
+        EXPECT_TRUE(FrameIs(f, false, [](int k, int r, int b) { return Gradient(k, r + 2, b + 8); }));
     }
-    const PClip to_edges = Call(env.get(), "Crop", {rgb, 2, 1, 0, 0});
-    EXPECT_EQ(to_edges->GetVideoInfo().width, 6);
-    EXPECT_EQ(to_edges->GetVideoInfo().height, 5);
-    EXPECT_TRUE(FrameIs(Call(env.get(), "Crop", {rgb, 0, 0, 0, 0})->GetFrame(0, env.get()), false, Gradient));
+    EXPECT_EQ(Size(Call(e, "Crop", {rgb, 2, 1, 0, 0})), "6x5");  // zero reaches the edge
+    EXPECT_TRUE(FrameIs(Call(e, "Crop", {rgb, 0, 0, 0, 0})->GetFrame(0, e), false, Gradient));  // identity
 
     // align: an unaligned window comes back as an aligned copy of the same pixels.
     const char* align[] = {nullptr, nullptr, nullptr, nullptr, nullptr, "align"};
-    const PVideoFrame aligned = Call(env.get(), "Crop", {rgb, 1, 0, 4, 2, true}, align)->GetFrame(0, env.get());
+    const PVideoFrame aligned = Call(e, "Crop", {rgb, 1, 0, 4, 2, true}, align)->GetFrame(0, e);
     EXPECT_NE(aligned->GetFrameBuffer(), rgb_source->frame_->GetFrameBuffer());
     EXPECT_EQ(reinterpret_cast<uintptr_t>(aligned->GetReadPtr()) % FRAME_ALIGN, 0u);
     EXPECT_TRUE(FrameIs(aligned, false, [](int k, int r, int b) { return Gradient(k, r + 4, b + 4); }));
     EXPECT_TRUE(StillGradient(*rgb_source));
 
     // YUY2 and YV12 count rows from the top; chroma follows at half the offsets.
-    const PClip yuy2 = new GradientClip(Video(VideoInfo::CS_YUY2, 8, 4), env.get());
-    EXPECT_TRUE(FrameIs(Call(env.get(), "Crop", {yuy2, 2, 1, 4, 2})->GetFrame(0, env.get()), false,
+    const PClip yuy2 = new GradientClip(Video(VideoInfo::CS_YUY2, 8, 4), e);
+    EXPECT_TRUE(FrameIs(Call(e, "Crop", {yuy2, 2, 1, 4, 2})->GetFrame(0, e), false,
                         [](int k, int r, int b) { return Gradient(k, r + 1, b + 4); }));
-    auto* yv12_source = new GradientClip(Video(VideoInfo::CS_YV12, 8, 8), env.get());
+    auto* yv12_source = new GradientClip(Video(VideoInfo::CS_YV12, 8, 8), e);
     const PClip yv12 = yv12_source;
-    const PClip yv12_crop = Call(env.get(), "Crop", {yv12, 2, 4, -2, 2});
-    EXPECT_EQ(yv12_crop->GetVideoInfo().width, 4);
-    EXPECT_EQ(yv12_crop->GetVideoInfo().height, 2);
     const auto window = [](int k, int r, int b) { return k ? Gradient(k, r + 2, b + 1) : Gradient(k, r + 4, b + 2); };
-    EXPECT_TRUE(FrameIs(yv12_crop->GetFrame(0, env.get()), true, window));
-    EXPECT_TRUE(FrameIs(Call(env.get(), "Crop", {yv12, 2, 4, -2, 2, true})->GetFrame(0, env.get()), true, window));
+    for (const bool copy : {false, true}) {
+        const PClip c = Call(e, "Crop", {yv12, 2, 4, -2, 2, copy});
+        EXPECT_EQ(Size(c), "4x2");
+        EXPECT_TRUE(FrameIs(c->GetFrame(0, e), true, window)) << copy;
+    }
     EXPECT_TRUE(StillGradient(*yv12_source));
 
+    struct Bad {
+        PClip clip;
+        int left, top, width, height;
+        const char* message;
+    };
     const char* shift = "Crop: you cannot use crop to enlarge or 'shift' a clip";
-    EXPECT_EQ(InvokeError(env.get(), "Crop", {rgb, 0, 0, 9, 6}), shift);
-    EXPECT_EQ(InvokeError(env.get(), "Crop", {rgb, 6, 0, 4, 6}), shift);
-    EXPECT_EQ(InvokeError(env.get(), "Crop", {rgb, 0, 4, 8, 3}), shift);
-    EXPECT_EQ(InvokeError(env.get(), "Crop", {rgb, -1, 0, 4, 4}), "Crop: Top and Left must be more than 0");
-    EXPECT_EQ(InvokeError(env.get(), "Crop", {rgb, 4, 0, -4, 0}), "Crop: Destination width is 0 or less.");
-    EXPECT_EQ(InvokeError(env.get(), "Crop", {rgb, 0, 6, 0, 0}), "Crop: Destination height is 0 or less.");
-    EXPECT_EQ(InvokeError(env.get(), "Crop", {yuy2, 1, 0, 4, 2}),
-              "Crop: YUV images can only be cropped by even numbers (left side).");
-    EXPECT_EQ(InvokeError(env.get(), "Crop", {yuy2, 2, 1, 3, 2}),
-              "Crop: YUV images can only be cropped by even numbers (right side).");
-    EXPECT_EQ(InvokeError(env.get(), "Crop", {yv12, 2, 1, 4, 2}),
-              "Crop: YV12 images can only be cropped by even numbers (top).");
-    EXPECT_EQ(InvokeError(env.get(), "Crop", {yv12, 2, 2, 4, 3}),
-              "Crop: YV12 images can only be cropped by even numbers (bottom).");
-    EXPECT_EQ(InvokeError(env.get(), "Crop", {rgb, 0, 0, 4}), "Script error: Invalid arguments to function \"Crop\"");
+    for (const Bad& b : {Bad{rgb, 0, 0, 9, 6, shift}, Bad{rgb, 6, 0, 4, 6, shift}, Bad{rgb, 0, 4, 8, 3, shift},
+                         Bad{rgb, -1, 0, 4, 4, "Crop: Top and Left must be more than 0"},
+                         Bad{rgb, 4, 0, -4, 0, "Crop: Destination width is 0 or less."},
+                         Bad{rgb, 0, 6, 0, 0, "Crop: Destination height is 0 or less."},
+                         Bad{yuy2, 1, 0, 4, 2, "Crop: YUV images can only be cropped by even numbers (left side)."},
+                         Bad{yuy2, 2, 1, 3, 2, "Crop: YUV images can only be cropped by even numbers (right side)."},
+                         Bad{yv12, 2, 1, 4, 2, "Crop: YV12 images can only be cropped by even numbers (top)."},
+                         Bad{yv12, 2, 2, 4, 3, "Crop: YV12 images can only be cropped by even numbers (bottom)."}})
+        EXPECT_EQ(InvokeError(e, "Crop", {b.clip, b.left, b.top, b.width, b.height}), b.message);
+    EXPECT_EQ(InvokeError(e, "Crop", {rgb, 0, 0, 4}), "Script error: Invalid arguments to function \"Crop\"");
 }
 
-TEST(FrameServerFilters, AddBordersFramesThePicture) {
-    test::EnvPtr env = test::NewEnv();
+TEST_F(FrameServerFilters, AddBordersFramesThePicture) {
     // RGB32 2x2 with left 1, top 2, right 3, bottom 1: 6x5, the picture at memory rows 1-2.
-    auto* rgb_source = new GradientClip(Video(VideoInfo::CS_BGR32, 2, 2), env.get());
+    auto* rgb_source = new GradientClip(Video(VideoInfo::CS_BGR32, 2, 2), e);
     const PClip rgb = rgb_source;
-    const PClip framed = Call(env.get(), "AddBorders", {rgb, 1, 2, 3, 1, static_cast<int>(0x80102030u)});
-    EXPECT_EQ(framed->GetVideoInfo().width, 6);
-    EXPECT_EQ(framed->GetVideoInfo().height, 5);
-    const auto rgb32 = [](int, int r, int b) {
-        const bool inside = r >= 1 && r <= 2 && b >= 4 && b < 12;
+    const PClip framed = Call(e, "AddBorders", {rgb, 1, 2, 3, 1, static_cast<int>(0x80102030u)});
+    EXPECT_EQ(Size(framed), "6x5");
+    EXPECT_TRUE(FrameIs(framed->GetFrame(0, e), false, [](int, int r, int b) {
         const int colour[] = {0x30, 0x20, 0x10, 0x80};
-        return inside ? Gradient(0, r - 1, b - 4) : colour[b % 4];
-    };
-    EXPECT_TRUE(FrameIs(framed->GetFrame(0, env.get()), false, rgb32));
-    EXPECT_TRUE(StillGradient(*rgb_source));
-
-    const PClip rgb24 = new GradientClip(Video(VideoInfo::CS_BGR24, 2, 1), env.get());
-    const PVideoFrame f24 = Call(env.get(), "AddBorders", {rgb24, 1, 1, 0, 0, 0x123456})->GetFrame(0, env.get());
-    EXPECT_TRUE(FrameIs(f24, false, [](int, int r, int b) {
-        const int colour[] = {0x56, 0x34, 0x12};
-        return r == 0 && b >= 3 ? Gradient(0, 0, b - 3) : colour[b % 3];  // the top border is memory row 1
+        return r >= 1 && r <= 2 && b >= 4 && b < 12 ? Gradient(0, r - 1, b - 4) : colour[b % 4];
     }));
-    const PVideoFrame black = Call(env.get(), "AddBorders", {rgb24, 0, 0, 1, 0})->GetFrame(0, env.get());
-    EXPECT_EQ(std::vector<uint8_t>(black->GetReadPtr() + 6, black->GetReadPtr() + 9), (std::vector<uint8_t>{0, 0, 0}));
+    EXPECT_TRUE(StillGradient(*rgb_source));
+    EXPECT_TRUE(FrameIs(Call(e, "AddBorders", {rgb, 0, 0, 0, 0})->GetFrame(0, e), false, Gradient));  // identity
+
+    const PClip rgb24 = new GradientClip(Video(VideoInfo::CS_BGR24, 2, 1), e);
+    EXPECT_TRUE(FrameIs(Call(e, "AddBorders", {rgb24, 1, 1, 0, 0, 0x123456})->GetFrame(0, e), false,
+                        [](int, int r, int b) {
+                            const int colour[] = {0x56, 0x34, 0x12};
+                            return r == 0 && b >= 3 ? Gradient(0, 0, b - 3) : colour[b % 3];  // top is memory row 1
+                        }));
 
     // YUY2 in studio-range white; odd left and right round down to even.
-    const PClip yuy2 = new GradientClip(Video(VideoInfo::CS_YUY2, 2, 1), env.get());
-    const PClip yuy2_framed = Call(env.get(), "AddBorders", {yuy2, 3, 1, 1, 0, 0xFFFFFF});
-    EXPECT_EQ(yuy2_framed->GetVideoInfo().width, 4);
-    EXPECT_EQ(yuy2_framed->GetVideoInfo().height, 2);
-    EXPECT_TRUE(FrameIs(yuy2_framed->GetFrame(0, env.get()), false, [](int, int r, int b) {
+    const PClip yuy2 = Call(e, "AddBorders", {new GradientClip(Video(VideoInfo::CS_YUY2, 2, 1), e), 3, 1, 1, 0,
+                                              0xFFFFFF});
+    EXPECT_EQ(Size(yuy2), "4x2");
+    EXPECT_TRUE(FrameIs(yuy2->GetFrame(0, e), false, [](int, int r, int b) {
         const int white[] = {235, 128, 235, 128};
         return r == 1 && b >= 4 ? Gradient(0, 0, b - 4) : white[b % 4];
     }));
 
-    // YV12: every plane framed, chroma by half; black is 16/128/128.
-    const PClip yv12 = new GradientClip(Video(VideoInfo::CS_YV12, 2, 2), env.get());
-    const PClip yv12_framed = Call(env.get(), "AddBorders", {yv12, 2, 2, 0, 3});
-    EXPECT_EQ(yv12_framed->GetVideoInfo().width, 4);
-    EXPECT_EQ(yv12_framed->GetVideoInfo().height, 6);  // bottom 3 rounded to 2
-    EXPECT_TRUE(FrameIs(yv12_framed->GetFrame(0, env.get()), true, [](int k, int r, int b) {
+    // YV12: every plane framed, chroma by half; the default black is 16/128/128; bottom 3 rounds to 2.
+    const PClip yv12 = Call(e, "AddBorders", {new GradientClip(Video(VideoInfo::CS_YV12, 2, 2), e), 2, 2, 0, 3});
+    EXPECT_EQ(Size(yv12), "4x6");
+    EXPECT_TRUE(FrameIs(yv12->GetFrame(0, e), true, [](int k, int r, int b) {
         const int off = k ? 1 : 2, size = k ? 1 : 2;
         const bool inside = r >= off && r < off + size && b >= off && b < off + size;
         return inside ? Gradient(k, r - off, b - off) : k ? 128 : 16;
     }));
-
-    const PClip same = Call(env.get(), "AddBorders", {rgb, 0, 0, 0, 0});
-    EXPECT_TRUE(FrameIs(same->GetFrame(0, env.get()), false, Gradient));  // identity
-    EXPECT_EQ(InvokeError(env.get(), "AddBorders", {rgb, 0, -1, 0, 0}),
-              "AddBorders: border sizes must not be negative");
+    EXPECT_EQ(InvokeError(e, "AddBorders", {rgb, 0, -1, 0, 0}), "AddBorders: border sizes must not be negative");
 }
 
-TEST(FrameServerFilters, GetChannelPicksChannelsInOrder) {
-    test::EnvPtr env = test::NewEnv();
-    const PClip src = new test::PatternClip(test::WithAudio(test::Rgb24Info(4, 2), 48000, 3));
-    const PClip picked = Call(env.get(), "GetChannel", {src, 3, 1});
+TEST_F(FrameServerFilters, AudioChannelFunctionsPickAverageAndScale) {
+    const PClip three = new test::PatternClip(test::WithAudio(test::Rgb24Info(4, 2), 48000, 3));
+    const PClip picked = Call(e, "GetChannel", {three, 3, 1});
     EXPECT_EQ(picked->GetVideoInfo().nchannels, 2);
-    EXPECT_EQ(picked->GetVideoInfo().num_audio_samples, src->GetVideoInfo().num_audio_samples);
-    EXPECT_EQ(Audio<int16_t>(picked, 10, 2, env.get()), (std::vector<int16_t>{72, 70, 79, 77}));
-    EXPECT_EQ(Audio<int16_t>(Call(env.get(), "GetChannel", {src, 2, 2, 2}), 1, 1, env.get()),
-              (std::vector<int16_t>{8, 8, 8}));
-    EXPECT_EQ(Audio<int16_t>(Call(env.get(), "GetChannel", {src, 1, 2, 3}), 4, 2, env.get()),
-              Audio<int16_t>(src, 4, 2, env.get()));  // identity
-    EXPECT_EQ(test::FrameBytes(picked->GetFrame(5, env.get()))[0], 5);  // video passes through
-
+    EXPECT_EQ(Timing(picked), Timing(three));
+    EXPECT_EQ(Audio<int16_t>(picked, 10, 2, e), (std::vector<int16_t>{72, 70, 79, 77}));
+    EXPECT_EQ(Audio<int16_t>(Call(e, "GetChannel", {three, 2, 2, 2}), 1, 1, e), (std::vector<int16_t>{8, 8, 8}));
+    EXPECT_EQ(Audio<int16_t>(Call(e, "GetChannel", {three, 1, 2, 3}), 4, 2, e), Audio<int16_t>(three, 4, 2, e));
     const PClip stereo_float = new AudioClip<float>(2, {0.5f, -1.0f, 0.25f, 2.0f}, SAMPLE_FLOAT);
-    EXPECT_EQ(Audio<float>(Call(env.get(), "GetChannel", {stereo_float, 2}), 0, 2, env.get()),
-              (std::vector<float>{-1.0f, 2.0f}));
+    EXPECT_EQ(Audio<float>(Call(e, "GetChannel", {stereo_float, 2}), 0, 2, e), (std::vector<float>{-1.0f, 2.0f}));
 
-    const char* missing = "GetChannel: Attempted to select a channel that does not exist";
-    EXPECT_EQ(InvokeError(env.get(), "GetChannel", {src, 0}), missing);
-    EXPECT_EQ(InvokeError(env.get(), "GetChannel", {src, 1, 4}), missing);
-    EXPECT_EQ(InvokeError(env.get(), "GetChannel", {new test::PatternClip(test::Rgb24Info(4, 2)), 1}),
-              "GetChannel: clip has no audio");
-    EXPECT_EQ(InvokeError(env.get(), "GetChannel", {src}), "Script error: Invalid arguments to function \"GetChannel\"");
-}
-
-TEST(FrameServerFilters, ConvertToMonoAveragesTheChannels) {
-    test::EnvPtr env = test::NewEnv();
-    const PClip ints = new AudioClip<int16_t>(3, {1, 2, 4, -1, -2, -4, 32767, 32767, 32767, -32768, 0, 1}, SAMPLE_INT16);
-    const PClip mono = Call(env.get(), "ConvertToMono", {ints});
+    // ConvertToMono: 7/3 and -7/3 truncate toward zero; full scale stays full scale.
+    const PClip mixed = new AudioClip<int16_t>(3, {1, 2, 4, -1, -2, -4, 32767, 32767, 32767, -32768, 0, 1},
+                                               SAMPLE_INT16);
+    const PClip mono = Call(e, "ConvertToMono", {mixed});
     EXPECT_EQ(mono->GetVideoInfo().nchannels, 1);
     EXPECT_EQ(mono->GetVideoInfo().num_audio_samples, 4);
-    // 7/3 and -7/3 truncate toward zero; full scale stays full scale.
-    EXPECT_EQ(Audio<int16_t>(mono, 0, 5, env.get()), (std::vector<int16_t>{2, -2, 32767, -10922, 0}));
-    EXPECT_EQ(Audio<int16_t>(ints, 0, 1, env.get()), (std::vector<int16_t>{1, 2, 4}));
+    EXPECT_EQ(Audio<int16_t>(mono, 0, 5, e), (std::vector<int16_t>{2, -2, 32767, -10922, 0}));
+    EXPECT_EQ(Audio<int16_t>(mixed, 0, 1, e), (std::vector<int16_t>{1, 2, 4}));
+    EXPECT_EQ(Audio<float>(Call(e, "ConvertToMono", {stereo_float}), 0, 2, e), (std::vector<float>{-0.25f, 1.125f}));
 
-    const PClip floats = new AudioClip<float>(2, {0.5f, 0.25f, -1.0f, 0.5f}, SAMPLE_FLOAT);
-    EXPECT_EQ(Audio<float>(Call(env.get(), "ConvertToMono", {floats}), 0, 2, env.get()),
-              (std::vector<float>{0.375f, -0.25f}));
+    // Amplify: halves round away from zero, sums saturate; one factor per channel, extra ones
+    // ignored, the last one repeated when there are fewer; past the end stays silent.
+    const PClip ints = new AudioClip<int16_t>(2, {1000, -1000, 20000, -20000, 3, -3}, SAMPLE_INT16);
+    const auto amplified = [&](std::initializer_list<AVSValue> args) {
+        return Audio<int16_t>(Call(e, "Amplify", args), 0, 3, e);
+    };
+    EXPECT_EQ(amplified({ints, 2}), (std::vector<int16_t>{2000, -2000, 32767, -32768, 6, -6}));
+    EXPECT_EQ(amplified({ints, 0.5}), (std::vector<int16_t>{500, -500, 10000, -10000, 2, -2}));
+    EXPECT_EQ(amplified({ints, 1.0}), Audio<int16_t>(ints, 0, 3, e));  // identity
+    EXPECT_EQ(amplified({ints, 1.0, -1.0, 9.0}), (std::vector<int16_t>{1000, 1000, 20000, 20000, 3, 3}));
+    EXPECT_EQ(Audio<int16_t>(ints, 0, 1, e), (std::vector<int16_t>{1000, -1000}));
+    const PClip floats = new AudioClip<float>(3, {1.0f, 1.0f, 1.0f, 0.5f, -0.5f, 2.0f}, SAMPLE_FLOAT);
+    EXPECT_EQ(Audio<float>(Call(e, "Amplify", {floats, 2.0, 0.5}), 0, 3, e),
+              (std::vector<float>{2.0f, 0.5f, 0.5f, 1.0f, -0.25f, 1.0f, 0, 0, 0}));
 
+    // Without audio there is nothing to convert or scale: the same clip; GetChannel refuses.
+    const PClip silent = new test::PatternClip(test::Rgb24Info(4, 2));
+    EXPECT_EQ(Call(e, "ConvertToMono", {silent}).get(), silent.get());
+    EXPECT_EQ(Call(e, "Amplify", {silent, 2.0}).get(), silent.get());
     const PClip already = new AudioClip<int16_t>(1, {5, 6}, SAMPLE_INT16);
-    EXPECT_EQ(Call(env.get(), "ConvertToMono", {already}).get(), already.get());  // the same clip
-
+    EXPECT_EQ(Call(e, "ConvertToMono", {already}).get(), already.get());
+    EXPECT_EQ(InvokeError(e, "GetChannel", {silent, 1}), "GetChannel: clip has no audio");
+    const char* missing = "GetChannel: Attempted to select a channel that does not exist";
+    EXPECT_EQ(InvokeError(e, "GetChannel", {three, 0}), missing);
+    EXPECT_EQ(InvokeError(e, "GetChannel", {three, 1, 4}), missing);
     VideoInfo int32 = test::WithAudio(test::Rgb24Info(4, 2), 48000, 2);
     int32.sample_type = SAMPLE_INT32;
-    EXPECT_EQ(InvokeError(env.get(), "ConvertToMono", {new test::PatternClip(int32)}),
+    const PClip wide = new test::PatternClip(int32);
+    EXPECT_EQ(InvokeError(e, "ConvertToMono", {wide}),
               "ConvertToMono: only 16-bit integer and float audio are supported");
-    const PClip silent = new test::PatternClip(test::Rgb24Info(4, 2));
-    EXPECT_EQ(Call(env.get(), "ConvertToMono", {silent}).get(), silent.get());  // nothing to convert
-}
-
-TEST(FrameServerFilters, AmplifyScalesRoundsAndSaturates) {
-    test::EnvPtr env = test::NewEnv();
-    const PClip ints = new AudioClip<int16_t>(2, {1000, -1000, 20000, -20000, 3, -3}, SAMPLE_INT16);
-    EXPECT_EQ(Audio<int16_t>(Call(env.get(), "Amplify", {ints, 2}), 0, 3, env.get()),
-              (std::vector<int16_t>{2000, -2000, 32767, -32768, 6, -6}));
-    // Halves round away from zero.
-    EXPECT_EQ(Audio<int16_t>(Call(env.get(), "Amplify", {ints, 0.5}), 0, 3, env.get()),
-              (std::vector<int16_t>{500, -500, 10000, -10000, 2, -2}));
-    EXPECT_EQ(Audio<int16_t>(Call(env.get(), "Amplify", {ints, 1.0}), 0, 3, env.get()),
-              Audio<int16_t>(ints, 0, 3, env.get()));  // identity
-    // One factor per channel; extra factors are ignored.
-    EXPECT_EQ(Audio<int16_t>(Call(env.get(), "Amplify", {ints, 1.0, -1.0, 9.0}), 0, 2, env.get()),
-              (std::vector<int16_t>{1000, 1000, 20000, 20000}));
-    EXPECT_EQ(Audio<int16_t>(ints, 0, 1, env.get()), (std::vector<int16_t>{1000, -1000}));
-
-    // With fewer factors than channels the last one repeats.
-    const PClip floats = new AudioClip<float>(3, {1.0f, 1.0f, 1.0f, 0.5f, -0.5f, 2.0f}, SAMPLE_FLOAT);
-    EXPECT_EQ(Audio<float>(Call(env.get(), "Amplify", {floats, 2.0, 0.5}), 0, 2, env.get()),
-              (std::vector<float>{2.0f, 0.5f, 0.5f, 1.0f, -0.25f, 1.0f}));
-    EXPECT_EQ(Audio<float>(Call(env.get(), "Amplify", {floats, 3.0}), 1, 1, env.get()),
-              (std::vector<float>{1.5f, -1.5f, 6.0f}));
-    EXPECT_EQ(Audio<float>(Call(env.get(), "Amplify", {floats, 1.0}), 5, 1, env.get()),
-              (std::vector<float>{0.0f, 0.0f, 0.0f}));  // past the end stays silent
-
-    EXPECT_EQ(InvokeError(env.get(), "Amplify", {ints, std::numeric_limits<double>::quiet_NaN()}),
+    EXPECT_EQ(InvokeError(e, "Amplify", {wide, 2.0}), "Amplify: only 16-bit integer and float audio are supported");
+    EXPECT_EQ(InvokeError(e, "Amplify", {ints, std::numeric_limits<double>::quiet_NaN()}),
               "Amplify: factors must be finite numbers");
-    const PClip silent = new test::PatternClip(test::Rgb24Info(4, 2));
-    EXPECT_EQ(Call(env.get(), "Amplify", {silent, 2.0}).get(), silent.get());  // nothing to scale
-    VideoInfo int8 = test::WithAudio(test::Rgb24Info(4, 2), 48000, 1);
-    int8.sample_type = SAMPLE_INT8;
-    EXPECT_EQ(InvokeError(env.get(), "Amplify", {new test::PatternClip(int8), 2.0}),
-              "Amplify: only 16-bit integer and float audio are supported");
-    EXPECT_EQ(InvokeError(env.get(), "Amplify", {ints}), "Script error: Invalid arguments to function \"Amplify\"");
+    EXPECT_EQ(InvokeError(e, "GetChannel", {three}), "Script error: Invalid arguments to function \"GetChannel\"");
+    EXPECT_EQ(InvokeError(e, "Amplify", {three}), "Script error: Invalid arguments to function \"Amplify\"");
 }
 
 }  // namespace

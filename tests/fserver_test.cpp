@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -11,17 +12,32 @@
 
 namespace {
 
-std::string InvokeError(IScriptEnvironment* env, const char* name, const AVSValue& args,
+AVSValue Invoke(IScriptEnvironment* env, const char* name, std::initializer_list<AVSValue> args,
+                const char** names = nullptr) {
+    const std::vector<AVSValue> v(args);
+    return env->Invoke(name, AVSValue(v.data(), static_cast<int>(v.size())), names);
+}
+
+std::string InvokeError(IScriptEnvironment* env, const char* name, std::initializer_list<AVSValue> args,
                         const char** names = nullptr) {
     try {
-        env->Invoke(name, args, names);
+        Invoke(env, name, args, names);
     } catch (const AvisynthError& e) {
         return e.msg;
     }
     return "(no error)";
 }
 
-TEST(FrameServer, NewVideoFrameRoundsThePitchAndRecyclesBuffers) {
+// Size, frame rate, length, audio rate, channels and audio length.
+std::string Shape(const PClip& clip) {
+    const VideoInfo& vi = clip->GetVideoInfo();
+    return std::to_string(vi.width) + "x" + std::to_string(vi.height) + " " + std::to_string(vi.fps_numerator) + "/" +
+           std::to_string(vi.fps_denominator) + " " + std::to_string(vi.num_frames) + "f " +
+           std::to_string(vi.audio_samples_per_second) + "Hz x" + std::to_string(vi.nchannels) + " " +
+           std::to_string(vi.num_audio_samples);
+}
+
+TEST(FrameServer, NewVideoFrameRoundsThePitchRecyclesBuffersAndMakeWritableCopies) {
     test::EnvPtr env = test::NewEnv();
     const VideoInfo vi = test::Rgb24Info(3, 2);
     const VideoFrameBuffer* first_buffer;
@@ -33,7 +49,7 @@ TEST(FrameServer, NewVideoFrameRoundsThePitchAndRecyclesBuffers) {
         first_buffer = f->GetFrameBuffer();
         const int seq = first_buffer->GetSequenceNumber();
         ASSERT_NE(f->GetWritePtr(), nullptr);
-        EXPECT_EQ(first_buffer->GetSequenceNumber(), seq + 1);
+        EXPECT_EQ(first_buffer->GetSequenceNumber(), seq + 1);  // write access advances it
 
         PVideoFrame shared = f;  // a second reference makes it read-only
         EXPECT_EQ(f->GetWritePtr(), nullptr);
@@ -44,26 +60,21 @@ TEST(FrameServer, NewVideoFrameRoundsThePitchAndRecyclesBuffers) {
     PVideoFrame again = env->NewVideoFrame(vi, -4);
     EXPECT_EQ(again->GetFrameBuffer(), first_buffer);
     EXPECT_EQ(fserver::GetFrameStats(env.get()).buffers, 1);
-}
 
-TEST(FrameServer, MakeWritableCopiesASharedFrameOnly) {
-    test::EnvPtr env = test::NewEnv();
-    const VideoInfo vi = test::Rgb24Info(3, 2);
-    PVideoFrame f = env->NewVideoFrame(vi, -4);
-    uint8_t* p = f->GetWritePtr();
+    // MakeWritable leaves a writable frame as it is and copies a shared one.
+    uint8_t* p = again->GetWritePtr();
     for (int i = 0; i < 24; ++i) p[i] = static_cast<uint8_t>(i);
-    const std::vector<uint8_t> before = test::FrameBytes(f);
-    EXPECT_FALSE(env->MakeWritable(&f));  // already writable: left as it is
-
-    PVideoFrame kept = f;
-    ASSERT_TRUE(env->MakeWritable(&f));
-    EXPECT_NE(f->GetFrameBuffer(), kept->GetFrameBuffer());
-    ASSERT_NE(f->GetWritePtr(), nullptr);
-    EXPECT_EQ(f->GetRowSize(), 9);
-    EXPECT_EQ(f->GetHeight(), 2);
+    const std::vector<uint8_t> before = test::FrameBytes(again);
+    EXPECT_FALSE(env->MakeWritable(&again));
+    PVideoFrame kept = again;
+    ASSERT_TRUE(env->MakeWritable(&again));
+    EXPECT_NE(again->GetFrameBuffer(), kept->GetFrameBuffer());
+    ASSERT_NE(again->GetWritePtr(), nullptr);
+    EXPECT_EQ(again->GetRowSize(), 9);
+    EXPECT_EQ(again->GetHeight(), 2);
     for (int y = 0; y < 2; ++y)
-        EXPECT_EQ(0, std::memcmp(f->GetReadPtr() + y * f->GetPitch(), kept->GetReadPtr() + y * kept->GetPitch(), 9));
-    f->GetWritePtr()[0] = 99;
+        EXPECT_EQ(0, std::memcmp(again->GetReadPtr() + y * again->GetPitch(), before.data() + y * 12, 9)) << y;
+    again->GetWritePtr()[0] = 99;
     EXPECT_EQ(test::FrameBytes(kept), before);  // the shared original is untouched
 }
 
@@ -74,26 +85,18 @@ AVSValue TakeLastRegistered(const AVSValue&, void* user_data, IScriptEnvironment
 TEST(FrameServer, InvokeMatchesArgumentsAndNamesWhatIsWrong) {
     test::EnvPtr env = test::NewEnv();
     EXPECT_THROW(env->Invoke("NoSuchFunction", AVSValue(nullptr, 0)), IScriptEnvironment::NotFound);
+    const char* names[] = {"width", "HEIGHT"};  // names match in any case
+    EXPECT_EQ(Shape(Invoke(env.get(), "BlankClip", {16, 8}, names).AsClip()), "16x8 24/1 240f 44100Hz x1 441000");
 
-    const AVSValue named[] = {16, 8};
-    const char* names[] = {"width", "HEIGHT"};
-    const PClip clip = env->Invoke("BlankClip", AVSValue(named, 2), names).AsClip();
-    EXPECT_EQ(clip->GetVideoInfo().width, 16);
-    EXPECT_EQ(clip->GetVideoInfo().height, 8);
-
-    const AVSValue bad_name[] = {16};
-    const char* unknown[] = {"breadth"};
-    EXPECT_EQ(InvokeError(env.get(), "BlankClip", AVSValue(bad_name, 1), unknown),
+    const char* breadth[] = {"breadth"};
+    EXPECT_EQ(InvokeError(env.get(), "BlankClip", {16}, breadth),
               "Script error: BlankClip does not have a named argument \"breadth\"");
-    const AVSValue twice[] = {16, 32};
-    const char* twice_names[] = {"width", "width"};
-    EXPECT_EQ(InvokeError(env.get(), "BlankClip", AVSValue(twice, 2), twice_names),
+    const char* twice[] = {"width", "width"};
+    EXPECT_EQ(InvokeError(env.get(), "BlankClip", {16, 32}, twice),
               "Script error: the named argument \"width\" was passed more than once to BlankClip");
-    const AVSValue wrong_type[] = {"wide"};
-    const char* width_name[] = {"width"};
-    EXPECT_EQ(InvokeError(env.get(), "BlankClip", AVSValue(wrong_type, 1), width_name),
+    EXPECT_EQ(InvokeError(env.get(), "BlankClip", {"wide"}, names),
               "Script error: the named argument \"width\" to BlankClip had the wrong type");
-    EXPECT_EQ(InvokeError(env.get(), "BlankClip", AVSValue("not a clip")),
+    EXPECT_EQ(InvokeError(env.get(), "BlankClip", {"not a clip"}),
               "Script error: Invalid arguments to function \"BlankClip\"");
 
     // A later registration of a name is tried first.
@@ -104,48 +107,31 @@ TEST(FrameServer, InvokeMatchesArgumentsAndNamesWhatIsWrong) {
 
 TEST(FrameServer, BlankClipDefaultsColoursAndSilence) {
     test::EnvPtr env = test::NewEnv();
-    const VideoInfo d = env->Invoke("BlankClip", AVSValue(nullptr, 0)).AsClip()->GetVideoInfo();
-    EXPECT_EQ(d.width, 640);
-    EXPECT_EQ(d.height, 480);
-    EXPECT_TRUE(d.IsRGB32());
-    EXPECT_EQ(d.num_frames, 240);
-    EXPECT_EQ(d.fps_numerator, 24u);
-    EXPECT_EQ(d.fps_denominator, 1u);
-    EXPECT_EQ(d.audio_samples_per_second, 44100);
-    EXPECT_EQ(d.nchannels, 1);
-    EXPECT_EQ(d.sample_type, SAMPLE_INT16);
-    EXPECT_EQ(d.num_audio_samples, 240 * 44100 / 24);
+    const PClip d = env->Invoke("BlankClip", AVSValue(nullptr, 0)).AsClip();
+    EXPECT_EQ(Shape(d), "640x480 24/1 240f 44100Hz x1 441000");
+    EXPECT_TRUE(d->GetVideoInfo().IsRGB32());
+    EXPECT_EQ(d->GetVideoInfo().sample_type, SAMPLE_INT16);
 
     const char* names[] = {"width", "height", "pixel_type", "color", "fps", "stereo"};
-    const AVSValue rgb[] = {2, 2, "RGB24", 0x102030, 29.97, true};
-    const PClip rgb_clip = env->Invoke("BlankClip", AVSValue(rgb, 6), names).AsClip();
-    const VideoInfo& rvi = rgb_clip->GetVideoInfo();
-    EXPECT_EQ(rvi.fps_numerator, 2997u);
-    EXPECT_EQ(rvi.fps_denominator, 100u);
-    EXPECT_EQ(rvi.nchannels, 2);
-    PVideoFrame f = rgb_clip->GetFrame(7, env.get());
-    const uint8_t* row = f->GetReadPtr();
+    const PClip rgb = Invoke(env.get(), "BlankClip", {2, 2, "RGB24", 0x102030, 29.97, true}, names).AsClip();
+    EXPECT_EQ(Shape(rgb), "2x2 2997/100 240f 44100Hz x2 353153");
+    const uint8_t* row = rgb->GetFrame(7, env.get())->GetReadPtr();
     EXPECT_EQ(std::vector<uint8_t>(row, row + 6), (std::vector<uint8_t>{0x30, 0x20, 0x10, 0x30, 0x20, 0x10}));
-
     std::vector<int16_t> audio(2 * 10, 0x55);
-    rgb_clip->GetAudio(audio.data(), 1000, 9, env.get());
+    rgb->GetAudio(audio.data(), 1000, 9, env.get());
     EXPECT_EQ(std::vector<int16_t>(audio.begin(), audio.begin() + 18), std::vector<int16_t>(18, 0));
     EXPECT_EQ(audio[18], 0x55);  // nothing past the samples asked for
 
     // White in studio-range YUY2.
-    const AVSValue yuy2[] = {4, 2, "YUY2", 0xFFFFFF};
-    const char* yuy2_names[] = {"width", "height", "pixel_type", "color"};
-    PVideoFrame y = env->Invoke("BlankClip", AVSValue(yuy2, 4), yuy2_names).AsClip()->GetFrame(0, env.get());
-    EXPECT_EQ(std::vector<uint8_t>(y->GetReadPtr(), y->GetReadPtr() + 8),
-              (std::vector<uint8_t>{235, 128, 235, 128, 235, 128, 235, 128}));
+    const PClip yuy2 = Invoke(env.get(), "BlankClip", {4, 2, "YUY2", 0xFFFFFF}, names).AsClip();
+    const uint8_t* y = yuy2->GetFrame(0, env.get())->GetReadPtr();
+    EXPECT_EQ(std::vector<uint8_t>(y, y + 8), (std::vector<uint8_t>{235, 128, 235, 128, 235, 128, 235, 128}));
 
-    const AVSValue bad_type[] = {"RGB16"};
     const char* type_name[] = {"pixel_type"};
-    EXPECT_EQ(InvokeError(env.get(), "BlankClip", AVSValue(bad_type, 1), type_name),
+    EXPECT_EQ(InvokeError(env.get(), "BlankClip", {"RGB16"}, type_name),
               "BlankClip: pixel_type must be \"RGB32\", \"RGB24\", \"YV12\" or \"YUY2\"");
-    const AVSValue odd[] = {3, "YUY2"};
     const char* odd_names[] = {"width", "pixel_type"};
-    EXPECT_EQ(InvokeError(env.get(), "BlankClip", AVSValue(odd, 2), odd_names),
+    EXPECT_EQ(InvokeError(env.get(), "BlankClip", {3, "YUY2"}, odd_names),
               "BlankClip: YUV images must have an even width");
 }
 
