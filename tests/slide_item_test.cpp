@@ -2,6 +2,9 @@
 // whose table is built by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "fake_renderers.h"
 #include "items/slide_item.h"
 #include "items/title_item.h"
@@ -12,6 +15,26 @@ namespace {
 
 using test::FakeRenderer;
 
+// The byte every one of the frame's 24 bytes holds, or "?".
+std::string Fill(const std::vector<uint8_t>& f) {
+    const bool uniform = f.size() == 24 && std::all_of(f.begin(), f.end(), [&](uint8_t b) { return b == f[0]; });
+    return uniform ? std::to_string(f[0]) : "?";
+}
+
+// The recorded calls: the slot, and for a transition "parameter duration position
+// output-size from-fill to-fill".
+std::string Log(const FakeRenderer& r) {
+    std::string s;
+    for (const test::RendererCall& c : r.log) {
+        s += (s.empty() ? "" : "; ") + std::to_string(c.slot);
+        if (c.slot == 8)
+            s += " " + std::to_string(c.parameter) + " " + std::to_string(c.duration) + " " +
+                 std::to_string(c.position) + " " + std::to_string(c.output_size) + " from " + Fill(c.from) + " to " +
+                 Fill(c.to);
+    }
+    return s;
+}
+
 class Slides : public ::testing::Test {
 protected:
     test::EnvPtr env = test::NewEnv();
@@ -19,7 +42,6 @@ protected:
     FakeRenderer t0 = test::NewTitleRenderer(1), t2 = test::NewTitleRenderer(10), t4 = test::NewTitleRenderer(100);
 
     PVideoFrame Frame(int n) { return pm.clip->GetFrame(n, env.get()); }
-    std::vector<uint8_t> Filled(uint8_t v) const { return std::vector<uint8_t>(24, v); }
     int InputRequests() const { return pm.input->frame_requests; }
 
     // Titles on host channels 0, 1 and 3 (internal 0, 2 and 4) that add 1, 10 and 100.
@@ -37,41 +59,17 @@ TEST_F(Slides, FromFrameIsBlackUntilUpdatedThenTheFrameBeforeUpToItsChannel) {
     FakeRenderer s = test::NewSlideRenderer(0);
     const SlideEffect e{0, 7, s.AsSlide(), 0, 1234, 40, 49};
     AddSlideEff(&e, 2, 0);  // internal channel 3, between the titles of 2 and 4
-
     Frame(39);
-    EXPECT_EQ(s.log.size(), 0u);
+    EXPECT_EQ(Log(s), "");
     Frame(40);
-    ASSERT_EQ(s.Calls(8), 1);
-    const test::RendererCall& first = s.log[0];
-    EXPECT_EQ(first.from, Filled(0));
-    EXPECT_EQ(first.to, Filled(11));
-    EXPECT_EQ(first.output_size, 24);
-    EXPECT_EQ(first.parameter, 1234);
-    EXPECT_EQ(first.duration, 10);
-    EXPECT_EQ(first.position, 0);
-    EXPECT_EQ(s.log[1].slot, 6);  // asked after drawing whether to keep the snapshot
+    EXPECT_EQ(Log(s), "8 1234 10 0 24 from 0 to 11; 6");  // then asked whether to keep the snapshot
 
     t0.add = 2;  // frame 39 now composes differently from what frame 40 saw
     UpdateSlideEffsData();
     s.log.clear();
     const PVideoFrame f = Frame(45);
-    ASSERT_EQ(s.Calls(8), 1);
-    EXPECT_EQ(s.log[0].from, Filled(12));  // channels 0 to 3 of frame 39, nothing of 4
-    EXPECT_EQ(s.log[0].position, 5);
+    EXPECT_EQ(Log(s), "8 1234 10 5 24 from 12 to 12; 6");  // channels 0 to 3 of frame 39, nothing of 4
     EXPECT_EQ(f->GetReadPtr()[0], 112);
-}
-
-TEST_F(Slides, EffectStartingAtZeroKeepsItsBlackFromFrame) {
-    AddTitles();
-    FakeRenderer s = test::NewSlideRenderer();
-    const SlideEffect e{0, 1, s.AsSlide(), 0, 0, 0, 5};
-    AddSlideEff(&e, 0, 0);
-    const int before = InputRequests();
-    UpdateSlideEffsData();
-    EXPECT_EQ(InputRequests(), before);  // nothing composed
-    Frame(3);
-    EXPECT_EQ(s.log[1].from, Filled(0));
-    EXPECT_EQ(s.log[1].to, Filled(1));
 }
 
 TEST_F(Slides, TwoSlidesOnOneFrameChain) {
@@ -80,33 +78,31 @@ TEST_F(Slides, TwoSlidesOnOneFrameChain) {
     AddSlideEff(&ea, 1, 0);
     AddSlideEff(&eb, 1, 0);
     const PVideoFrame f = Frame(16);
-    EXPECT_EQ(a.log[0].to, Filled(0));
-    EXPECT_EQ(b.log[0].to, Filled(3));
-    EXPECT_EQ(b.log[0].position, 1);
-    EXPECT_EQ(b.log[0].duration, 16);
+    EXPECT_EQ(Log(a), "8 0 11 6 24 from 0 to 0; 6");
+    EXPECT_EQ(Log(b), "8 0 16 1 24 from 0 to 3; 6");
     EXPECT_EQ(f->GetReadPtr()[5], 7);
 }
 
-TEST_F(Slides, ARendererThatDropsSnapshotsNeverKeepsOne) {
+TEST_F(Slides, StartingAtZeroOrDroppingSnapshotsKeepsTheFromFrameBlack) {
     AddTitles();
-    FakeRenderer s = test::NewSlideRenderer(0, 1);
-    const SlideEffect e{0, 9, s.AsSlide(), 0, 0, 20, 30};
-    AddSlideEff(&e, 2, 0);
+    FakeRenderer zero = test::NewSlideRenderer(), drops = test::NewSlideRenderer(0, 1);
+    const SlideEffect ez{0, 1, zero.AsSlide(), 0, 0, 0, 5}, ed{0, 9, drops.AsSlide(), 0, 0, 20, 30};
+    AddSlideEff(&ez, 0, 0);
+    AddSlideEff(&ed, 2, 0);
     const ItemRecord* item = pm.mgr->FindItem(9);
-
     const int before = InputRequests();
     UpdateSlideEffsData();
-    EXPECT_EQ(InputRequests(), before);
-    EXPECT_EQ(s.Calls(6), 1);
+    EXPECT_EQ(InputRequests(), before);  // no frame before 0, and the dropper is asked first: nothing composed
     EXPECT_EQ(item->snapshot, nullptr);
 
+    Frame(3);
     Frame(20);
-    EXPECT_EQ(item->snapshot, nullptr);
-    EXPECT_EQ(item->snapshot_size, 0u);
     t0.add = 50;
     Frame(21);
-    EXPECT_EQ(s.log.back().slot, 6);
-    EXPECT_EQ(s.log[s.log.size() - 2].from, Filled(0));  // black again, not frame 20
+    EXPECT_EQ(item->snapshot, nullptr);
+    EXPECT_EQ(item->snapshot_size, 0u);
+    EXPECT_EQ(Log(zero), "6; 8 0 6 3 24 from 0 to 1; 6");
+    EXPECT_EQ(Log(drops), "6; 8 0 11 0 24 from 0 to 11; 6; 8 0 11 1 24 from 0 to 60; 6");  // black, not frame 20
 }
 
 TEST_F(Slides, SnapshotsAreTakenOnHiddenChannelsToo) {
@@ -118,10 +114,9 @@ TEST_F(Slides, SnapshotsAreTakenOnHiddenChannelsToo) {
     UpdateSlideEffsData();
     const ItemRecord* item = pm.mgr->FindItem(3);
     ASSERT_NE(item->snapshot, nullptr);
-    EXPECT_EQ(item->snapshot_size, 24u);
-    EXPECT_EQ(std::vector<uint8_t>(item->snapshot.get(), item->snapshot.get() + 24), Filled(11));
+    EXPECT_EQ(Fill(std::vector<uint8_t>(item->snapshot.get(), item->snapshot.get() + item->snapshot_size)), "11");
     Frame(60);
-    EXPECT_EQ(s.Calls(8), 0);  // but a hidden slide is not drawn
+    EXPECT_EQ(Log(s), "6");  // but a hidden slide is not drawn
 }
 
 }  // namespace
