@@ -21,22 +21,17 @@ bool AllBytes(const PVideoFrame& f, uint8_t value) {
     return std::all_of(bytes.begin(), bytes.end(), [value](uint8_t b) { return b == value; });
 }
 
-struct SavedGlobals {
-    CMainChMgr* main = g_pMainChMgr;
-    CMainChMgr* preview = g_pPreviewChMgr;
-    IScriptEnvironment* env = g_pScriptEnv;
-    ~SavedGlobals() {
-        g_pMainChMgr = main;
-        g_pPreviewChMgr = preview;
-        g_pScriptEnv = env;
-    }
-};
-
 AVSValue BlankClip(IScriptEnvironment* env, int width, int height, const char* pixel_type, int length) {
     const AVSValue args[] = {length, width, height, pixel_type};
     const char* names[] = {"length", "width", "height", "pixel_type"};
     return env->Invoke("BlankClip", AVSValue(args, 4), names);
 }
+
+struct SavedGlobals {  // what the script functions publish into
+    CMainChMgr *main = g_pMainChMgr, *preview = g_pPreviewChMgr;
+    IScriptEnvironment* env = g_pScriptEnv;
+    ~SavedGlobals() { g_pMainChMgr = main, g_pPreviewChMgr = preview, g_pScriptEnv = env; }
+};
 
 TEST(Script, SetTempChAndSetMainChOverABlankClip) {
     SavedGlobals saved;
@@ -46,41 +41,29 @@ TEST(Script, SetTempChAndSetMainChOverABlankClip) {
         EXPECT_TRUE(env->FunctionExists(name)) << name;
 
     const AVSValue blank = BlankClip(env.get(), 640, 480, "RGB24", 50);
-    ASSERT_TRUE(blank.IsClip());
     ASSERT_TRUE(blank.AsClip()->GetVideoInfo().HasAudio());
-
     const AVSValue temp = env->Invoke("SetTempCh", blank);
     EXPECT_EQ(temp.AsClip().get(), blank.AsClip().get());  // the clip itself, unchanged
     EXPECT_EQ(g_pScriptEnv, env.get());
-
-    const AVSValue main = env->Invoke("SetMainCh", temp);
-    ASSERT_TRUE(main.IsClip());
-    const PClip mgr = main.AsClip();
+    const PClip mgr = env->Invoke("SetMainCh", temp).AsClip();
     EXPECT_EQ(GetMainClip(), mgr.get());
     EXPECT_EQ(static_cast<IClip*>(g_pMainChMgr), mgr.get());
-
-    const VideoInfo& vi = mgr->GetVideoInfo();
-    EXPECT_EQ(vi.width, 640);
-    EXPECT_EQ(vi.num_frames, 50);
+    EXPECT_EQ(mgr->GetVideoInfo().num_frames, 50);
     for (int n : {0, 17, 49}) {
         const PVideoFrame f = mgr->GetFrame(n, env.get());
         EXPECT_EQ(f->GetRowSize(), 1920);
         EXPECT_EQ(f->GetPitch(), 1920);
-        EXPECT_EQ(f->GetHeight(), 480);
-        EXPECT_TRUE(AllBytes(f, 0)) << n;
+        EXPECT_EQ(test::FrameBytes(f), std::vector<uint8_t>(1920 * 480, 0)) << n;
     }
-
-    const int64_t count = 4000;
-    const int bps = vi.BytesPerAudioSample();
-    std::vector<uint8_t> ours(static_cast<size_t>(count * bps), 0xEE), theirs(ours.size(), 0x11);
-    mgr->GetAudio(ours.data(), 1000, count, env.get());
-    blank.AsClip()->GetAudio(theirs.data(), 1000, count, env.get());
+    const int bps = mgr->GetVideoInfo().BytesPerAudioSample();
+    std::vector<uint8_t> ours(static_cast<size_t>(4000 * bps), 0xEE), theirs(ours.size(), 0x11);
+    mgr->GetAudio(ours.data(), 1000, 4000, env.get());
+    blank.AsClip()->GetAudio(theirs.data(), 1000, 4000, env.get());
     EXPECT_EQ(ours, theirs);
 
     // Planar input is refused and the published manager stays as it was.
-    const AVSValue yv12 = BlankClip(env.get(), 64, 48, "YV12", 5);
     try {
-        env->Invoke("SetMainCh", yv12);
+        env->Invoke("SetMainCh", BlankClip(env.get(), 64, 48, "YV12", 5));
         ADD_FAILURE() << "no error for planar input";
     } catch (const AvisynthError& e) {
         EXPECT_STREQ(e.msg, "CMainChMgr: input to filter must be in YUY2 or RGB");
@@ -91,31 +74,38 @@ TEST(Script, SetTempChAndSetMainChOverABlankClip) {
     const AVSValue second = env->Invoke("SetMainCh", blank);
     EXPECT_EQ(GetMainClip(), second.AsClip().get());
     EXPECT_EQ(mgr->GetVideoInfo().width, 640);
-
     const AVSValue preview = env->Invoke("SetPreviewCh", blank);
     EXPECT_EQ(static_cast<IClip*>(g_pPreviewChMgr), preview.AsClip().get());
     EXPECT_EQ(GetMainClip(), second.AsClip().get());
 }
 
-TEST(Composition, NoChannelsGivesBlackAndTheInputAudio) {
+TEST(Composition, BlackCanvasAndTheInputAudio) {
     test::EnvPtr env = test::NewEnv();
-    const VideoInfo vi = test::WithAudio(test::Rgb24Info(10, 3, 20));
-    auto* input = new test::PatternClip(vi, 0x40);
-    const PClip in(input);
-    const PClip mgr(new CMainChMgr(in, env.get()));
+    // RGB24 with nothing on it; YUY2 and RGB32, which draw no items, with a title.
+    for (int type : {int(VideoInfo::CS_BGR24), int(VideoInfo::CS_YUY2), int(VideoInfo::CS_BGR32)}) {
+        VideoInfo vi = test::WithAudio(test::Rgb24Info(10, 3, 20));
+        vi.pixel_type = type;
+        auto* input = new test::PatternClip(vi, 0x40);
+        auto* mgr = new CMainChMgr(input, env.get());
+        const PClip in(input), clip(mgr);
+        FakeRenderer r = test::NewTitleRenderer();
+        if (type != VideoInfo::CS_BGR24)
+            mgr->AddItem(0, false, MakeTitleItem(TitleEffect{0, 0, 1, r.AsTitle(), 0, 0, 99}));
+        const PVideoFrame f = clip->GetFrame(4, env.get());
+        EXPECT_EQ(f->GetRowSize(), vi.RowSize());
+        EXPECT_EQ(f->GetPitch(), (vi.RowSize() + 3) / 4 * 4);  // 30 bytes of RGB24 take 32
+        EXPECT_TRUE(AllBytes(f, 0));
+        EXPECT_EQ(r.log.size(), 0u);
+        EXPECT_EQ(input->frame_requests, 1);  // asked for, held, never drawn
 
-    const PVideoFrame f = mgr->GetFrame(4, env.get());
-    EXPECT_EQ(f->GetPitch(), 32);  // 30 bytes of pixels, rounded up to 4
-    EXPECT_TRUE(AllBytes(f, 0));
-    EXPECT_EQ(input->frame_requests, 1);  // asked for, held, never drawn
-
-    std::vector<int16_t> ours(2 * 100), theirs(2 * 100);
-    mgr->GetAudio(ours.data(), 333, 100, env.get());
-    in->GetAudio(theirs.data(), 333, 100, env.get());
-    EXPECT_EQ(ours, theirs);
-    EXPECT_EQ(ours[1], static_cast<int16_t>(333 * 7 + 1));
-    EXPECT_EQ(mgr->GetParity(3), true);  // forwarded to the input
-    EXPECT_EQ(mgr->GetVersion(), 2);
+        std::vector<int16_t> ours(2 * 100), theirs(2 * 100);
+        clip->GetAudio(ours.data(), 333, 100, env.get());
+        in->GetAudio(theirs.data(), 333, 100, env.get());
+        EXPECT_EQ(ours, theirs);
+        EXPECT_EQ(ours[1], static_cast<int16_t>(333 * 7 + 1));
+        EXPECT_EQ(clip->GetParity(3), true);  // forwarded to the input
+        EXPECT_EQ(clip->GetVersion(), 2);
+    }
 }
 
 class Drawing : public ::testing::Test {
@@ -139,22 +129,17 @@ TEST_F(Drawing, ChannelsBottomUpAndItemsInOrderHiddenSkipped) {
     Add(b, 2, 0);  // above a on channel 0
     Add(d, 4, 1);  // internal 2
     EXPECT_TRUE(AllBytes(Frame(7), 1 + 2 + 4 + 8));
-    ASSERT_EQ(a.log.size(), 1u);
-    EXPECT_EQ(a.log[0].to[0], 0);
-    EXPECT_EQ(b.log[0].to[0], 1);
-    EXPECT_EQ(d.log[0].to[0], 3);
-    EXPECT_EQ(c.log[0].to[0], 11);
+    // What each one saw shows the order a, b, d, c.
+    EXPECT_EQ((std::vector<int>{a.log.at(0).to[0], b.log.at(0).to[0], d.log.at(0).to[0], c.log.at(0).to[0]}),
+              (std::vector<int>{0, 1, 3, 11}));
 
     SetChannelVisible(1, 0);  // hides internal 2
     EXPECT_TRUE(AllBytes(Frame(8), 1 + 2 + 4));
     EXPECT_EQ(d.log.size(), 1u);
     SetChannelVisible(1, 1);
     EXPECT_TRUE(AllBytes(Frame(9), 15));
-    EXPECT_EQ(d.log.size(), 2u);
-
     // A last channel limits the composition.
-    const PVideoFrame low = m.ComposeFrame(9, 2, env.get());
-    EXPECT_TRUE(AllBytes(low, 1 + 2 + 8));
+    EXPECT_TRUE(AllBytes(m.ComposeFrame(9, 2, env.get()), 1 + 2 + 8));
     EXPECT_TRUE(AllBytes(m.ComposeFrame(9, 40, env.get()), 15));
 }
 
@@ -185,7 +170,7 @@ TEST_F(Drawing, SubTitleChannelCopiesTheCanvasInProgress) {
     Add(probe, 2, 1);
     Frame(3);
     ASSERT_EQ(seen.bytes.size(), 80u);
-    EXPECT_TRUE(std::all_of(seen.bytes.begin(), seen.bytes.begin() + 40, [](uint8_t b) { return b == 9; }));
+    EXPECT_EQ(std::vector<uint8_t>(seen.bytes.begin(), seen.bytes.begin() + 40), std::vector<uint8_t>(40, 9));
 
     // Outside composition nothing is copied: the frame is the environment's own.
     const PVideoFrame outside = head->GetFrame(0, env.get());
@@ -193,63 +178,45 @@ TEST_F(Drawing, SubTitleChannelCopiesTheCanvasInProgress) {
     EXPECT_EQ(static_cast<const CSubTitleCh*>(head.get())->Channel(), 5);
 }
 
-TEST(Composition, OtherInterleavedFormatsComposeBlackOnly) {
-    test::EnvPtr env = test::NewEnv();
-    for (int pixel_type : {int(VideoInfo::CS_YUY2), int(VideoInfo::CS_BGR32)}) {
-        VideoInfo vi = test::Rgb24Info(8, 4);
-        vi.pixel_type = pixel_type;
-        const PClip clip(new CMainChMgr(new test::PatternClip(vi, 3), env.get()));
-        auto* mgr = static_cast<CMainChMgr*>(clip.get());
-        FakeRenderer r = test::NewTitleRenderer();
-        mgr->AddItem(0, false, MakeTitleItem(TitleEffect{0, 0, 1, r.AsTitle(), 0, 0, 99}));
-        const PVideoFrame f = clip->GetFrame(0, env.get());
-        EXPECT_EQ(f->GetRowSize(), vi.RowSize());
-        EXPECT_TRUE(AllBytes(f, 0));
-        EXPECT_EQ(r.log.size(), 0u);
-    }
-}
-
-// A clip whose frames carry padding at the end of each row.
-class PaddedClip : public test::PatternClip {
+// A clip whose every frame is one stored frame of the given alignment: row y holds y + 5,
+// any padding 0xEE.
+class StoredClip : public test::PatternClip {
 public:
-    using PatternClip::PatternClip;
-    PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) override {
-        PVideoFrame f = env->NewVideoFrame(GetVideoInfo(), 64);
-        uint8_t* p = f->GetWritePtr();
-        for (int y = 0; y < f->GetHeight(); ++y)
-            for (int x = 0; x < f->GetPitch(); ++x) p[y * f->GetPitch() + x] = x < f->GetRowSize() ? uint8_t(n + y) : 0xEE;
-        return ReturnInto(result, std::move(f));
+    StoredClip(const VideoInfo& vi, int align, IScriptEnvironment* env)
+        : PatternClip(vi), frame(env->NewVideoFrame(vi, align)) {
+        for (int y = 0; y < frame->GetHeight(); ++y)
+            for (int x = 0; x < frame->GetPitch(); ++x)
+                frame->GetWritePtr()[y * frame->GetPitch() + x] = x < frame->GetRowSize() ? uint8_t(5 + y) : 0xEE;
     }
+    PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int, IScriptEnvironment*) override {
+        return ReturnInto(result, PVideoFrame(frame));
+    }
+    PVideoFrame frame;
 };
 
-TEST(Composition, PackedFramesLieAtTheAlignedRowSize) {
+TEST(Composition, PackedFramesLieAtTheDwordAlignedRowSize) {
     test::EnvPtr env = test::NewEnv();
-    const PClip padded(new PaddedClip(test::Rgb24Info(10, 3)));
+    const PClip padded = new StoredClip(test::Rgb24Info(6, 3), 64, env.get());
     const PVideoFrame packed = CMainChMgr::GetPackedFrame(padded, 5, env.get());
-    EXPECT_EQ(packed->GetPitch(), 32);
-    EXPECT_EQ(packed->GetRowSize(), 30);
+    EXPECT_EQ(packed->GetPitch(), 20);  // 18 bytes of pixels
+    EXPECT_EQ(packed->GetRowSize(), 18);
     const auto bytes = test::FrameBytes(packed);
-    ASSERT_EQ(bytes.size(), 96u);
+    ASSERT_EQ(bytes.size(), 60u);
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 30; ++x) ASSERT_EQ(bytes[y * 32 + x], 5 + y);
+        for (int x = 0; x < 18; ++x) ASSERT_EQ(bytes[y * 20 + x], 5 + y);
 
     // A frame whose pitch already is its row size comes back as it is.
-    const PClip tight(new test::PatternClip(test::Rgb24Info(4, 3)));
-    const PVideoFrame direct = tight->GetFrame(2, env.get());
-    EXPECT_EQ(direct->GetPitch(), direct->GetRowSize());
-    const PVideoFrame same = CMainChMgr::GetPackedFrame(tight, 2, env.get());
-    EXPECT_TRUE(AllBytes(same, 2));
-    EXPECT_EQ(same->GetPitch(), 12);
+    auto* tight = new StoredClip(test::Rgb24Info(4, 3), -4, env.get());
+    const PClip hold(tight);
+    EXPECT_EQ(CMainChMgr::GetPackedFrame(hold, 2, env.get())->GetFrameBuffer(), tight->frame->GetFrameBuffer());
 }
 
 TEST(PluginEntry, MemoryBudgetIsAQuarterKeptInRange) {
-    EXPECT_EQ(MemoryBudgetMiB(0), 16);
-    EXPECT_EQ(MemoryBudgetMiB(64u << 20), 16);
-    EXPECT_EQ(MemoryBudgetMiB(100u << 20), 25);
-    EXPECT_EQ(MemoryBudgetMiB(400u << 20), 100);
-    EXPECT_EQ(MemoryBudgetMiB(512u << 20), 128);
-    EXPECT_EQ(MemoryBudgetMiB(0xFFFFFFFFu), 128);
-    EXPECT_EQ(MemoryBudgetMiB((100u << 20) + (4u << 20) - 1), 25);  // integer division
+    // Integer division: 4 MiB less a byte above 100 MiB still gives 25.
+    for (const auto& [bytes, mib] : {std::pair{0u, 16}, std::pair{64u << 20, 16}, std::pair{100u << 20, 25},
+                                     std::pair{(104u << 20) - 1, 25}, std::pair{400u << 20, 100},
+                                     std::pair{512u << 20, 128}, std::pair{0xFFFFFFFFu, 128}})
+        EXPECT_EQ(MemoryBudgetMiB(bytes), mib) << bytes;
 }
 
 }  // namespace
