@@ -11,7 +11,8 @@ packages=(
   wine64 xvfb xauth
   googletest libgtest-dev libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
-  libswscale-dev libswresample-dev libavutil-dev
+  libswscale-dev libswresample-dev libavutil-dev libavformat-dev libavcodec-dev
+  libass-dev fonts-dejavu-core
 )
 
 missing=()
