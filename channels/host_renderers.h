@@ -24,8 +24,18 @@ static_assert(sizeof(FrameRef) == 12);
 static_assert(offsetof(FrameRef, width) == 4 && offsetof(FrameRef, height) == 8);
 #endif
 
-class CPictureSource;
 class HostBitmap;  // the host's 32-bit ARGB bitmap type
+
+// What a picture transition is handed so that it can fetch pictures itself. The
+// bitmaps stay the source's.
+class CPictureSource {
+public:
+    // Slot 0: the prepared picture of that index, or null.
+    virtual HostBitmap* HOST_THISCALL GetPicture(int32_t index) = 0;
+
+protected:
+    ~CPictureSource() = default;
+};
 
 class TitleRenderer {
 public:

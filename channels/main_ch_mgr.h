@@ -9,6 +9,8 @@
 #include "avs/avisynth.h"
 #include "channels/item_record.h"
 
+struct HostPicture;
+
 class CMainChMgr : public GenericVideoFilter {
 public:
     // Raises the frame server's error on planar input.
@@ -23,6 +25,8 @@ public:
     PVideoFrame ComposeFrame(int n, int last_channel, IScriptEnvironment* env);
     // Draws one item by its kind onto a canvas in the canvas layout.
     void DrawItem(ItemRecord& item, int n, uint8_t* canvas, int size);
+    // The picture of one item for the host, by its kind; false for a kind without one.
+    bool ItemPicture(ItemRecord& item, int n, HostPicture& out);
     // A frame of the clip whose rows lie at the 4-byte-aligned row size.
     static PVideoFrame GetPackedFrame(const PClip& clip, int n, IScriptEnvironment* env);
 
@@ -69,8 +73,10 @@ public:
         CMainChMgr& mgr_;
     };
 
-private:
+    // Whether items can draw: they draw bottom-up RGB24 canvases only.
     bool Drawable() const;
+
+private:
     // Adds one item's audio to a block of the output; defined with the kind dispatch.
     void MixItemAudio(ItemRecord& item, void* buf, int64_t start, int64_t count, IScriptEnvironment* env);
 

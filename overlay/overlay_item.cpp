@@ -21,8 +21,9 @@ void COverlayItem::ClearSlides() {
     effect_.slides.first = effect_.slides.last = effect_.slides.end = nullptr;
 }
 
-bool IsRectangle(const OverlayEffect& e) {
-    const OverlayCorner* c = e.corners;
+bool IsRectangle(const OverlayEffect& e) { return CornersFormRectangle(e.corners); }
+
+bool CornersFormRectangle(const OverlayCorner* c) {
     // Written as <= so that a NaN corner fails.
     return std::fabs(c[0].y - c[1].y) <= 1.0f && std::fabs(c[1].x - c[2].x) <= 1.0f &&
            std::fabs(c[2].y - c[3].y) <= 1.0f && std::fabs(c[3].x - c[0].x) <= 1.0f;

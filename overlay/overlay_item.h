@@ -11,6 +11,7 @@
 #include "overlay/overlay_records.h"
 
 class CMainChMgr;
+struct HostPicture;
 
 class COverlayItem {
 public:
@@ -46,6 +47,8 @@ private:
 
 // Whether the corners form an axis-aligned rectangle, to within a pixel.
 bool IsRectangle(const OverlayEffect& e);
+// The same for four corners top-left, top-right, bottom-right, bottom-left.
+bool CornersFormRectangle(const OverlayCorner* corners);
 // Whether the clip is drawn as it is: no placement, fully opaque, no key colour.
 bool IsPassThrough(const OverlayEffect& e);
 
@@ -69,3 +72,7 @@ void MixOverlayAudio(const COverlayItem& item, const VideoInfo& out, void* buf, 
 // canvas layout (bottom-up RGB24, rows 4-byte aligned, `size` bytes in all).
 void DrawOverlayItem(const COverlayItem& item, int n, IScriptEnvironment* env, uint8_t* canvas, int size,
                      int canvas_width, int canvas_height);
+
+// The item's clip frame for frame n, copied into a buffer for the host (bottom-up
+// 24-bit rows; at the row size of the clip's width when the item crops).
+void OverlayItemPicture(const COverlayItem& item, int n, IScriptEnvironment* env, HostPicture& out);

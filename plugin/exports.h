@@ -34,3 +34,12 @@ FERRULE_API void FERRULE_CC AddOverlay(const OverlayClipInfo* info, const Overla
 FERRULE_API void FERRULE_CC SetOverlayEffect(int id, const OverlayEffect* effect);
 FERRULE_API int FERRULE_CC SetPreviewClip(const PClip* clip, const OverlayEffect* effect);
 FERRULE_API int FERRULE_CC SetQuickWarp(int quick);
+
+struct ImageEffect;
+FERRULE_API void FERRULE_CC AddImageEff(const ImageEffect* effect, int channel, int insert);
+
+FERRULE_API void FERRULE_CC GetFrame(int n, int excluded_id, uint8_t** buffer, int32_t* size, int32_t* width,
+                                     int32_t* height);
+FERRULE_API void FERRULE_CC GetFrameByID(int n, int id, uint8_t** buffer, int32_t* size, int32_t* width,
+                                         int32_t* height, int32_t* bits_per_pixel);
+FERRULE_API int FERRULE_CC GetClipFrame(const PClip* clip, int n, uint8_t** buffer, int32_t* size);

@@ -1,7 +1,8 @@
-// Exports that place title and slide items, and refresh the slides' snapshots. Each
+// Exports that place title, slide and image items, and refresh the slides' snapshots. Each
 // is a safe no-op while there is no main manager.
 #include "channels/globals.h"
 #include "channels/main_ch_mgr.h"
+#include "items/image_item.h"
 #include "items/slide_item.h"
 #include "items/title_item.h"
 #include "plugin/exports.h"
@@ -13,6 +14,10 @@ FERRULE_API void FERRULE_CC AddTitleEff(const TitleEffect* effect, int channel, 
 
 FERRULE_API void FERRULE_CC AddSlideEff(const SlideEffect* effect, int channel, int insert) {
     if (g_pMainChMgr) g_pMainChMgr->AddItem(InternalChannel(channel), insert != 0, MakeSlideItem(*effect));
+}
+
+FERRULE_API void FERRULE_CC AddImageEff(const ImageEffect* effect, int channel, int insert) {
+    if (g_pMainChMgr) g_pMainChMgr->AddItem(InternalChannel(channel), insert != 0, MakeImageItem(*effect));
 }
 
 FERRULE_API void FERRULE_CC UpdateSlideEffsData() {

@@ -120,6 +120,29 @@ inline void HOST_THISCALL FakeRenderOverlayTransition(FakeRenderer* self, const 
     self->log.push_back(std::move(call));
 }
 
+// Fetches the incoming picture through slot 0 of the source's table, as a host's code
+// calls it, and keeps what it reads in bitmap_pixels.
+inline void HOST_THISCALL FakeRenderPictureTransition(FakeRenderer* self, const FrameRef* canvas,
+                                                      CPictureSource* pictures, int32_t zero1, int32_t zero2,
+                                                      uint8_t* output, int32_t output_size,
+                                                      int32_t picture_and_frames, int32_t length, int32_t position) {
+    RendererCall call;
+    call.slot = 9;
+    call.parameter = picture_and_frames;
+    call.duration = length;
+    call.position = position;
+    call.output_size = output_size;
+    call.x = zero1;
+    call.y = zero2;
+    using GetPictureSlot = HostBitmap*(HOST_THISCALL*)(CPictureSource*, int32_t);
+    const auto get_picture = reinterpret_cast<GetPictureSlot>((*reinterpret_cast<void* const* const*>(pictures))[0]);
+    call.bitmap = get_picture(pictures, picture_and_frames >> 16);
+    if (call.bitmap) ReadHostBitmap(call.bitmap, &call.bitmap_width, &call.bitmap_height, &call.bitmap_pixels);
+    call.to = Capture(canvas);
+    for (size_t i = 0; i < call.to.size(); ++i) output[i] = static_cast<uint8_t>(call.to[i] + self->add);
+    self->log.push_back(std::move(call));
+}
+
 template <class F>
 void* Slot(F f) {
     return reinterpret_cast<void*>(f);
@@ -132,8 +155,8 @@ inline void* const kTitleTable[] = {
 
 inline void* const kSlideTable[] = {
     Slot(&Trap), Slot(&Trap), Slot(&Trap), Slot(&Trap), Slot(&Trap),
-    Slot(&Trap), Slot(&FakeDropsSnapshot), Slot(&Trap), Slot(&FakeRenderFrameTransition), Slot(&Trap),
-    Slot(&FakeRenderOverlayTransition),
+    Slot(&Trap), Slot(&FakeDropsSnapshot), Slot(&Trap), Slot(&FakeRenderFrameTransition),
+    Slot(&FakeRenderPictureTransition), Slot(&FakeRenderOverlayTransition),
 };
 
 inline FakeRenderer NewTitleRenderer(uint8_t add = 1) {

@@ -1,0 +1,206 @@
+// Picture shows through the exports: which picture each frame shows, the transition
+// calls and what they are handed, the picture cache's rules, preparation (fit, key
+// colour, rectangle flag) and the image item's picture for the host.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "fake_renderers.h"
+#include "items/image_item.h"
+#include "picture_files.h"
+#include "plugin/exports.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr int kW = 32, kH = 16;
+constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu;
+
+class ImageItems : public ::testing::Test {
+protected:
+    ImageItems() : env(test::NewEnv()), published(env.get(), test::Rgb24Info(kW, kH, 300)) {}
+
+    // A show of solid pictures covering the frame, 25 frames each from frame 100.
+    void Fill(ImageEffect& e, const std::vector<uint32_t>& colours, int w = kW, int h = kH) {
+        for (size_t i = 0; i < colours.size(); ++i)
+            e.pictures.PushBack(CString(files.Solid("p" + std::to_string(i) + ".png", w, h, colours[i]).c_str()));
+        e.id = 5;
+        e.frames_per_picture = 25;
+        e.first_frame = 100;
+        e.last_frame = 199;
+        const float fw = static_cast<float>(w), fh = static_cast<float>(h);
+        e.placement.corners[1] = {fw, 0};
+        e.placement.corners[2] = {fw, fh};
+        e.placement.corners[3] = {0, fh};
+        e.placement.picture_width = w;
+        e.placement.picture_height = h;
+        e.placement.outline_width = 0;
+    }
+    CImageItem& Item() { return *static_cast<CImageItem*>(published.mgr->FindItem(5)->payload); }
+    // Colour of canvas pixel (x, y), y from the top, as 0xRRGGBB.
+    uint32_t Pixel(int n, int x, int y) {
+        const std::vector<uint8_t> f = test::FrameBytes(published.clip->GetFrame(n, env.get()));
+        const uint8_t* p = f.data() + (kH - 1 - y) * test::CanvasBytes(kW, 1) + x * 3;
+        return uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+    }
+
+    test::EnvPtr env;
+    test::PublishedManager published;
+    test::PictureFolder files;
+};
+
+TEST_F(ImageItems, EachPictureHoldsForItsFramesAndNothingShowsPastTheList) {
+    ImageEffect e;
+    Fill(e, {kRed, kGreen, kBlue});
+    AddImageEff(&e, 1, 0);
+    const std::pair<int, uint32_t> expected[] = {{99, 0},         {100, 0xFF0000}, {124, 0xFF0000}, {125, 0x00FF00},
+                                                 {149, 0x00FF00}, {150, 0x0000FF}, {174, 0x0000FF}, {175, 0},
+                                                 {199, 0},        {200, 0}};
+    for (const auto& [n, colour] : expected) {
+        EXPECT_EQ(Pixel(n, 0, 0), colour) << n;
+        EXPECT_EQ(Pixel(n, kW - 1, kH - 1), colour) << n;
+    }
+}
+
+TEST_F(ImageItems, OneRendererOpensTheShowOrIntroducesEveryPicture) {
+    test::FakeRenderer renderer = test::NewSlideRenderer(1);
+    ImageEffect e;
+    Fill(e, {kRed, kGreen});
+    e.placement.transition_length = 10;
+    e.transitions.PushBack(renderer.AsSlide());
+    AddImageEff(&e, 1, 0);
+    for (int n = 99; n <= 130; ++n) Pixel(n, 0, 0);
+    ASSERT_EQ(renderer.Calls(9), 10);
+    for (int i = 0; i < 10; ++i) {
+        const test::RendererCall& c = renderer.log[static_cast<size_t>(i)];
+        EXPECT_EQ(c.parameter, 0 * 65536 + 25);
+        EXPECT_EQ(c.duration, 10);
+        EXPECT_EQ(c.position, i);
+        EXPECT_EQ(c.output_size, test::CanvasBytes(kW, kH));
+        EXPECT_EQ(c.x | c.y, 0);
+        ASSERT_EQ(c.bitmap_width * c.bitmap_height, kW * kH);
+        EXPECT_EQ(c.bitmap_pixels[0], kRed);  // the incoming picture, fetched by the renderer
+    }
+    EXPECT_EQ(Pixel(100, 3, 3), 0x010101u);  // the renderer's output: black canvas + 1
+    EXPECT_EQ(Pixel(110, 3, 3), 0xFF0000u);
+
+    // On every picture: the first frames of picture 1 get the renderer, over picture 0.
+    published.mgr->RemoveAllItems();
+    renderer.log.clear();
+    e.placement.every_picture = 1;
+    AddImageEff(&e, 1, 0);
+    for (int n : {124, 125, 134, 135}) Pixel(n, 0, 0);
+    ASSERT_EQ(renderer.Calls(9), 2);
+    const test::RendererCall& first = renderer.log[0];
+    EXPECT_EQ(first.parameter, 1 * 65536 + 25);
+    EXPECT_EQ(first.position, 0);
+    EXPECT_EQ(renderer.log[1].position, 9);
+    EXPECT_EQ(first.to[0], 0x00);  // blue byte of picture 0, drawn before the call
+    EXPECT_EQ(first.to[2], 0xFF);
+    EXPECT_EQ(first.bitmap_pixels[0], kGreen);
+    EXPECT_EQ(Pixel(135, 0, 0), 0x00FF00u);
+}
+
+TEST_F(ImageItems, CacheKeepsTheLastTenAndEmptiesOnAJumpOrOutsideTheRange) {
+    ImageEffect e;
+    Fill(e, std::vector<uint32_t>(12, kBlue), 4, 4);
+    AddImageEff(&e, 1, 0);
+    CPictureCache& cache = Item().cache;
+    for (int i = 0; i < 12; ++i) ASSERT_NE(cache.Prepared(i), nullptr) << i;
+    EXPECT_EQ(cache.FirstIndex(), 2);
+    EXPECT_EQ(cache.Count(), 10u);
+    EXPECT_EQ(cache.Prepared(12), nullptr);  // past the list
+    EXPECT_EQ(cache.Count(), 10u);
+
+    // With the files gone, only what is cached can still be shown.
+    for (int i = 0; i < 12; ++i) std::filesystem::remove(std::string(Item().pictures[static_cast<size_t>(i)]));
+    for (int i = 2; i < 12; ++i) EXPECT_NE(cache.Prepared(i), nullptr) << i;
+    EXPECT_EQ(cache.Prepared(0), nullptr);  // a jump back empties and reloads
+    EXPECT_EQ(cache.Count(), 0u);
+    EXPECT_EQ(cache.FirstIndex(), 0);
+
+    files.Solid("p0.png", 4, 4, kBlue);
+    ASSERT_NE(cache.Prepared(0), nullptr);
+    Pixel(99, 0, 0);  // a frame outside the range
+    EXPECT_EQ(cache.Count(), 0u);
+}
+
+TEST_F(ImageItems, FitKeepsProportionsAndKeyColourClearsOnlyItsPixels) {
+    ImageEffect fit;
+    fit.pictures.PushBack(CString(files.Solid("wide.png", 400, 300, kRed).c_str()));
+    fit.id = 5;
+    fit.last_frame = 10;
+    fit.placement.picture_width = 720;
+    fit.placement.picture_height = 480;
+    fit.placement.fit = 1;
+    AddImageEff(&fit, 1, 0);
+    const gfx::Bitmap* prepared = Item().cache.Prepared(0);
+    ASSERT_NE(prepared, nullptr);
+    ASSERT_EQ(prepared->Width() * 1000 + prepared->Height(), 720480);
+    EXPECT_EQ(prepared->GetPixel(39, 240), 0u);
+    EXPECT_EQ(prepared->GetPixel(40, 240), kRed);
+    EXPECT_EQ(prepared->GetPixel(679, 0), kRed);
+    EXPECT_EQ(prepared->GetPixel(679, 479), kRed);
+    EXPECT_EQ(prepared->GetPixel(680, 240), 0u);
+    published.mgr->RemoveAllItems();
+
+    ImageEffect keyed;
+    const std::vector<uint32_t> pixels = {kGreen, 0x80FF0000u, kBlue, 0x8000FF00u, 0xFF00FE00u};
+    keyed.pictures.PushBack(CString(files.WritePng("keyed.png", 5, 1, pixels).c_str()));
+    keyed.id = 5;
+    keyed.last_frame = 10;
+    keyed.placement.corners[1] = {5, 0};
+    keyed.placement.corners[2] = {5, 1};
+    keyed.placement.corners[3] = {0, 1};
+    keyed.placement.picture_width = 5;
+    keyed.placement.picture_height = 1;
+    keyed.placement.outline_width = 0;
+    keyed.placement.key_colour = 0x0000FF00u;
+    AddImageEff(&keyed, 1, 0);
+    prepared = Item().cache.Prepared(0);
+    ASSERT_NE(prepared, nullptr);
+    const uint32_t expected[] = {0, 0x80FF0000u, kBlue, 0, 0xFF00FE00u};
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(prepared->GetPixel(x, 0), expected[x]) << x;
+}
+
+TEST_F(ImageItems, RectangleFlagComesFromTheCornersToWithinOnePixel) {
+    const auto flag = [&](float moved_x) {
+        published.mgr->RemoveAllItems();
+        ImageEffect e;
+        e.id = 5;
+        e.rectangle = 7;  // the host's value is not kept
+        e.placement.corners[1] = {640, 0};
+        e.placement.corners[2] = {moved_x, 480};
+        e.placement.corners[3] = {0, 480};
+        AddImageEff(&e, 1, 0);
+        return Item().rectangle;
+    };
+    EXPECT_EQ(flag(640.0f), 1);
+    EXPECT_EQ(flag(641.0f), 1);
+    EXPECT_EQ(flag(641.5f), 0);
+}
+
+TEST_F(ImageItems, HostGetsTheFirstPictureBottomRowFirstOrZerosOfTheFrameSize) {
+    ImageEffect e;
+    e.pictures.PushBack(CString(files.WritePng("two.png", 1, 2, {kRed, 0x400000FFu}).c_str()));
+    e.id = 5;
+    AddImageEff(&e, 1, 0);
+    uint8_t* buffer = nullptr;
+    int32_t size = 0, width = 0, height = 0, bpp = 0;
+    GetFrameByID(0, 5, &buffer, &size, &width, &height, &bpp);
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(std::vector<int32_t>({size, width, height, bpp}), std::vector<int32_t>({8, 1, 2, 32}));
+    EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 8), std::vector<uint8_t>({0xFF, 0, 0, 0x40, 0, 0, 0xFF, 0xFF}));
+    ::operator delete(buffer);
+
+    std::filesystem::remove(std::string(e.pictures[0]));
+    GetFrameByID(0, 5, &buffer, &size, &width, &height, &bpp);
+    ASSERT_NE(buffer, nullptr);
+    EXPECT_EQ(std::vector<int32_t>({size, width, height, bpp}), std::vector<int32_t>({kW * 4 * kH, kW, kH, 32}));
+    EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + size), std::vector<uint8_t>(static_cast<size_t>(size), 0));
+    ::operator delete(buffer);
+}
+
+}  // namespace

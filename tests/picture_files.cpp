@@ -1,0 +1,47 @@
+#include "tests/picture_files.h"
+
+#include <atomic>
+#include <fstream>
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#include <stb_image_write.h>
+#pragma GCC diagnostic pop
+
+namespace test {
+
+PictureFolder::PictureFolder() {
+    static std::atomic<int> counter{0};
+    dir_ = std::filesystem::temp_directory_path() /
+           ("ferrule-pictures-" + std::to_string(counter++) + "-" +
+            std::to_string(reinterpret_cast<uintptr_t>(this) & 0xFFFFFF));
+    std::filesystem::create_directories(dir_);
+}
+
+PictureFolder::~PictureFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+}
+
+std::string PictureFolder::WritePng(const std::string& name, int w, int h, const std::vector<uint32_t>& argb) {
+    std::vector<uint8_t> rgba;
+    for (uint32_t c : argb) {
+        rgba.push_back(static_cast<uint8_t>(c >> 16));
+        rgba.push_back(static_cast<uint8_t>(c >> 8));
+        rgba.push_back(static_cast<uint8_t>(c));
+        rgba.push_back(static_cast<uint8_t>(c >> 24));
+    }
+    const std::string path = (dir_ / name).string();
+    std::ofstream out(path, std::ios::binary);
+    stbi_write_png_to_func(
+        [](void* context, void* data, int size) {
+            static_cast<std::ofstream*>(context)->write(static_cast<const char*>(data), size);
+        },
+        &out, w, h, 4, rgba.data(), w * 4);
+    return path;
+}
+
+}  // namespace test
