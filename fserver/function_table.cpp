@@ -40,6 +40,7 @@ const Builtin kBuiltins[] = {
     {"LanczosResize", "cii[src_left]f[src_top]f[src_width]f[src_height]f[taps]i", ApplyAdapter<CreateLanczosResize>},
     {"ResampleAudio", "ci[]i", ApplyAdapter<CreateResampleAudio>},
     {"TextSub", "cs", ApplyAdapter<CreateTextSub>},
+    {"VobSub", "cs", ApplyAdapter<CreateVobSub>},
 #endif
 };
 

@@ -1,4 +1,4 @@
-// "TextSub" over 30 fps RGB clips, on subtitle files the tests write.
+// "TextSub" and "VobSub" over 30 fps RGB clips, on subtitle files the tests write.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -115,6 +115,58 @@ TEST_F(SubText, NamesWhatIsWrong) {
         EXPECT_EQ(Error("TextSub", rgb, path), "TextSub: cannot read subtitles from \"" + path + "\"");
     }
     EXPECT_EQ(Error("TextSub", Blank("YUY2"), Write("line.ass", kAss)), "TextSub: input must be RGB24 or RGB32");
+}
+
+class SubVob : public SubFiles {
+protected:
+    // An .idx and the MPEG-PS .sub with one DVD subpicture: palette entry 1 (red, opaque)
+    // over x 10..49, y 200..219, from 1.000 s for 87 * 1024 / 90 ms (to 1.989 s).
+    void WritePair() const {
+        std::string palette = "000000, ff0000";
+        for (int i = 2; i < 16; ++i) palette += ", ffffff";
+        Write("pair.idx", "# VobSub index file, v7 (do not modify this line!)\nsize: 320x240\npalette: " + palette +
+                              "\nid: en, index: 0\ntimestamp: 00:00:01:000, filepos: 000000000\n");
+        std::string spu = {0, 54, 0, 24};
+        for (int y = 0; y < 10; ++y) spu += std::string("\x00\x01", 2);  // a row: the rest of the line in colour 1
+        // Shown now; colour 1 -> palette 1 at full alpha; x 10..49, y 200..219; both fields read the same rows.
+        spu += std::string(
+            "\x00\x00\x00\x30\x01\x03\x00\x10\x04\x00\xF0\x05\x00\xA0\x31\x0C\x80\xDB\x06\x00\x04\x00\x04\xFF"
+            "\x00\x57\x00\x30\x02\xFF",
+            30);
+        const std::string pack("\x00\x00\x01\xBA\x44\x00\x04\x00\x04\x01\x01\x89\xC3\xF8", 14);
+        const std::string pes =
+            std::string("\x00\x00\x01\xBD\x00", 5) + char(4 + spu.size()) + "\x81" + std::string("\x00\x00\x20", 3);
+        Write("pair.sub", pack + pes + spu);
+    }
+};
+
+TEST_F(SubVob, CompositesThePaletteRectangleWhileItIsShown) {
+    WritePair();
+    for (const char* type : {"RGB32", "RGB24"})
+        for (const char* name : {"pair.idx", "pair.sub"}) {
+            SCOPED_TRACE(std::string(type) + " " + name);
+            const PClip clip = Blank(type);
+            const std::vector<uint8_t> in = Bytes(clip->GetFrame(0, env.get()));
+            const PClip out = Render("VobSub", clip, (dir_ / name).string());
+            const int row_size = clip->GetVideoInfo().RowSize(), bpp = row_size / kWidth;
+            for (int n : {0, 29, 60}) EXPECT_EQ(Bytes(out->GetFrame(n, env.get())), in) << "frame " << n;
+            std::vector<uint8_t> want = in;
+            for (int y = 200; y < 220; ++y)  // picture row y is memory row 239 - y
+                for (int x = 10; x < 50; ++x) std::memcpy(&want[(kHeight - 1 - y) * row_size + x * bpp], "\0\0\xFF", 3);
+            for (int n : {30, 59}) EXPECT_EQ(Bytes(out->GetFrame(n, env.get())), want) << "frame " << n;
+            EXPECT_EQ(Bytes(clip->GetFrame(30, env.get())), in) << "the input frame is left alone";
+        }
+}
+
+TEST_F(SubVob, NamesWhatIsWrong) {
+    const PClip rgb = Blank("RGB24");
+    const std::string missing = (dir_ / "missing.idx").string();
+    EXPECT_EQ(Error("VobSub", rgb, missing), "VobSub: cannot open \"" + missing + "\"");
+    const std::string garbage = Write("garbage.idx", "no index here\n");
+    Write("garbage.sub", std::string(64, '\0'));
+    EXPECT_EQ(Error("VobSub", rgb, garbage), "VobSub: cannot read subtitles from \"" + garbage + "\"");
+    WritePair();
+    EXPECT_EQ(Error("VobSub", Blank("YUY2"), (dir_ / "pair.idx").string()), "VobSub: input must be RGB24 or RGB32");
 }
 
 }  // namespace
