@@ -111,7 +111,7 @@ TEST_F(SubText, NamesWhatIsWrong) {
     const std::string missing = (dir_ / "missing.srt").string();
     EXPECT_EQ(Error("TextSub", rgb, missing), "TextSub: cannot open \"" + missing + "\"");
     for (const char* name : {"garbage.ass", "garbage.srt"}) {
-        const std::string path = Write(name, std::string("\x00\x01\x02\x03 no subtitles\n", 20));
+        const std::string path = Write(name, std::string("\x00\x01\x02\x03 no subtitles\n", 18));
         EXPECT_EQ(Error("TextSub", rgb, path), "TextSub: cannot read subtitles from \"" + path + "\"");
     }
     EXPECT_EQ(Error("TextSub", Blank("YUY2"), Write("line.ass", kAss)), "TextSub: input must be RGB24 or RGB32");
