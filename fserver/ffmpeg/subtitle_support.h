@@ -84,7 +84,7 @@ inline uint8_t* PictureRow(uint8_t* frame, int pitch, int height, int y) {
 }
 
 // Colour over a B,G,R pixel at coverage a (0..255). An RGB32 pixel keeps its own alpha
-// byte: that is the clip's mask for later layering, not part of the picture.
+// byte: that is the clip's mask for later layering, not a colour to paint over.
 inline void BlendPixel(uint8_t* d, int r, int g, int b, int a) {
     const auto over = [a](int s, uint8_t& v) { v = static_cast<uint8_t>((s * a + v * (255 - a) + 127) / 255); };
     over(b, d[0]);
