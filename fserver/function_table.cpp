@@ -39,6 +39,8 @@ const Builtin kBuiltins[] = {
 #if defined(FERRULE_HAVE_FFMPEG)
     {"LanczosResize", "cii[src_left]f[src_top]f[src_width]f[src_height]f[taps]i", ApplyAdapter<CreateLanczosResize>},
     {"ResampleAudio", "ci[]i", ApplyAdapter<CreateResampleAudio>},
+    {"TextSub", "cs", ApplyAdapter<CreateTextSub>},
+    {"VobSub", "cs", ApplyAdapter<CreateVobSub>},
 #endif
 };
 

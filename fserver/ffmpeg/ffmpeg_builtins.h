@@ -8,5 +8,7 @@ namespace fserver {
 
 AVSValue CreateLanczosResize(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateResampleAudio(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateTextSub(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateVobSub(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace fserver
