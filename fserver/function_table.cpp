@@ -39,6 +39,7 @@ const Builtin kBuiltins[] = {
 #if defined(FERRULE_HAVE_FFMPEG)
     {"LanczosResize", "cii[src_left]f[src_top]f[src_width]f[src_height]f[taps]i", ApplyAdapter<CreateLanczosResize>},
     {"ResampleAudio", "ci[]i", ApplyAdapter<CreateResampleAudio>},
+    {"Import", "s", ApplyAdapter<CreateImport>},
 #endif
 };
 

@@ -8,5 +8,6 @@ namespace fserver {
 
 AVSValue CreateLanczosResize(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateResampleAudio(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateImport(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace fserver
