@@ -40,7 +40,9 @@ struct SwrDeleter {
 };
 using SwrPtr = std::unique_ptr<SwrContext, SwrDeleter>;
 
-// Decoding forward this far is taken to be cheaper than a seek.
+// Decoding forward this far is taken to be cheaper than a seek: always for a few
+// frames, and up to the longer reach where the demuxer has no key frame index.
+constexpr int kShortReach = 4;
 constexpr int kFrameReach = 48;
 
 // What a converter was built for; a change of any of it mid-stream builds a new one.
@@ -75,6 +77,8 @@ private:
     void OpenVideo();
     void OpenAudio(IScriptEnvironment* env);
     int64_t FrameOf(const AVFrame* frame) const;
+    int64_t FrameAt(int64_t ts) const;
+    bool DecodeForwardTo(int64_t n) const;
     void SeekVideo(int64_t n, IScriptEnvironment* env);
     PVideoFrame Picture(IScriptEnvironment* env);
     void SeekAudio(int64_t sample, IScriptEnvironment* env);
@@ -133,9 +137,13 @@ void Import::OpenVideo() {
     vi_.width = video_.codec()->width;
     vi_.height = video_.codec()->height;
     vi_.pixel_type = VideoInfo::CS_BGR24;
+    // The average comes from the duration, which some muxers cut short by the last
+    // frame's; the real rate is then the exact one. A real rate above the average is a
+    // timestamp grid finer than the frames (variable rate), and the average stands.
+    const auto valid = [](AVRational r) { return r.num > 0 && r.den > 0; };
     AVRational rate = st->avg_frame_rate;
-    if (rate.num <= 0 || rate.den <= 0) rate = st->r_frame_rate;
-    if (rate.num <= 0 || rate.den <= 0) rate = AVRational{25, 1};
+    if (valid(st->r_frame_rate) && (!valid(rate) || av_cmp_q(st->r_frame_rate, rate) <= 0)) rate = st->r_frame_rate;
+    if (!valid(rate)) rate = AVRational{25, 1};
     av_reduce(&rate.num, &rate.den, rate.num, rate.den, INT_MAX);
     vi_.fps_numerator = static_cast<unsigned>(rate.num);
     vi_.fps_denominator = static_cast<unsigned>(rate.den);
@@ -170,8 +178,22 @@ void Import::OpenAudio(IScriptEnvironment* env) {
 int64_t Import::FrameOf(const AVFrame* frame) const {
     const int64_t ts = frame->best_effort_timestamp;
     if (ts == AV_NOPTS_VALUE) return held_n_ >= 0 ? held_n_ + 1 : at_start_ ? 0 : sought_;
+    return FrameAt(ts);
+}
+
+int64_t Import::FrameAt(int64_t ts) const {
     const AVRational frame_time{static_cast<int>(vi_.fps_denominator), static_cast<int>(vi_.fps_numerator)};
     return av_rescale_q(ts - video_.origin(), video_.stream()->time_base, frame_time);
+}
+
+bool Import::DecodeForwardTo(int64_t n) const {
+    if ((held_n_ < 0 && !at_start_) || n <= held_n_) return false;
+    if (n - held_n_ <= kShortReach) return true;
+    const AVRational frame_time{static_cast<int>(vi_.fps_denominator), static_cast<int>(vi_.fps_numerator)};
+    const int64_t key = video_.KeyBefore(video_.origin() + av_rescale_q(n, frame_time, video_.stream()->time_base));
+    // A seek would land no further on than where the decoder already is.
+    if (key != AV_NOPTS_VALUE) return FrameAt(key) <= held_n_;
+    return n - held_n_ <= kFrameReach;
 }
 
 void Import::SeekVideo(int64_t n, IScriptEnvironment* env) {
@@ -190,8 +212,7 @@ PVideoFrame* AVS_STDCALL Import::GetFrame(PVideoFrame* result, int n, IScriptEnv
     n = std::clamp(n, 0, std::max(vi_.num_frames - 1, 0));
     if (out_ && out_n_ == n) return ReturnInto(result, PVideoFrame(out_));
 
-    const bool ahead = (held_n_ >= 0 || at_start_) && n > held_n_ && n - held_n_ <= kFrameReach;
-    if (!ahead) SeekVideo(n, env);
+    if (!DecodeForwardTo(n)) SeekVideo(n, env);
     int64_t back = kFrameReach;
     for (;;) {
         AVFrame* f = scratch_.get();

@@ -56,6 +56,11 @@ bool StreamDecoder::Next(AVFrame* frame) {
     }
 }
 
+int64_t StreamDecoder::KeyBefore(int64_t ts) const {
+    const AVIndexEntry* e = avformat_index_get_entry_from_timestamp(stream_, ts, AVSEEK_FLAG_BACKWARD);
+    return e ? e->timestamp : AV_NOPTS_VALUE;
+}
+
 bool StreamDecoder::Seek(int64_t ts) {
     if (ts < origin_) ts = origin_;
     if (av_seek_frame(format_.get(), stream_->index, ts, AVSEEK_FLAG_BACKWARD) >= 0 ||

@@ -43,6 +43,10 @@ public:
     // start. False only when the file cannot even be opened again.
     bool Seek(int64_t ts);
 
+    // The timestamp of the key frame at or before ts in the demuxer's index, or
+    // AV_NOPTS_VALUE when the index does not say.
+    int64_t KeyBefore(int64_t ts) const;
+
     AVStream* stream() const { return stream_; }
     AVCodecContext* codec() const { return codec_.get(); }
     AVFormatContext* format() const { return format_.get(); }
