@@ -316,4 +316,33 @@ TEST(Import, FilesItCannotReadNameTheFile) {
     EXPECT_EQ(ImportError(env.get(), dir / "text.srt"), "Import: \"" + dir / "text.srt" + "\" has neither video nor audio");
 }
 
+TEST(Import, DamagedDataInsideAFileStillGivesEveryFrameAndSample) {
+    TempDir dir;
+    const VideoTrack ffv1{AV_CODEC_ID_FFV1, AV_PIX_FMT_0RGB32, 50, PaintLossless};
+    const VideoTrack mpeg4{AV_CODEC_ID_MPEG4, AV_PIX_FMT_YUV420P, 40, PaintGrey};
+    const AudioTrack audio{AV_CODEC_ID_PCM_F32LE, AV_SAMPLE_FMT_FLT, 48000, 2, 96000, Wave};
+    Write(dir / "a.mkv", &ffv1, &audio);
+    Write(dir / "b.mov", &mpeg4, &audio);
+    test::EnvPtr env = test::NewEnv();
+    for (const char* name : {"a.mkv", "b.mov"}) {
+        SCOPED_TRACE(name);
+        // Noise over a stretch of the middle, where the packets are.
+        std::fstream file(dir / name, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekg(0, std::ios::end);
+        const std::streamoff size = file.tellg();
+        std::mt19937 rng(5);
+        std::string noise(static_cast<size_t>(size / 8), '\0');
+        for (char& c : noise) c = char(rng());
+        file.seekp(size / 2);
+        file.write(noise.data(), static_cast<std::streamsize>(noise.size()));
+        file.close();
+
+        const PClip clip = Import(env.get(), dir / name);
+        const VideoInfo& vi = clip->GetVideoInfo();
+        for (const std::vector<int>& order : Orders(vi.num_frames))
+            for (int n : order) ASSERT_EQ(clip->GetFrame(n, env.get())->GetRowSize(), kWidth * 3);
+        for (int64_t s = vi.num_audio_samples; s > -2000; s -= 7000) Samples<float>(env.get(), clip, s, 5000);
+    }
+}
+
 }  // namespace
