@@ -103,9 +103,9 @@ private:
     int swr_format_ = AV_SAMPLE_FMT_NONE;
     std::vector<uint8_t> chunk_;  // the last decoded audio frame, converted
     int64_t chunk_start_ = 0, chunk_len_ = 0;
-    bool placed_ = true;      // false after a seek until a frame's timestamp places the chunks
+    bool placed_ = true;        // false after a seek until a frame's timestamp places the chunks
     int64_t audio_sought_ = 0;  // sample the last seek aimed at
-    int64_t landed_ = 0;      // where the first chunk after that seek began
+    int64_t landed_ = 0;        // where the first chunk after that seek began
 };
 
 Import::Import(const char* path, IScriptEnvironment* env) : path_(path) {
@@ -128,7 +128,8 @@ Import::Import(const char* path, IScriptEnvironment* env) : path_(path) {
     vi_.fps_numerator = 25;
     vi_.fps_denominator = 1;
     if (video == 0) OpenVideo();
-    if (vi_.HasVideo() && vi_.height <= 0) env->ThrowError("Import: \"%s\" has a video without a picture size", path);
+    if (video == 0 && (vi_.width <= 0 || vi_.height <= 0))
+        env->ThrowError("Import: \"%s\" has a video without a picture size", path);
     if (audio == 0) OpenAudio(env);
 }
 
@@ -212,12 +213,14 @@ PVideoFrame* AVS_STDCALL Import::GetFrame(PVideoFrame* result, int n, IScriptEnv
     n = std::clamp(n, 0, std::max(vi_.num_frames - 1, 0));
     if (out_ && out_n_ == n) return ReturnInto(result, PVideoFrame(out_));
 
-    if (!DecodeForwardTo(n)) SeekVideo(n, env);
+    const bool held = held_n_ == n && held_->buf[0];  // read ahead of an earlier request
+    if (!held && !DecodeForwardTo(n)) SeekVideo(n, env);
     int64_t back = kFrameReach;
-    for (;;) {
+    while (!held) {
         AVFrame* f = scratch_.get();
-        if (pending_->buf[0]) av_frame_move_ref(f, pending_.get());
-        else if (!video_.Next(f)) {
+        if (pending_->buf[0]) {
+            av_frame_move_ref(f, pending_.get());
+        } else if (!video_.Next(f)) {
             if (held_n_ >= 0 || at_start_) break;  // past the last frame: the last one stands
             SeekVideo(0, env);
             continue;
@@ -297,7 +300,8 @@ bool Import::NextChunk(IScriptEnvironment* env) {
     if (!placed_) {
         const int64_t ts = f->best_effort_timestamp;
         if (ts != AV_NOPTS_VALUE)
-            start = av_rescale_q(ts - audio_.origin(), audio_.stream()->time_base, AVRational{1, vi_.audio_samples_per_second});
+            start = av_rescale_q(ts - audio_.origin(), audio_.stream()->time_base,
+                                 AVRational{1, vi_.audio_samples_per_second});
         placed_ = true;
         landed_ = start;
     }
@@ -312,9 +316,9 @@ bool Import::NextChunk(IScriptEnvironment* env) {
     if (!swr_ || swr_format_ != f->format) {
         const AVSampleFormat out = vi_.sample_type == SAMPLE_INT16 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLT;
         SwrContext* raw = nullptr;
-        const int set = swr_alloc_set_opts2(&raw, &f->ch_layout, out, vi_.audio_samples_per_second, &f->ch_layout,
-                                            static_cast<AVSampleFormat>(f->format), vi_.audio_samples_per_second, 0,
-                                            nullptr);
+        const int set =
+            swr_alloc_set_opts2(&raw, &f->ch_layout, out, vi_.audio_samples_per_second, &f->ch_layout,
+                                static_cast<AVSampleFormat>(f->format), vi_.audio_samples_per_second, 0, nullptr);
         swr_.reset(raw);
         if (set < 0 || swr_init(swr_.get()) < 0)
             env->ThrowError("Import: libswresample cannot convert the audio of \"%s\"", path_.c_str());
@@ -322,8 +326,8 @@ bool Import::NextChunk(IScriptEnvironment* env) {
     }
     uint8_t* dst = chunk_.data();
     // Same rate on both sides: no filter delay, every input sample comes straight out.
-    const int got = swr_convert(swr_.get(), &dst, f->nb_samples, const_cast<const uint8_t**>(f->extended_data),
-                                f->nb_samples);
+    const int got =
+        swr_convert(swr_.get(), &dst, f->nb_samples, const_cast<const uint8_t**>(f->extended_data), f->nb_samples);
     const size_t done = static_cast<size_t>(std::max(got, 0)) * vi_.BytesPerAudioSample();
     std::memset(chunk_.data() + done, 0, bytes - done);
     return true;

@@ -135,8 +135,10 @@ void Write(const std::string& path, const VideoTrack* video, const AudioTrack* a
             Check(av_frame_get_buffer(f.get(), 0), "frame");
             for (int i = 0; i < f->nb_samples * audio->channels; ++i) {
                 const double v = audio->value(s + i / audio->channels, i % audio->channels);
-                if (audio->format == AV_SAMPLE_FMT_S16) reinterpret_cast<int16_t*>(f->data[0])[i] = int16_t(lround(v));
-                else reinterpret_cast<float*>(f->data[0])[i] = float(v);
+                if (audio->format == AV_SAMPLE_FMT_S16)
+                    reinterpret_cast<int16_t*>(f->data[0])[i] = int16_t(lround(v));
+                else
+                    reinterpret_cast<float*>(f->data[0])[i] = float(v);
             }
             s += f->nb_samples;
             send(enc[1], f.get());
@@ -195,9 +197,9 @@ VideoInfo Expected(int frames, int rate, int sample_type, int channels, int64_t 
 
 void ExpectInfo(const PClip& clip, const VideoInfo& want) {
     const VideoInfo& vi = clip->GetVideoInfo();
-    EXPECT_EQ(std::tie(vi.width, vi.height, vi.fps_numerator, vi.fps_denominator, vi.num_frames, vi.pixel_type),
-              std::tie(want.width, want.height, want.fps_numerator, want.fps_denominator, want.num_frames,
-                       want.pixel_type));
+    EXPECT_EQ(
+        std::tie(vi.width, vi.height, vi.fps_numerator, vi.fps_denominator, vi.num_frames, vi.pixel_type),
+        std::tie(want.width, want.height, want.fps_numerator, want.fps_denominator, want.num_frames, want.pixel_type));
     EXPECT_EQ(std::tie(vi.audio_samples_per_second, vi.sample_type, vi.nchannels, vi.num_audio_samples, vi.image_type),
               std::tie(want.audio_samples_per_second, want.sample_type, want.nchannels, want.num_audio_samples,
                        want.image_type));
@@ -313,7 +315,8 @@ TEST(Import, FilesItCannotReadNameTheFile) {
     EXPECT_EQ(ImportError(env.get(), dir / "cut.mkv"),
               "Import: cannot open \"" + dir / "cut.mkv" + "\": Input/output error");
     std::ofstream(dir / "text.srt") << "1\n00:00:01,000 --> 00:00:02,000\nHello\n";
-    EXPECT_EQ(ImportError(env.get(), dir / "text.srt"), "Import: \"" + dir / "text.srt" + "\" has neither video nor audio");
+    EXPECT_EQ(ImportError(env.get(), dir / "text.srt"),
+              "Import: \"" + dir / "text.srt" + "\" has neither video nor audio");
 }
 
 TEST(Import, DamagedDataInsideAFileStillGivesEveryFrameAndSample) {
