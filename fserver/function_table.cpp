@@ -41,6 +41,7 @@ const Builtin kBuiltins[] = {
     {"ResampleAudio", "ci[]i", ApplyAdapter<CreateResampleAudio>},
     {"TextSub", "cs", ApplyAdapter<CreateTextSub>},
     {"VobSub", "cs", ApplyAdapter<CreateVobSub>},
+    {"Import", "s", ApplyAdapter<CreateImport>},
 #endif
 };
 

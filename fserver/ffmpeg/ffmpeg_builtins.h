@@ -10,5 +10,6 @@ AVSValue CreateLanczosResize(const AVSValue& args, void* user_data, IScriptEnvir
 AVSValue CreateResampleAudio(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateTextSub(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateVobSub(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateImport(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace fserver

@@ -1,0 +1,67 @@
+// StreamDecoder: one stream of a media file, demuxed and decoded frame by frame, with
+// seeking. Import keeps one per stream so that video and audio seek independently.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/frame.h>
+}
+
+namespace fserver {
+
+struct AvFormatDeleter {
+    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
+};
+struct AvCodecDeleter {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct AvPacketDeleter {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct AvFrameDeleter {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+using AvFormatPtr = std::unique_ptr<AVFormatContext, AvFormatDeleter>;
+using AvCodecPtr = std::unique_ptr<AVCodecContext, AvCodecDeleter>;
+using AvPacketPtr = std::unique_ptr<AVPacket, AvPacketDeleter>;
+using AvFramePtr = std::unique_ptr<AVFrame, AvFrameDeleter>;
+
+class StreamDecoder {
+public:
+    // 0 when open, AVERROR_STREAM_NOT_FOUND when the file has no such stream, else the
+    // error that stopped it.
+    int Open(const char* path, AVMediaType type);
+
+    // The next decoded frame into frame; false at the end of the stream.
+    bool Next(AVFrame* frame);
+    // To the key frame at or before ts (in the stream's time base); failing that, to the
+    // start. False only when the file cannot even be opened again.
+    bool Seek(int64_t ts);
+
+    // The timestamp of the key frame at or before ts in the demuxer's index, or
+    // AV_NOPTS_VALUE when the index does not say.
+    int64_t KeyBefore(int64_t ts) const;
+
+    AVStream* stream() const { return stream_; }
+    AVCodecContext* codec() const { return codec_.get(); }
+    AVFormatContext* format() const { return format_.get(); }
+    // The stream's first timestamp, which counts as time zero.
+    int64_t origin() const { return origin_; }
+
+private:
+    std::string path_;
+    AVMediaType type_ = AVMEDIA_TYPE_UNKNOWN;
+    AvFormatPtr format_;
+    AvCodecPtr codec_;
+    AvPacketPtr packet_;
+    AVStream* stream_ = nullptr;
+    int64_t origin_ = 0;
+    bool draining_ = false;  // the demuxer is exhausted and the decoder has been told so
+};
+
+}  // namespace fserver

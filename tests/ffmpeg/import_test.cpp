@@ -1,0 +1,341 @@
+// "Import" reached through Invoke, on media the tests encode themselves with libavformat
+// into a temporary folder: FFV1 video with float audio in Matroska, mpeg4 video with
+// inter frames in MP4, and a 16-bit WAV tone.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+}
+
+#include "fserver/ffmpeg/stream_decoder.h"
+#include "tests/test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using fserver::AvCodecPtr;
+using fserver::AvFramePtr;
+using fserver::AvPacketPtr;
+
+struct TempDir {
+    fs::path path;
+    TempDir() {
+        std::string name = (fs::temp_directory_path() / "ferrule_import_XXXXXX").string();
+        if (!mkdtemp(name.data())) throw std::runtime_error("mkdtemp");
+        path = name;
+    }
+    ~TempDir() { fs::remove_all(path); }
+    std::string operator/(const char* name) const { return (path / name).string(); }
+};
+
+void Check(int r, const char* what) {
+    if (r < 0) throw std::runtime_error(what);
+}
+
+struct VideoTrack {
+    AVCodecID codec;
+    AVPixelFormat format;
+    int frames;
+    void (*paint)(AVFrame* f, int n);
+};
+struct AudioTrack {
+    AVCodecID codec;
+    AVSampleFormat format;
+    int rate, channels;
+    int64_t samples;
+    double (*value)(int64_t s, int ch);
+};
+
+constexpr int kWidth = 64, kHeight = 48;
+
+struct OutputDeleter {
+    void operator()(AVFormatContext* c) const {
+        if (c->pb) avio_closep(&c->pb);
+        avformat_free_context(c);
+    }
+};
+
+// Writes the tracks to path, the container chosen by its extension; 25 fps, and audio
+// in packets of 20 ms.
+void Write(const std::string& path, const VideoTrack* video, const AudioTrack* audio) {
+    AVFormatContext* raw = nullptr;
+    Check(avformat_alloc_output_context2(&raw, nullptr, nullptr, path.c_str()), "muxer");
+    std::unique_ptr<AVFormatContext, OutputDeleter> oc(raw);
+    struct Encoder {
+        AvCodecPtr ctx;
+        AVStream* st = nullptr;
+    } enc[2];
+    const auto open = [&](Encoder& e, AVCodecID id, auto setup) {
+        const AVCodec* codec = avcodec_find_encoder(id);
+        if (!codec) throw std::runtime_error("no encoder");
+        e.ctx.reset(avcodec_alloc_context3(codec));
+        setup(e.ctx.get());
+        if (oc->oformat->flags & AVFMT_GLOBALHEADER) e.ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+        Check(avcodec_open2(e.ctx.get(), codec, nullptr), "encoder");
+        e.st = avformat_new_stream(oc.get(), nullptr);
+        Check(avcodec_parameters_from_context(e.st->codecpar, e.ctx.get()), "parameters");
+        e.st->time_base = e.ctx->time_base;
+    };
+    if (video)
+        open(enc[0], video->codec, [&](AVCodecContext* c) {
+            c->width = kWidth, c->height = kHeight, c->pix_fmt = video->format;
+            c->time_base = {1, 25}, c->framerate = {25, 1};
+            c->gop_size = 12, c->max_b_frames = 0;
+            c->flags |= AV_CODEC_FLAG_QSCALE, c->global_quality = FF_QP2LAMBDA * 2;
+            av_opt_set_int(c->priv_data, "sc_threshold", 1000000000, 0);  // no scene cuts: P frames between key frames
+        });
+    if (audio)
+        open(enc[1], audio->codec, [&](AVCodecContext* c) {
+            c->sample_fmt = audio->format, c->sample_rate = audio->rate, c->time_base = {1, audio->rate};
+            av_channel_layout_default(&c->ch_layout, audio->channels);
+        });
+    Check(avio_open(&oc->pb, path.c_str(), AVIO_FLAG_WRITE), "file");
+    Check(avformat_write_header(oc.get(), nullptr), "header");
+
+    AvPacketPtr pkt(av_packet_alloc());
+    const auto send = [&](Encoder& e, const AVFrame* f) {
+        Check(avcodec_send_frame(e.ctx.get(), f), "encode");
+        while (avcodec_receive_packet(e.ctx.get(), pkt.get()) == 0) {
+            if (e.ctx->codec_type == AVMEDIA_TYPE_VIDEO) pkt->duration = 1;  // else MP4 cuts the last frame
+            av_packet_rescale_ts(pkt.get(), e.ctx->time_base, e.st->time_base);
+            pkt->stream_index = e.st->index;
+            Check(av_interleaved_write_frame(oc.get(), pkt.get()), "write");
+        }
+    };
+    const int frames = video ? video->frames : 0;
+    int64_t s = 0;
+    for (int n = 0; n <= frames; ++n) {
+        if (n < frames) {
+            AvFramePtr f(av_frame_alloc());
+            f->width = kWidth, f->height = kHeight, f->format = video->format, f->pts = n;
+            f->quality = enc[0].ctx->global_quality;
+            Check(av_frame_get_buffer(f.get(), 0), "frame");
+            video->paint(f.get(), n);
+            send(enc[0], f.get());
+        }
+        // Audio up to the same time, or all of it after the last frame.
+        while (audio && s < audio->samples && (n == frames || s * 25 < int64_t{n + 1} * audio->rate)) {
+            AvFramePtr f(av_frame_alloc());
+            f->nb_samples = static_cast<int>(std::min<int64_t>(audio->rate / 50, audio->samples - s));
+            f->format = audio->format, f->sample_rate = audio->rate, f->pts = s;
+            av_channel_layout_default(&f->ch_layout, audio->channels);
+            Check(av_frame_get_buffer(f.get(), 0), "frame");
+            for (int i = 0; i < f->nb_samples * audio->channels; ++i) {
+                const double v = audio->value(s + i / audio->channels, i % audio->channels);
+                if (audio->format == AV_SAMPLE_FMT_S16)
+                    reinterpret_cast<int16_t*>(f->data[0])[i] = int16_t(lround(v));
+                else
+                    reinterpret_cast<float*>(f->data[0])[i] = float(v);
+            }
+            s += f->nb_samples;
+            send(enc[1], f.get());
+        }
+    }
+    for (Encoder& e : enc)
+        if (e.ctx) send(e, nullptr);
+    Check(av_write_trailer(oc.get()), "trailer");
+}
+
+// FFV1 frame n: picture pixel (x, y) is B, G, R = 4x + n, 5y, 5n.
+uint8_t Lossless(int n, int x, int y, int c) { return uint8_t(c == 0 ? 4 * x + n : c == 1 ? 5 * y : 5 * n); }
+void PaintLossless(AVFrame* f, int n) {
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            for (int c = 0; c < 4; ++c) f->data[0][y * f->linesize[0] + 4 * x + c] = c < 3 ? Lossless(n, x, y, c) : 0;
+}
+// MPEG-4 frame n: flat grey, luma 20 + 5n, which survives lossy coding.
+void PaintGrey(AVFrame* f, int n) {
+    for (int p = 0; p < 3; ++p)
+        for (int y = 0; y < (p ? kHeight / 2 : kHeight); ++y)
+            std::memset(f->data[p] + y * f->linesize[p], p ? 128 : 20 + 5 * n, p ? kWidth / 2 : kWidth);
+}
+double Wave(int64_t s, int ch) { return 0.5 * std::sin(0.01 * double(s) + ch); }
+double Tone(int64_t s, int ch) { return 12000 * std::sin(2 * M_PI * 440 * double(s) / 44100) + 1000 * ch; }
+
+PClip Import(IScriptEnvironment* env, const std::string& path) {
+    return env->Invoke("Import", AVSValue(path.c_str())).AsClip();
+}
+
+std::string ImportError(IScriptEnvironment* env, const std::string& path) {
+    try {
+        Import(env, path);
+    } catch (const AvisynthError& e) {
+        return e.msg;
+    }
+    return "(no error)";
+}
+
+// Frame numbers forward, backward, shuffled, and hopping over key frames.
+std::vector<std::vector<int>> Orders(int frames) {
+    std::vector<int> forward(frames);
+    std::iota(forward.begin(), forward.end(), 0);
+    std::vector<int> backward(forward.rbegin(), forward.rend()), shuffled = forward;
+    std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+    return {forward, backward, shuffled, {0, frames - 1, 11, 12, 13, 5, 25, 24, 23, 36, 36, 1}};
+}
+
+// The clip's VideoInfo is exactly this, width kWidth by kHeight at 25 fps when it has frames.
+void ExpectInfo(const PClip& clip, int frames, int rate, int sample_type, int channels, int64_t samples) {
+    VideoInfo want = frames ? test::Rgb24Info(kWidth, kHeight, frames) : test::Rgb24Info(0, 0, 0);
+    if (!frames) want.pixel_type = 0;
+    want.audio_samples_per_second = rate, want.sample_type = sample_type, want.nchannels = channels;
+    want.num_audio_samples = samples;
+    EXPECT_EQ(std::memcmp(&clip->GetVideoInfo(), &want, sizeof want), 0);
+}
+
+template <class T>
+std::vector<T> Samples(IScriptEnvironment* env, const PClip& clip, int64_t start, int64_t count) {
+    std::vector<T> out(static_cast<size_t>(count * clip->GetVideoInfo().nchannels), T(99));
+    clip->GetAudio(out.data(), start, count, env);
+    return out;
+}
+
+// Blocks of samples in any order match value() inside the stream and are silence outside.
+template <class T>
+void ExpectAudio(IScriptEnvironment* env, const PClip& clip, double (*value)(int64_t, int), int64_t total) {
+    std::vector<std::pair<int64_t, int64_t>> blocks = {{0, total}, {-300, 1000}, {total - 700, 1500}, {5, 0}};
+    for (int64_t s = total - 4000; s > 0; s -= 9000) blocks.push_back({s, 4000});  // backwards, each one a seek
+    std::mt19937 rng(3);
+    for (int i = 0; i < 20; ++i) blocks.push_back({int64_t(rng() % total) - 100, int64_t(rng() % 3000)});
+    for (const auto& [start, count] : blocks) {
+        const std::vector<T> got = Samples<T>(env, clip, start, count);
+        const int channels = clip->GetVideoInfo().nchannels;
+        for (size_t i = 0; i < got.size(); ++i) {
+            const int64_t s = start + int64_t(i / channels);
+            const int ch = int(i % channels);
+            const T want = s < 0 || s >= total ? T(0) : T(sizeof(T) == 2 ? lround(value(s, ch)) : value(s, ch));
+            ASSERT_EQ(got[i], want) << "block " << start << "+" << count << ", sample " << s << " channel " << ch;
+        }
+    }
+}
+
+TEST(Import, LosslessVideoGivesEveryFrameBottomUpInAnyOrderWithItsFloatAudio) {
+    TempDir dir;
+    const VideoTrack video{AV_CODEC_ID_FFV1, AV_PIX_FMT_0RGB32, 50, PaintLossless};
+    const AudioTrack audio{AV_CODEC_ID_PCM_F32LE, AV_SAMPLE_FMT_FLT, 48000, 2, 96000, Wave};
+    Write(dir / "ffv1.mkv", &video, &audio);
+    test::EnvPtr env = test::NewEnv();
+    const PClip clip = Import(env.get(), dir / "ffv1.mkv");
+    ExpectInfo(clip, 50, 48000, SAMPLE_FLOAT, 2, 96000);
+
+    for (const std::vector<int>& order : Orders(50))
+        for (int n : order) {
+            const PVideoFrame f = clip->GetFrame(n, env.get());
+            ASSERT_EQ(f->GetRowSize(), kWidth * 3);
+            ASSERT_EQ(f->GetHeight(), kHeight);
+            // Memory row r is picture row 47 - r.
+            for (int r = 0; r < kHeight; ++r)
+                for (int x = 0; x < kWidth; ++x)
+                    for (int c = 0; c < 3; ++c)
+                        ASSERT_EQ(f->GetReadPtr()[r * f->GetPitch() + 3 * x + c], Lossless(n, x, kHeight - 1 - r, c))
+                            << "frame " << n << " row " << r << " x " << x << " channel " << c;
+        }
+    const PVideoFrame a = clip->GetFrame(17, env.get()), b = clip->GetFrame(17, env.get());
+    EXPECT_EQ(a.get(), b.get()) << "a repeated request is the cached frame";
+    EXPECT_EQ(clip->GetFrame(-5, env.get())->GetReadPtr()[0], Lossless(0, 0, kHeight - 1, 0));
+    EXPECT_EQ(clip->GetFrame(80, env.get())->GetReadPtr()[0], Lossless(49, 0, kHeight - 1, 0));
+    ExpectAudio<float>(env.get(), clip, Wave, 96000);
+}
+
+TEST(Import, InterFramesSeekToTheirOwnPictureAndVideoOnlyHasNoAudio) {
+    TempDir dir;
+    const VideoTrack video{AV_CODEC_ID_MPEG4, AV_PIX_FMT_YUV420P, 40, PaintGrey};
+    Write(dir / "mpeg4.mp4", &video, nullptr);
+    test::EnvPtr env = test::NewEnv();
+    const PClip clip = Import(env.get(), dir / "mpeg4.mp4");
+    ExpectInfo(clip, 40, 0, 0, 0, 0);
+
+    for (const std::vector<int>& order : Orders(40))
+        for (int n : order) {
+            const PVideoFrame f = clip->GetFrame(n, env.get());
+            double sum = 0;
+            for (int r = 0; r < kHeight; ++r)
+                for (int x = 0; x < kWidth * 3; ++x) sum += f->GetReadPtr()[r * f->GetPitch() + x];
+            // Limited-range grey back to luma, and luma to its frame number.
+            const double luma = sum / (kWidth * 3 * kHeight) * 219 / 255 + 16;
+            ASSERT_EQ(std::lround((luma - 20) / 5), n) << "luma " << luma;
+        }
+    std::vector<int16_t> none(4, 7);
+    clip->GetAudio(none.data(), 0, 2, env.get());
+    EXPECT_EQ(none, std::vector<int16_t>(4, 7)) << "no channels, nothing written";
+}
+
+TEST(Import, PcmToneIsSampleExactInAnyBlockOrderAndAudioOnlyHasNoVideo) {
+    TempDir dir;
+    const AudioTrack audio{AV_CODEC_ID_PCM_S16LE, AV_SAMPLE_FMT_S16, 44100, 2, 66150, Tone};
+    Write(dir / "tone.wav", nullptr, &audio);
+    test::EnvPtr env = test::NewEnv();
+    const PClip clip = Import(env.get(), dir / "tone.wav");
+    ExpectInfo(clip, 0, 44100, SAMPLE_INT16, 2, 66150);
+    EXPECT_FALSE(clip->GetFrame(0, env.get()));
+    ExpectAudio<int16_t>(env.get(), clip, Tone, 66150);
+}
+
+TEST(Import, FilesItCannotReadNameTheFile) {
+    TempDir dir;
+    test::EnvPtr env = test::NewEnv();
+    const std::string missing = dir / "missing.avi";
+    EXPECT_EQ(ImportError(env.get(), missing), "Import: cannot open \"" + missing + "\": No such file or directory");
+
+    std::mt19937 rng(11);
+    std::string noise(4096, '\0');
+    for (char& c : noise) c = char(rng());
+    std::ofstream(dir / "noise.mkv", std::ios::binary) << noise;
+    EXPECT_EQ(ImportError(env.get(), dir / "noise.mkv"),
+              "Import: cannot open \"" + dir / "noise.mkv" + "\": Invalid data found when processing input");
+
+    // A Matroska header cut short, and subtitles alone.
+    const VideoTrack video{AV_CODEC_ID_FFV1, AV_PIX_FMT_0RGB32, 2, PaintLossless};
+    Write(dir / "whole.mkv", &video, nullptr);
+    std::string header(64, '\0');
+    std::ifstream(dir / "whole.mkv", std::ios::binary).read(header.data(), 64);
+    std::ofstream(dir / "cut.mkv", std::ios::binary) << header;
+    EXPECT_EQ(ImportError(env.get(), dir / "cut.mkv"),
+              "Import: cannot open \"" + dir / "cut.mkv" + "\": Input/output error");
+    std::ofstream(dir / "text.srt") << "1\n00:00:01,000 --> 00:00:02,000\nHello\n";
+    EXPECT_EQ(ImportError(env.get(), dir / "text.srt"),
+              "Import: \"" + dir / "text.srt" + "\" has neither video nor audio");
+}
+
+TEST(Import, DamagedDataInsideAFileStillGivesEveryFrameAndSample) {
+    TempDir dir;
+    const VideoTrack ffv1{AV_CODEC_ID_FFV1, AV_PIX_FMT_0RGB32, 50, PaintLossless};
+    const VideoTrack mpeg4{AV_CODEC_ID_MPEG4, AV_PIX_FMT_YUV420P, 40, PaintGrey};
+    const AudioTrack audio{AV_CODEC_ID_PCM_F32LE, AV_SAMPLE_FMT_FLT, 48000, 2, 96000, Wave};
+    Write(dir / "a.mkv", &ffv1, &audio);
+    Write(dir / "b.mov", &mpeg4, &audio);
+    test::EnvPtr env = test::NewEnv();
+    for (const char* name : {"a.mkv", "b.mov"}) {
+        SCOPED_TRACE(name);
+        // Noise over a stretch of the middle, where the packets are.
+        std::fstream file(dir / name, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekg(0, std::ios::end);
+        const std::streamoff size = file.tellg();
+        std::mt19937 rng(5);
+        std::string noise(static_cast<size_t>(size / 8), '\0');
+        for (char& c : noise) c = char(rng());
+        file.seekp(size / 2);
+        file.write(noise.data(), static_cast<std::streamsize>(noise.size()));
+        file.close();
+
+        const PClip clip = Import(env.get(), dir / name);
+        const VideoInfo& vi = clip->GetVideoInfo();
+        for (const std::vector<int>& order : Orders(vi.num_frames))
+            for (int n : order) ASSERT_EQ(clip->GetFrame(n, env.get())->GetRowSize(), kWidth * 3);
+        for (int64_t s = vi.num_audio_samples; s > -2000; s -= 7000) Samples<float>(env.get(), clip, s, 5000);
+    }
+}
+
+}  // namespace
