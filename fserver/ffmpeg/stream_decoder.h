@@ -12,24 +12,9 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
-namespace fserver {
+#include "fserver/ffmpeg/av_ptr.h"
 
-struct AvFormatDeleter {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct AvCodecDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct AvPacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct AvFrameDeleter {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-using AvFormatPtr = std::unique_ptr<AVFormatContext, AvFormatDeleter>;
-using AvCodecPtr = std::unique_ptr<AVCodecContext, AvCodecDeleter>;
-using AvPacketPtr = std::unique_ptr<AVPacket, AvPacketDeleter>;
-using AvFramePtr = std::unique_ptr<AVFrame, AvFrameDeleter>;
+namespace fserver {
 
 class StreamDecoder {
 public:

@@ -12,21 +12,13 @@ extern "C" {
 }
 
 #include "avs/avisynth.h"
+#include "fserver/ffmpeg/av_ptr.h"
 
 namespace fserver::subtitles {
 
-struct FormatDeleter {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct CodecDeleter {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct PacketDeleter {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-using FormatPtr = std::unique_ptr<AVFormatContext, FormatDeleter>;
-using CodecPtr = std::unique_ptr<AVCodecContext, CodecDeleter>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
+using FormatPtr = AvFormatPtr;
+using CodecPtr = AvCodecPtr;
+using PacketPtr = AvPacketPtr;
 
 // One decoded subtitle, freed however its reader leaves.
 struct Subtitle : AVSubtitle {
