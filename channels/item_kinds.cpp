@@ -5,6 +5,7 @@
 #include "channels/main_ch_mgr.h"
 #include "items/image_item.h"
 #include "items/slide_item.h"
+#include "items/subtitle_item.h"
 #include "items/title_item.h"
 #include "overlay/overlay_item.h"
 
@@ -20,6 +21,7 @@ void CMainChMgr::DrawItem(ItemRecord& item, int n, uint8_t* canvas, int size) {
         case kItemImage:
             DrawImageItem(*static_cast<CImageItem*>(item.payload), n, canvas, size, vi.width, vi.height);
             break;
+        case kItemSubtitle: DrawSubtitleItem(*static_cast<SubtitleInfo*>(item.payload), n, canvas, size, env_); break;
         default: break;  // a record of any other kind is skipped
     }
 }
@@ -47,6 +49,7 @@ void ReleaseItemPayload(int32_t kind, void* payload) {
         case kItemSlide: delete static_cast<SlideEffect*>(payload); break;
         case kItemTitle: delete static_cast<TitleEffect*>(payload); break;
         case kItemImage: delete static_cast<CImageItem*>(payload); break;
+        case kItemSubtitle: delete static_cast<SubtitleInfo*>(payload); break;
         default: break;  // a record of any other kind owns nothing more
     }
 }

@@ -38,6 +38,10 @@ FERRULE_API int FERRULE_CC SetQuickWarp(int quick);
 struct ImageEffect;
 FERRULE_API void FERRULE_CC AddImageEff(const ImageEffect* effect, int channel, int insert);
 
+struct SubtitleInfo;
+FERRULE_API void FERRULE_CC AddSubtitleFile(const SubtitleInfo* info, int channel, int insert);
+FERRULE_API int FERRULE_CC ImportSubtitleFile(const char* path, int width, int height, PClip* clip);
+
 FERRULE_API void FERRULE_CC GetFrame(int n, int excluded_id, uint8_t** buffer, int32_t* size, int32_t* width,
                                      int32_t* height);
 FERRULE_API void FERRULE_CC GetFrameByID(int n, int id, uint8_t** buffer, int32_t* size, int32_t* width,

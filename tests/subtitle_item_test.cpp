@@ -1,0 +1,188 @@
+// Subtitle items and ImportSubtitleFile over renderers the test registers in place of
+// the frame server's: which renderer a path picks, which chain frame each main frame
+// asks for, what the renderer is handed, and what the host's record keeps.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fake_renderers.h"
+#include "items/subtitle_item.h"
+#include "items/title_item.h"
+#include "plugin/exports.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr int kW = 8, kH = 4;  // rows without padding: the chain repacks rows and drops it
+
+struct RenderCall {
+    std::string renderer, path;
+    int n;
+    uint8_t seen;  // canvas byte 0 as the renderer found it
+};
+
+// Sets canvas byte `slot` to 0xE0 + slot over whatever its source yields, and logs.
+class MarkingRenderer : public GenericVideoFilter {
+public:
+    MarkingRenderer(PClip child, std::string name, std::string path, int slot, std::vector<RenderCall>* log)
+        : GenericVideoFilter(std::move(child)), name_(std::move(name)), path_(std::move(path)), slot_(slot), log_(log) {}
+    PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) override {
+        PVideoFrame f = child->GetFrame(n, env);
+        env->MakeWritable(&f);
+        log_->push_back({name_, path_, n, f->GetReadPtr()[0]});
+        f->GetWritePtr()[slot_] = static_cast<uint8_t>(0xE0 + slot_);
+        return ReturnInto(result, std::move(f));
+    }
+    using IClip::GetFrame;
+
+private:
+    std::string name_, path_;
+    int slot_;
+    std::vector<RenderCall>* log_;
+};
+
+class Subtitles : public ::testing::Test {
+protected:
+    struct Renderer {
+        Subtitles* fixture;
+        const char* name;
+    };
+
+    Subtitles() : env(test::NewEnv()), published(env.get(), test::Rgb24Info(kW, kH, 300)) {
+        AvisynthPluginInit2(env.get());  // for "SetSubTitleCh"
+        for (Renderer& r : renderers) env->AddFunction(r.name, "cs", ApplyAdapter<Apply>, &r);
+    }
+
+    static AVSValue Apply(const AVSValue& args, void* user_data, IScriptEnvironment* env) {
+        auto& r = *static_cast<Renderer*>(user_data);
+        const std::string path = args[1].AsString();
+        if (path.find("broken") != std::string::npos) env->ThrowError("%s: cannot open \"%s\"", r.name, path.c_str());
+        if (path.find("no-clip") != std::string::npos) return 7;
+        const int slot = static_cast<int>(r.fixture->built.size());
+        r.fixture->built.push_back(r.name);
+        return new MarkingRenderer(args[0].AsClip(), r.name, path, slot, &r.fixture->log);
+    }
+
+    SubtitleInfo Info(const char* path, int id = 9) {
+        SubtitleInfo info;
+        info.file = path;
+        info.width = kW;
+        info.height = kH;
+        info.item_id = id;
+        info.clip_start_frame = 30;
+        info.first_frame = 100;
+        info.last_frame = 199;
+        return info;
+    }
+    std::vector<uint8_t> Frame(int n) { return test::FrameBytes(published.clip->GetFrame(n, env.get())); }
+
+    test::EnvPtr env;
+    test::PublishedManager published;
+    Renderer renderers[2] = {{this, "TextSub"}, {this, "VobSub"}};
+    std::vector<std::string> built;
+    std::vector<RenderCall> log;
+};
+
+TEST_F(Subtitles, TheTextAfterTheLastDotPicksTheRendererByteForByte) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a.srt", "TextSub"},      {"a.ssr", "TextSub"}, {"b.c.ssa", "TextSub"},    {"/x/a.ass", "TextSub"},
+        {"a.idx", "VobSub"},       {"a.sub", "VobSub"},  {"a.SRT", "VobSub"},       {"a.Ass", "VobSub"},
+        {"/d.srt/file", "VobSub"}, {"noext", "VobSub"},  {"a.srt.idx", "VobSub"}, {"a.", "VobSub"},
+    };
+    int id = 1;
+    for (const auto& [path, renderer] : cases) {
+        EXPECT_STREQ(SubtitleRendererFor(path), renderer) << path;
+        const SubtitleInfo info = Info(path, id++);
+        AddSubtitleFile(&info, 1, 0);
+        EXPECT_EQ(built.back(), renderer) << path;
+    }
+    EXPECT_EQ(built.size(), std::size(cases));
+}
+
+TEST_F(Subtitles, MainFramesMapOntoTheChainFromTheClipStartAndOnlyInsideTheRange) {
+    test::FakeRenderer lower = test::NewTitleRenderer(0x40);  // a grey picture beneath
+    const TitleEffect title{0, 0, 1, lower.AsTitle(), 0, 0, 299};
+    AddTitleEff(&title, 0, 0);
+    const SubtitleInfo info = Info("/subs/line.ass");
+    AddSubtitleFile(&info, 1, 0);
+    const std::vector<uint8_t> beneath(test::CanvasBytes(kW, kH), 0x40);
+
+    std::vector<uint8_t> f = Frame(150);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].n, 80);
+    EXPECT_EQ(log[0].path, "/subs/line.ass");
+    EXPECT_EQ(log[0].seen, 0x40);  // the chain's head yields the picture composed so far
+    EXPECT_EQ(f[0], 0xE0);
+    f[0] = 0x40;
+    EXPECT_EQ(f, beneath);
+
+    for (int n : {99, 200}) EXPECT_EQ(Frame(n), beneath) << n;
+    Frame(100);
+    Frame(199);
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[1].n, 30);
+    EXPECT_EQ(log[2].n, 129);
+}
+
+TEST_F(Subtitles, ItemsOnOneChannelApplyInOrderOverEachOther) {
+    const SubtitleInfo first = Info("one.srt", 1), second = Info("two.idx", 2);
+    AddSubtitleFile(&first, 1, 0);
+    AddSubtitleFile(&second, 1, 0);
+    const std::vector<uint8_t> f = Frame(120);
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].renderer, "TextSub");
+    EXPECT_EQ(log[1].renderer, "VobSub");
+    EXPECT_EQ(log[1].seen, 0xE0);  // the second renderer draws over the first one's marks
+    EXPECT_EQ(f[0], 0xE0);
+    EXPECT_EQ(f[1], 0xE1);
+    EXPECT_EQ(f[2], 0);
+}
+
+TEST_F(Subtitles, TheItemSharesTheHostsStringsAndAFailedChainPlacesNothing) {
+    SubtitleInfo info = Info("shared.ass");
+    const PClip hosts_clip = new test::PatternClip(test::Rgb24Info(kW, kH));
+    info.clip = hosts_clip;
+    AddSubtitleFile(&info, 1, 0);
+    EXPECT_EQ(info.file.RefCount(), 2);
+    EXPECT_EQ(info.clip.get(), hosts_clip.get());  // the host's record is left as it was
+    ASSERT_NE(published.mgr->FindItem(9), nullptr);
+    EXPECT_EQ(published.mgr->FindItem(9)->kind, kItemSubtitle);
+    RemoveItem(9, 1);
+    EXPECT_EQ(info.file.RefCount(), 1);
+
+    const SubtitleInfo broken = Info("/broken.srt", 10);
+    try {
+        AddSubtitleFile(&broken, 1, 0);
+        ADD_FAILURE() << "no error";
+    } catch (const AvisynthError& e) {
+        EXPECT_STREQ(e.msg, "TextSub: cannot open \"/broken.srt\"");
+    }
+    EXPECT_EQ(published.mgr->FindItem(10), nullptr);
+}
+
+TEST_F(Subtitles, ImportSubtitleFileHandsTheHostABlackThirtyFramesPerSecondClip) {
+    PClip clip;
+    ASSERT_EQ(ImportSubtitleFile("line.srt", 8, 2, &clip), 1);
+    const VideoInfo& vi = clip->GetVideoInfo();
+    EXPECT_EQ(vi.width, 8);
+    EXPECT_EQ(vi.height, 2);
+    EXPECT_TRUE(vi.IsRGB32());
+    EXPECT_EQ(vi.num_frames, 1080000);
+    EXPECT_EQ(vi.fps_numerator / vi.fps_denominator, 30u);
+    EXPECT_EQ(vi.fps_numerator % vi.fps_denominator, 0u);
+    const PVideoFrame f = clip->GetFrame(45, env.get());
+    EXPECT_EQ(f->GetReadPtr()[0], 0xE0);
+    for (int i = 1; i < f->GetRowSize(); ++i) EXPECT_EQ(f->GetReadPtr()[i], 0) << i;
+    EXPECT_EQ(built, std::vector<std::string>{"TextSub"});
+
+    const PClip before = clip;
+    EXPECT_EQ(ImportSubtitleFile("no-clip.sub", 8, 2, &clip), 0);
+    EXPECT_EQ(clip.get(), before.get());
+    IScriptEnvironment* saved = g_pScriptEnv;
+    g_pScriptEnv = nullptr;
+    EXPECT_EQ(ImportSubtitleFile("line.srt", 8, 2, &clip), 0);
+    g_pScriptEnv = saved;
+}
+
+}  // namespace
