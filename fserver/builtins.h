@@ -19,5 +19,7 @@ AVSValue CreateAddBorders(const AVSValue& args, void* user_data, IScriptEnvironm
 AVSValue CreateGetChannel(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateConvertToMono(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateAmplify(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+// Still pictures through stb_image; "Import" in the builds without FFmpeg.
+AVSValue CreatePictureImport(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace fserver

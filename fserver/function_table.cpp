@@ -42,6 +42,8 @@ const Builtin kBuiltins[] = {
     {"TextSub", "cs", ApplyAdapter<CreateTextSub>},
     {"VobSub", "cs", ApplyAdapter<CreateVobSub>},
     {"Import", "s", ApplyAdapter<CreateImport>},
+#else
+    {"Import", "s", ApplyAdapter<CreatePictureImport>},
 #endif
 };
 
