@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "avs/frame_layout.h"
+
 namespace fserver {
 
 namespace {
 
 constexpr int kStartAlign = 16;
-
-int RoundUp(int value, int align) { return (value + align - 1) / align * align; }
 
 }  // namespace
 
@@ -47,17 +47,10 @@ VideoFrameBuffer* FramePool::FreeBuffer(int size, int64_t memory_max) {
 VideoFrame* FramePool::NewFrame(const VideoInfo& vi, int align, int64_t memory_max) {
     align = align < 0 ? -align : std::max(align, static_cast<int>(FRAME_ALIGN));
     if (align == 0) align = 1;
-    const int row_size = vi.RowSize();
-    const int pitch = RoundUp(row_size, align);
-    if (vi.IsPlanar()) {
-        const int pitchUV = RoundUp(row_size / 2, align);
-        const int luma = pitch * vi.height, chroma = pitchUV * (vi.height / 2);
-        VideoFrameBuffer* vfb = FreeBuffer(luma + 2 * chroma, memory_max);
-        // The second plane in memory is V, as the 4:2:0 layout has it.
-        return Wrap(vfb, 0, pitch, row_size, vi.height, luma + chroma, luma, pitchUV);
-    }
-    VideoFrameBuffer* vfb = FreeBuffer(pitch * vi.height, memory_max);
-    return Wrap(vfb, 0, pitch, row_size, vi.height, 0, 0, 0);
+    const FrameLayout l = LayOutFrame(vi, align);
+    VideoFrameBuffer* vfb = FreeBuffer(l.data_size, memory_max);
+    if (vi.IsPlanar()) return Wrap(vfb, l.offset, l.pitch, l.row_size, l.height, l.offset_u, l.offset_v, l.pitch_uv);
+    return Wrap(vfb, l.offset, l.pitch, l.row_size, l.height, 0, 0, 0);
 }
 
 VideoFrame* FramePool::Wrap(VideoFrameBuffer* buffer, int offset, int pitch, int row_size, int height, int offsetU,

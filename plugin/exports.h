@@ -47,3 +47,5 @@ FERRULE_API void FERRULE_CC GetFrame(int n, int excluded_id, uint8_t** buffer, i
 FERRULE_API void FERRULE_CC GetFrameByID(int n, int id, uint8_t** buffer, int32_t* size, int32_t* width,
                                          int32_t* height, int32_t* bits_per_pixel);
 FERRULE_API int FERRULE_CC GetClipFrame(const PClip* clip, int n, uint8_t** buffer, int32_t* size);
+
+FERRULE_API int FERRULE_CC ImportClip(const char* path, PClip* clip_out);

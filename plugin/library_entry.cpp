@@ -1,6 +1,8 @@
 // Library entry and exit: DllMain on Windows, load and unload hooks elsewhere.
 #include "plugin/library_entry.h"
 
+#include "loader/process_loader.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -9,9 +11,16 @@
 
 AFX_EXTENSION_MODULE g_extensionModule;
 
-bool LibraryAttach(void* module) { return AfxInitExtensionModule(g_extensionModule, module); }
+bool LibraryAttach(void* module) {
+    if (!AfxInitExtensionModule(g_extensionModule, module)) return false;
+    OpenProcessLoaderChannel();
+    return true;
+}
 
-void LibraryDetach() { AfxTermExtensionModule(g_extensionModule); }
+void LibraryDetach() {
+    CloseProcessLoaderChannel();
+    AfxTermExtensionModule(g_extensionModule);
+}
 
 #if defined(_WIN32)
 

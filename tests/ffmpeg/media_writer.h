@@ -1,0 +1,49 @@
+// Media files the FFmpeg suites encode themselves with libavformat into a temporary
+// folder: a video track painted frame by frame and an audio track of given values.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+namespace test {
+
+struct TempDir {
+    std::filesystem::path path;
+    TempDir() {
+        std::string name = (std::filesystem::temp_directory_path() / "ferrule_import_XXXXXX").string();
+        if (!mkdtemp(name.data())) throw std::runtime_error("mkdtemp");
+        path = name;
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::string operator/(const char* name) const { return (path / name).string(); }
+};
+
+struct VideoTrack {
+    AVCodecID codec;
+    AVPixelFormat format;
+    int frames;
+    void (*paint)(AVFrame* f, int n);
+};
+struct AudioTrack {
+    AVCodecID codec;
+    AVSampleFormat format;
+    int rate, channels;
+    int64_t samples;
+    double (*value)(int64_t s, int ch);
+};
+
+constexpr int kWidth = 64, kHeight = 48;
+
+// Writes the tracks to path, the container chosen by its extension; 25 fps, and audio
+// in packets of 20 ms.
+void Write(const std::string& path, const VideoTrack* video, const AudioTrack* audio);
+
+}  // namespace test
