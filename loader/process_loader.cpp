@@ -1,17 +1,23 @@
 #include "loader/process_loader.h"
 
-#include <memory>
-
 #include "loader/loader_channel.h"
 
 namespace {
 
-std::unique_ptr<LoaderChannel> g_channel;
+// A plain pointer: detach may run after static destructors, and must find it as
+// attach left it.
+LoaderChannel* g_channel = nullptr;
 
 }  // namespace
 
-void OpenProcessLoaderChannel() { g_channel = LoaderChannel::Create(ProductLoaderOptions()); }
+void OpenProcessLoaderChannel() {
+    CloseProcessLoaderChannel();
+    g_channel = LoaderChannel::Create(ProductLoaderOptions()).release();
+}
 
-void CloseProcessLoaderChannel() { g_channel.reset(); }
+void CloseProcessLoaderChannel() {
+    delete g_channel;
+    g_channel = nullptr;
+}
 
-LoaderChannel* ProcessLoaderChannel() { return g_channel.get(); }
+LoaderChannel* ProcessLoaderChannel() { return g_channel; }
