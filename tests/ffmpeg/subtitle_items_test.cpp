@@ -13,6 +13,7 @@
 #include "items/subtitle_item.h"
 #include "items/title_item.h"
 #include "plugin/exports.h"
+#include "tests/ffmpeg/subtitle_texts.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -21,15 +22,8 @@ namespace fs = std::filesystem;
 
 constexpr int kW = 320, kH = 240;
 
-const char kAss[] =
-    "[Script Info]\nScriptType: v4.00+\nPlayResX: 320\nPlayResY: 240\n\n[V4+ Styles]\n"
-    "Format: Name, Fontname, Fontsize, PrimaryColour, SecondaryColour, OutlineColour, BackColour, Bold, Italic, "
-    "Underline, StrikeOut, ScaleX, ScaleY, Spacing, Angle, BorderStyle, Outline, Shadow, Alignment, MarginL, "
-    "MarginR, MarginV, Encoding\n"
-    "Style: Default,DejaVu Sans,24,&H00FFFFFF,&H000000FF,&H00000000,&H00000000,0,0,0,0,100,100,0,0,1,2,0,2,10,10,10,1"
-    "\n\n[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
-    "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Hello subtitles\n";
-const char kSrt[] = "1\n00:00:01,000 --> 00:00:02,000\nHello subtitles\n\n";
+using test::kAss;
+using test::kSrt;
 
 class SubtitleFiles : public ::testing::Test {
 protected:
