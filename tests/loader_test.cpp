@@ -16,6 +16,7 @@
 #include "loader/loader_channel.h"
 #include "loader/loader_clip.h"
 #include "plugin/exports.h"
+#include "tests/msvc_slots.h"
 #include "tests/picture_files.h"
 #include "tests/scripted_loader.h"
 #include "tests/test_support.h"
@@ -265,6 +266,35 @@ TEST_F(LoaderImport, SamplesCopyExactlyTheirBytesAndLargeRequestsGoInBlocks) {
     ASSERT_EQ(got.size(), 4u);
     EXPECT_EQ(got[2], AudioBlock(id, 7, per_block));
     EXPECT_EQ(got[3], AudioBlock(id, 7 + per_block, count - per_block));
+}
+
+// The loader's clip as the MSVC-built frame server calls it, slot by slot.
+TEST_F(LoaderImport, TheClipsSlotsServeAnMsvcCaller) {
+    // The one reference lives in storage never destroyed: slot 6 drops it below.
+    alignas(PClip) unsigned char box[sizeof(PClip)];
+    const PClip& held = *new (box) PClip(Open("a"));
+    ASSERT_TRUE(held);
+    IClip* clip = held.get();
+    const int32_t id = Id(held);
+    EXPECT_EQ(test::SlotOf<test::GetVersionFn>(clip, 0)(clip), 2);
+
+    alignas(PVideoFrame) unsigned char storage[sizeof(PVideoFrame)];
+    PVideoFrame* frame = test::SlotOf<test::GetFrameFn>(clip, 1)(clip, reinterpret_cast<PVideoFrame*>(storage), 6, env.get());
+    ASSERT_EQ(static_cast<void*>(frame), static_cast<void*>(storage));
+    EXPECT_EQ(FrameBytes(*frame), Pattern(6, 128));
+    frame->~PVideoFrame();
+
+    EXPECT_FALSE(test::SlotOf<test::GetParityFn>(clip, 2)(clip, 0));
+    Bytes buf(12, 0xEE);
+    test::SlotOf<test::GetAudioFn>(clip, 3)(clip, buf.data(), int64_t(1) << 32, 2, env.get());
+    for (size_t i = 0; i < 8; ++i) EXPECT_EQ(buf[i], test::AudioByte((int64_t(1) << 34) + int64_t(i))) << i;
+    EXPECT_EQ(Bytes(buf.begin() + 8, buf.end()), Bytes(4, 0xEE));
+    test::SlotOf<test::SetCacheHintsFn>(clip, 4)(clip, CACHE_NOTHING, 0);
+    EXPECT_EQ(test::SlotOf<test::GetVideoInfoFn>(clip, 5)(clip), &clip->GetVideoInfo());
+
+    EXPECT_EQ(test::SlotOf<test::DeletingDestructorFn>(clip, 6)(clip, 1), static_cast<void*>(clip));
+    EXPECT_EQ(Received(0), (std::vector<Bytes>{OpenBlock("a"), FrameBlock(id, 6), AudioBlock(id, int64_t(1) << 32, 2),
+                                               CloseBlock(id)}));
 }
 
 TEST_F(LoaderImport, DroppingAClipSendsOneCloseAndKeepsTheConnection) {

@@ -1,7 +1,6 @@
 // The boundary as an MSVC-built frame server sees it: the manager's clip slots are
-// called through plain function pointers (this, then the result pointer), and the
-// library is handed an environment whose table is built by hand in the same order.
-// On i686 these are stdcall and cdecl calls exactly as MSVC makes them.
+// called through plain function pointers (tests/msvc_slots.h), and the library is
+// handed an environment whose table is built by hand in the same order.
 #include <gtest/gtest.h>
 
 #include <cstdarg>
@@ -9,23 +8,19 @@
 #include <vector>
 
 #include "plugin/exports.h"
+#include "tests/msvc_slots.h"
 #include "test_support.h"
 
 namespace {
 
-using GetVersionFn = int(AVS_STDCALL*)(IClip*);
-using GetFrameFn = PVideoFrame*(AVS_STDCALL*)(IClip*, PVideoFrame*, int, IScriptEnvironment*);
-using GetParityFn = bool(AVS_STDCALL*)(IClip*, int);
-using GetAudioFn = void(AVS_STDCALL*)(IClip*, void*, int64_t, int64_t, IScriptEnvironment*);
-using SetCacheHintsFn = void(AVS_STDCALL*)(IClip*, int, int);
-using GetVideoInfoFn = const VideoInfo*(AVS_STDCALL*)(IClip*);
-using DeletingDestructorFn = void*(AVS_STDCALL*)(IClip*, unsigned);
-
-template <class Fn>
-Fn SlotOf(const void* object, int slot) {
-    void* const* table = *static_cast<void* const* const*>(object);
-    return reinterpret_cast<Fn>(table[slot]);
-}
+using test::DeletingDestructorFn;
+using test::GetAudioFn;
+using test::GetFrameFn;
+using test::GetParityFn;
+using test::GetVersionFn;
+using test::GetVideoInfoFn;
+using test::SetCacheHintsFn;
+using test::SlotOf;
 
 // An environment laid out as a frame server built by another compiler lays it out.
 struct HandBuiltEnv {
