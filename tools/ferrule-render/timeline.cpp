@@ -1,0 +1,327 @@
+#include "timeline.h"
+
+#include <filesystem>
+#include <limits>
+#include <set>
+
+#include <nlohmann/json.hpp>
+
+namespace render {
+
+namespace {
+
+using nlohmann::json;
+
+struct TransitionEntry {
+    const char* name;
+    TransitionKind kind;
+};
+constexpr TransitionEntry kTransitions[] = {
+    {"crossfade", TransitionKind::kCrossFade}, {"wipe-left", TransitionKind::kWipeLeft},
+    {"wipe-right", TransitionKind::kWipeRight}, {"wipe-up", TransitionKind::kWipeUp},
+    {"wipe-down", TransitionKind::kWipeDown},   {"push", TransitionKind::kPush},
+    {"zoom-in", TransitionKind::kZoomIn},
+};
+
+// One JSON object being read: every read names its path, and keys nobody read are
+// faults, so a misspelt key never passes silently.
+class Object {
+public:
+    Object(const json& value, std::string path, const std::string& file) : value_(value), path_(std::move(path)), file_(file) {
+        if (!value_.is_object()) Fail(path_, "must be an object");
+    }
+    ~Object() noexcept(false) {
+        if (std::uncaught_exceptions()) return;
+        for (auto it = value_.begin(); it != value_.end(); ++it)
+            if (!read_.count(it.key())) Fail(Path(it.key()), "unknown key");
+    }
+
+    bool Has(const char* key) const { return value_.contains(key); }
+    std::string Path(const std::string& key) const { return path_ + "/" + key; }
+    [[noreturn]] void Fail(const std::string& path, const std::string& what) const {
+        throw TimelineError(file_ + ": " + (path.empty() ? "/" : path) + ": " + what);
+    }
+
+    const json* Get(const char* key) {
+        read_.insert(key);
+        const auto it = value_.find(key);
+        return it == value_.end() ? nullptr : &*it;
+    }
+    const json& Need(const char* key) {
+        const json* v = Get(key);
+        if (!v) Fail(Path(key), "missing");
+        return *v;
+    }
+
+    int Int(const char* key, int fallback, int min, int max = std::numeric_limits<int>::max()) {
+        const json* v = Get(key);
+        return v ? CheckInt(*v, Path(key), min, max) : fallback;
+    }
+    int NeedInt(const char* key, int min, int max = std::numeric_limits<int>::max()) {
+        return CheckInt(Need(key), Path(key), min, max);
+    }
+    double Number(const char* key, double fallback, double min, double max) {
+        const json* v = Get(key);
+        if (!v) return fallback;
+        if (!v->is_number()) Fail(Path(key), "must be a number");
+        const double d = v->get<double>();
+        if (d < min || d > max) Fail(Path(key), "must be from " + Fmt(min) + " to " + Fmt(max));
+        return d;
+    }
+    bool Bool(const char* key, bool fallback) {
+        const json* v = Get(key);
+        if (!v) return fallback;
+        if (!v->is_boolean()) Fail(Path(key), "must be true or false");
+        return v->get<bool>();
+    }
+    std::string String(const char* key, const std::string& fallback) {
+        const json* v = Get(key);
+        return v ? CheckString(*v, Path(key)) : fallback;
+    }
+    std::string NeedString(const char* key) { return CheckString(Need(key), Path(key)); }
+    // "#RRGGBB", or "#AARRGGBB" where alpha is allowed.
+    uint32_t Colour(const char* key, uint32_t fallback, bool alpha = false) {
+        const json* v = Get(key);
+        return v ? CheckColour(*v, Path(key), alpha) : fallback;
+    }
+    std::optional<TransitionKind> Transition(const char* key) {
+        const json* v = Get(key);
+        if (!v) return std::nullopt;
+        const std::string name = CheckString(*v, Path(key));
+        for (const TransitionEntry& t : kTransitions)
+            if (name == t.name) return t.kind;
+        Fail(Path(key), "unknown transition \"" + name + "\"");
+    }
+    template <size_t N>
+    std::optional<std::array<int, N>> Ints(const char* key, int min, int max) {
+        const json* v = Get(key);
+        if (!v) return std::nullopt;
+        if (!v->is_array() || v->size() != N) Fail(Path(key), "must be an array of " + std::to_string(N) + " integers");
+        std::array<int, N> out{};
+        for (size_t i = 0; i < N; ++i) out[i] = CheckInt((*v)[i], Path(key) + "/" + std::to_string(i), min, max);
+        return out;
+    }
+    std::array<std::array<float, 2>, 4> Corners(const char* key) {
+        const json& v = Need(key);
+        const std::string path = Path(key);
+        if (!v.is_array() || v.size() != 4) Fail(path, "must be four [x, y] corners");
+        std::array<std::array<float, 2>, 4> out{};
+        for (size_t i = 0; i < 4; ++i) {
+            const json& c = v[i];
+            const std::string cp = path + "/" + std::to_string(i);
+            if (!c.is_array() || c.size() != 2 || !c[0].is_number() || !c[1].is_number()) Fail(cp, "must be [x, y]");
+            for (size_t k = 0; k < 2; ++k) {
+                const double d = c[k].get<double>();
+                if (d < -100000 || d > 100000) Fail(cp, "is out of range");
+                out[i][k] = static_cast<float>(d);
+            }
+        }
+        return out;
+    }
+
+private:
+    static std::string Fmt(double d) {
+        std::string s = std::to_string(d);
+        while (s.size() > 1 && s.back() == '0') s.pop_back();
+        if (s.back() == '.') s.pop_back();
+        return s;
+    }
+    int CheckInt(const json& v, const std::string& path, int min, int max) const {
+        if (!v.is_number_integer()) Fail(path, "must be an integer");
+        const long long i = v.get<long long>();
+        if (i < min || i > max)
+            Fail(path, max == std::numeric_limits<int>::max() ? "must be at least " + std::to_string(min)
+                                                              : "must be from " + std::to_string(min) + " to " + std::to_string(max));
+        return static_cast<int>(i);
+    }
+    std::string CheckString(const json& v, const std::string& path) const {
+        if (!v.is_string()) Fail(path, "must be a string");
+        return v.get<std::string>();
+    }
+    uint32_t CheckColour(const json& v, const std::string& path, bool alpha) const {
+        const std::string s = CheckString(v, path);
+        const size_t digits = s.size() - 1;
+        bool ok = !s.empty() && s[0] == '#' && (digits == 6 || (alpha && digits == 8));
+        for (size_t i = 1; ok && i < s.size(); ++i) ok = std::isxdigit(static_cast<unsigned char>(s[i])) != 0;
+        if (!ok) Fail(path, alpha ? "must be a colour \"#RRGGBB\" or \"#AARRGGBB\"" : "must be a colour \"#RRGGBB\"");
+        const uint32_t c = static_cast<uint32_t>(std::stoul(s.substr(1), nullptr, 16));
+        return digits == 6 && alpha ? 0xFF000000u | c : c;
+    }
+
+    const json& value_;
+    std::string path_;
+    const std::string& file_;
+    std::set<std::string> read_;
+};
+
+class Parser {
+public:
+    Parser(const std::string& file, const std::string& base) : file_(file), base_(base) {}
+
+    Timeline Parse(const json& root) {
+        Object o(root, "", file_);
+        Timeline t;
+        if (o.Has("output")) t.output = ParseOutput(Object(o.Need("output"), "/output", file_));
+        const json& channels = o.Need("channels");
+        if (!channels.is_array()) o.Fail("/channels", "must be an array");
+        for (size_t c = 0; c < channels.size(); ++c) {
+            const std::string path = "/channels/" + std::to_string(c);
+            Object ch(channels[c], path, file_);
+            Channel channel;
+            channel.visible = ch.Bool("visible", true);
+            const json& items = ch.Need("items");
+            if (!items.is_array()) ch.Fail(path + "/items", "must be an array");
+            for (size_t i = 0; i < items.size(); ++i)
+                channel.items.push_back(ParseItem(items[i], path + "/items/" + std::to_string(i), t.output));
+            t.channels.push_back(std::move(channel));
+        }
+        return t;
+    }
+
+private:
+    Output ParseOutput(Object o) {
+        Output out;
+        out.width = o.Int("width", out.width, 2, 8192);
+        out.height = o.Int("height", out.height, 2, 8192);
+        out.fps = o.Int("fps", out.fps, 1, 240);
+        out.frames = o.Int("frames", out.frames, 1, 10000000);
+        out.audio_rate = o.Int("audio_rate", out.audio_rate, 8000, 192000);
+        out.audio_channels = o.Int("audio_channels", out.audio_channels, 1, 2);
+        return out;
+    }
+
+    std::string File(Object& o, const char* key, bool must_exist = true) {
+        std::string name = o.NeedString(key);
+        if (name.empty()) o.Fail(o.Path(key), "must not be empty");
+        std::filesystem::path p(name);
+        if (p.is_relative()) p = std::filesystem::path(base_) / p;
+        if (must_exist && !std::filesystem::is_regular_file(p)) o.Fail(o.Path(key), "no such file \"" + p.string() + "\"");
+        return p.string();
+    }
+
+    Item ParseItem(const json& value, const std::string& path, const Output& out) {
+        Object o(value, path, file_);
+        Item item;
+        const std::string type = o.NeedString("type");
+        item.first = o.NeedInt("first", 0);
+        item.last = o.NeedInt("last", 0);
+        if (item.last < item.first) o.Fail(path + "/last", "must not be before first");
+        if (type == "title") {
+            Title t;
+            t.text = o.NeedString("text");
+            t.size = o.Int("size", t.size, 4, 1000);
+            t.colour = o.Colour("colour", t.colour);
+            t.x = o.Number("x", t.x, 0, 1);
+            t.y = o.Number("y", t.y, 0, 1);
+            t.fade_in = o.Int("fade_in", 0, 0);
+            t.fade_out = o.Int("fade_out", 0, 0);
+            t.scroll = o.Number("scroll", 0, -1000, 1000);
+            item.what = t;
+        } else if (type == "slide") {
+            Slide s;
+            s.transition = o.Transition("transition").value_or(TransitionKind::kCrossFade);
+            item.what = s;
+        } else if (type == "overlay") {
+            item.what = ParseOverlay(o, out);
+        } else if (type == "pictures") {
+            Pictures p;
+            const json& files = o.Need("files");
+            if (!files.is_array() || files.empty()) o.Fail(path + "/files", "must be a non-empty array of file names");
+            for (size_t i = 0; i < files.size(); ++i) {
+                const std::string fp = path + "/files/" + std::to_string(i);
+                if (!files[i].is_string()) o.Fail(fp, "must be a string");
+                std::filesystem::path f(files[i].get<std::string>());
+                if (f.is_relative()) f = std::filesystem::path(base_) / f;
+                if (!std::filesystem::is_regular_file(f)) o.Fail(fp, "no such file \"" + f.string() + "\"");
+                p.files.push_back(f.string());
+            }
+            p.frames_per_picture = o.Int("frames_per_picture", p.frames_per_picture, 1);
+            if (o.Has("corners")) {
+                p.corners = o.Corners("corners");
+                p.fit = false;
+            }
+            p.fit = o.Bool("fit", p.fit);
+            p.transition = o.Transition("transition");
+            p.transition_length = o.Int("transition_length", p.transition ? 10 : 0, 0);
+            p.every_picture = o.Bool("every_picture", false);
+            item.what = p;
+        } else if (type == "subtitles") {
+            Subtitles s;
+            s.file = File(o, "file");
+            s.clip_start = o.Int("clip_start", 0, 0);
+            item.what = s;
+        } else {
+            o.Fail(path + "/type", "must be title, slide, overlay, pictures or subtitles");
+        }
+        return item;
+    }
+
+    Overlay ParseOverlay(Object& o, const Output& out) {
+        Overlay ov;
+        if (o.Has("media") == o.Has("generate")) o.Fail(o.Path("media"), "give either media or generate");
+        if (o.Has("media")) {
+            ov.source.media = File(o, "media");
+        } else {
+            Object g(o.Need("generate"), o.Path("generate"), file_);
+            ov.source.generate = g.String("kind", "colour");
+            if (ov.source.generate != "colour" && ov.source.generate != "gradient")
+                g.Fail(g.Path("kind"), "must be colour or gradient");
+            ov.source.colour = g.Colour("colour", ov.source.colour);
+            ov.source.width = g.Int("width", out.width / 2, 2, 8192);
+            ov.source.height = g.Int("height", out.height / 2, 2, 8192);
+            ov.source.frames = g.Int("frames", out.frames, 1, 10000000);
+            ov.source.tone = g.Bool("tone", false);
+        }
+        ov.clip_start = o.Int("clip_start", 0, 0);
+        ov.audio = o.Bool("audio", false);
+        ov.fade_in = o.Int("fade_in", 0, 0);
+        ov.fade_out = o.Int("fade_out", 0, 0);
+        Effect& e = ov.effect;
+        if (o.Has("corners")) {
+            e.corners = o.Corners("corners");
+            e.has_corners = true;
+        }
+        e.opacity = o.Int("opacity", 255, 0, 255);
+        if (o.Has("key_colour")) e.key_colour = o.Colour("key_colour", 0);
+        e.outline_width = o.Int("outline_width", 0, 0, 100);
+        e.outline_colour = o.Colour("outline_colour", e.outline_colour, true);
+        e.flip_horizontal = o.Bool("flip_horizontal", false);
+        e.flip_vertical = o.Bool("flip_vertical", false);
+        e.reverse = o.Bool("reverse", false);
+        e.crop = o.Ints<4>("crop", 0, 8192);
+        e.borders = o.Ints<4>("borders", 0, 8192);
+        e.border_colour = o.Colour("border_colour", 0);
+        e.resize = o.Ints<2>("resize", 2, 8192);
+        e.speed = o.Int("speed", 100, 1, 10000);
+        e.audio_channel = o.Int("audio_channel", 0, 0, 8);
+        e.mono = o.Int("mono", 0, 0, 2);
+        if (o.Has("amplify")) e.amplify = static_cast<float>(o.Number("amplify", 1, 0, 100));
+        e.transition = o.Transition("transition");
+        e.transition_length = o.Int("transition_length", e.transition ? 10 : 0, 0);
+        return ov;
+    }
+
+    const std::string& file_;
+    const std::string& base_;
+};
+
+}  // namespace
+
+Timeline ParseTimeline(const std::string& text, const std::string& file_name, const std::string& base_dir) {
+    json root;
+    try {
+        root = json::parse(text);
+    } catch (const json::parse_error& e) {
+        throw TimelineError(file_name + ": syntax error at byte " + std::to_string(e.byte) + ": " +
+                            std::string(e.what()).substr(std::string(e.what()).rfind(':') + 2));
+    }
+    return Parser(file_name, base_dir).Parse(root);
+}
+
+const char* TransitionName(TransitionKind kind) {
+    for (const TransitionEntry& t : kTransitions)
+        if (t.kind == kind) return t.name;
+    return "crossfade";
+}
+
+}  // namespace render
