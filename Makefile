@@ -49,6 +49,7 @@ test: native asan i686-linux win64 win32-dll fuzz
 	@[ -d $(B)/win64/wineprefix ] || $(WINE_ENV) $(WINE) wineboot -i >/dev/null 2>&1
 	@scripts/run_suites.sh \
 	  "native|$(GTEST_ENV) $(B)/native/ferrule_tests" \
+	  "render|$(GTEST_ENV) $(B)/native/ferrule_render_tests" \
 	  "asan|$(GTEST_ENV) ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(B)/asan/ferrule_tests" \
 	  "i686-linux|$(GTEST_ENV) qemu-i386 $(B)/i686-linux/ferrule_tests" \
 	  "win64|cd $(B)/win64 && $(GTEST_ENV) $(WINE_ENV) $(WINE) ./ferrule_tests.exe" \
