@@ -40,7 +40,7 @@ fuzz: bootstrap
 	@cmake --build $(B)/fuzz --target warp_fuzz
 
 demo: native
-	@$(B)/native/ferrule-demo out
+	@$(B)/native/ferrule-render --demo out
 
 bench: native
 	@$(B)/native/ferrule_bench

@@ -1,38 +1,228 @@
 // ferrule-render: turns a timeline file into a video through the library's exports.
-//   ferrule-render TIMELINE [-o out.mp4 | --frames DIR | --frame N -o out.png]
+//   ferrule-render TIMELINE -o OUT.mp4 [--jobs N] [--quiet]
+//   ferrule-render TIMELINE --frames DIR [--jobs N] [--quiet]
+//   ferrule-render TIMELINE --frame N -o OUT.png
+//   ferrule-render --demo DIR         DIR/demo.mp4 and DIR/demo-contact.png
 // Exit status: 0 done, 1 a failure while rendering, 2 a bad timeline or command line.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "demo_timeline.h"
+#include "join_pieces.h"
+#include "png_frames.h"
+#include "progress.h"
+#include "render_job.h"
+#include "session.h"
 #include "timeline.h"
+#include "workers.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw render::TimelineError(path + ": cannot be read");
+constexpr const char* kUsage =
+    "usage: ferrule-render TIMELINE -o OUT.mp4 [--jobs N] [--quiet]\n"
+    "       ferrule-render TIMELINE --frames DIR [--jobs N] [--quiet]\n"
+    "       ferrule-render TIMELINE --frame N -o OUT.png\n"
+    "       ferrule-render --demo DIR\n";
+
+// A command line we cannot follow: exit status 2, as a bad timeline.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct Options {
+    std::string timeline;
+    std::string output;      // -o
+    std::string frames_dir;  // --frames
+    std::optional<int> frame;
+    std::optional<std::string> demo_dir;
+    int jobs = 0;  // 0: one a core
+    bool quiet = false;
+    std::optional<render::FrameRange> piece;  // a worker's share
+};
+
+int ParseCount(const std::string& flag, const char* text, int min) {
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (!*text || *end || v < min || v > 100000000) throw UsageError(flag + " wants a whole number of at least " + std::to_string(min));
+    return static_cast<int>(v);
+}
+
+Options ParseOptions(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        auto value = [&](int count = 1) {
+            if (i + count >= argc) throw UsageError(a + " wants a value");
+            return argv[++i];
+        };
+        if (a == "-o") o.output = value();
+        else if (a == "--frames") o.frames_dir = value();
+        else if (a == "--frame") o.frame = ParseCount(a, value(), 0);
+        else if (a == "--jobs") o.jobs = ParseCount(a, value(), 1);
+        else if (a == "--quiet") o.quiet = true;
+        else if (a == "--demo") o.demo_dir = value();
+        else if (a == "--piece") {
+            const int first = ParseCount(a, value(), 0);
+            o.piece = render::FrameRange{first, ParseCount(a, value(), first + 1)};
+        } else if (a.size() > 1 && a[0] == '-') throw UsageError("unknown option " + a);
+        else if (o.timeline.empty()) o.timeline = a;
+        else throw UsageError("one timeline file only");
+    }
+    const int targets = !o.output.empty() + !o.frames_dir.empty();
+    if (o.demo_dir) {
+        if (!o.timeline.empty() || targets) throw UsageError("--demo takes only its folder");
+    } else if (o.timeline.empty()) {
+        throw UsageError("no timeline file");
+    } else if (o.frame ? o.output.empty() || !o.frames_dir.empty() : targets != 1) {
+        throw UsageError("give one of -o OUT.mp4, --frames DIR, or --frame N -o OUT.png");
+    }
+    return o;
+}
+
+render::Timeline ReadTimeline(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw render::TimelineError(file + ": cannot be read");
     std::ostringstream text;
     text << in.rdbuf();
-    return text.str();
+    return render::ParseTimeline(text.str(), file, fs::path(file).parent_path().string());
+}
+
+int DefaultJobs() {
+    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+    return cores > 0 ? static_cast<int>(std::min(cores, 64L)) : 1;
+}
+
+// A folder of our own under the system's temporary one, gone with the object.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "ferrule-render-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("ferrule-render: cannot make a temporary folder");
+        path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// The worker's side of --jobs: its range, no audio, progress as bytes on stdout.
+void RunPiece(const Options& o, const render::Timeline& t) {
+    const render::Session session(t);
+    const render::FrameRange range{o.piece->first, std::min(o.piece->end, t.output.frames)};
+    const auto done = [](int) { render::ReportFrameDone(); };
+    if (!o.frames_dir.empty()) render::RenderPngs(session, range, o.frames_dir, done);
+    else render::RenderMp4(session, range, false, o.output, done);
+}
+
+void Render(const Options& o, const render::Timeline& t) {
+    const int frames = t.output.frames;
+    if (o.frame) {
+        if (*o.frame >= frames) throw UsageError("--frame " + std::to_string(*o.frame) + " is past the timeline's " + std::to_string(frames) + " frames");
+        render::RenderOnePng(render::Session(t), *o.frame, o.output);
+        return;
+    }
+    if (!o.frames_dir.empty()) fs::create_directories(o.frames_dir);
+    render::Progress progress(frames, !o.quiet && isatty(STDERR_FILENO));
+    const auto done = [&](int n) { progress.Update(n); };
+    const std::vector<render::FrameRange> ranges = render::SplitFrames(frames, o.jobs ? o.jobs : DefaultJobs());
+
+    if (ranges.size() == 1) {
+        const render::Session session(t);
+        if (!o.frames_dir.empty()) render::RenderPngs(session, ranges[0], o.frames_dir, done);
+        else render::RenderMp4(session, ranges[0], true, o.output, done);
+    } else {
+        TempDir pieces;
+        std::vector<std::vector<std::string>> arguments;
+        std::vector<std::string> piece_files;
+        for (size_t i = 0; i < ranges.size(); ++i) {
+            std::vector<std::string> args{o.timeline, "--piece", std::to_string(ranges[i].first), std::to_string(ranges[i].end)};
+            if (!o.frames_dir.empty()) {
+                args.insert(args.end(), {"--frames", o.frames_dir});
+            } else {
+                piece_files.push_back(pieces.path() + "/piece-" + std::to_string(i) + ".mp4");
+                args.insert(args.end(), {"-o", piece_files.back()});
+            }
+            arguments.push_back(std::move(args));
+        }
+        try {
+            render::RunWorkers(arguments, done);
+        } catch (...) {
+            if (!o.frames_dir.empty())
+                for (int n = 0; n < frames; ++n) std::remove((o.frames_dir + "/" + render::FrameFileName(n)).c_str());
+            throw;
+        }
+        if (piece_files.size()) {
+            // The pieces carry the pictures; the sound is mixed once, here, for the whole.
+            const render::Session session(t);
+            render::JoinPieces(piece_files, t.output,
+                               [&](int16_t* buf, int64_t start, int64_t count) { session.Audio(buf, start, count); },
+                               o.output);
+        }
+    }
+    progress.Finish();
+}
+
+void RenderDemo(const Options& o) {
+    fs::create_directories(*o.demo_dir);
+    TempDir assets;
+    Options d = o;
+    d.demo_dir.reset();
+    d.timeline = render::WriteDemoTimeline(assets.path());
+    d.output = *o.demo_dir + "/demo.mp4";
+    const render::Timeline t = ReadTimeline(d.timeline);
+    Render(d, t);
+
+    const std::string sheet_path = *o.demo_dir + "/demo-contact.png";
+    const render::Session session(t);
+    render::ContactSheet sheet(t.output.width, t.output.height, 4, 320);
+    for (int n : render::DemoContactFrames()) {
+        const PVideoFrame f = session.Frame(n);
+        sheet.Add(f->GetReadPtr(), f->GetPitch());
+    }
+    sheet.Write(sheet_path);
+    std::printf("wrote %s\nwrote %s\n", d.output.c_str(), sheet_path.c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: ferrule-render TIMELINE [-o out.mp4 | --frames DIR | --frame N -o out.png]\n");
-        return 2;
-    }
+    Options options;
     try {
-        const std::string file = argv[1];
-        const std::string dir = file.find('/') == std::string::npos ? "." : file.substr(0, file.rfind('/'));
-        const render::Timeline timeline = render::ParseTimeline(ReadFile(file), file, dir);
-        std::printf("%s: %zu channels, %d frames\n", file.c_str(), timeline.channels.size(), timeline.output.frames);
+        options = ParseOptions(argc, argv);
+        if (options.demo_dir) {
+            RenderDemo(options);
+            return 0;
+        }
+        const render::Timeline timeline = ReadTimeline(options.timeline);
+        if (options.piece) RunPiece(options, timeline);
+        else Render(options, timeline);
+        return 0;
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "ferrule-render: %s\n%s", e.what(), kUsage);
+        return 2;
     } catch (const render::TimelineError& e) {
         std::fprintf(stderr, "ferrule-render: %s\n", e.what());
         return 2;
+    } catch (const AvisynthError& e) {
+        std::fprintf(stderr, "ferrule-render: %s\n", e.msg);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
     }
-    return 0;
+    return 1;
 }

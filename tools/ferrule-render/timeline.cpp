@@ -264,8 +264,8 @@ private:
         } else {
             Object g(o.Need("generate"), o.Path("generate"), file_);
             ov.source.generate = g.String("kind", "colour");
-            if (ov.source.generate != "colour" && ov.source.generate != "gradient")
-                g.Fail(g.Path("kind"), "must be colour or gradient");
+            if (ov.source.generate != "colour" && ov.source.generate != "gradient" && ov.source.generate != "checker")
+                g.Fail(g.Path("kind"), "must be colour, gradient or checker");
             ov.source.colour = g.Colour("colour", ov.source.colour);
             ov.source.width = g.Int("width", out.width / 2, 2, 8192);
             ov.source.height = g.Int("height", out.height / 2, 2, 8192);

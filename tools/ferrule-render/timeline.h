@@ -45,7 +45,7 @@ struct Slide {
 // What an overlay shows: a media file, or a clip generated in the tool.
 struct Source {
     std::string media;  // empty for a generated one
-    std::string generate = "colour";  // colour, gradient
+    std::string generate = "colour";  // colour, gradient, checker (squares of colour on black)
     uint32_t colour = 0x808080;
     int width = 320, height = 180, frames = 100;
     bool tone = false;  // a 440 Hz tone as audio

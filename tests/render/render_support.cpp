@@ -1,0 +1,57 @@
+#include "render_support.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#include <stb/stb_image.h>
+
+namespace rtest {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "ferrule-render-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+Run RunRender(const std::vector<std::string>& args) {
+    const TempDir scratch;
+    std::string command = "'" FERRULE_RENDER_PATH "'";
+    for (const std::string& a : args) command += " '" + a + "'";
+    command += " 2>'" + scratch / "stderr" + "' >/dev/null";
+    const int raw = std::system(command.c_str());
+    Run run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    std::ifstream in(scratch / "stderr");
+    std::ostringstream text;
+    text << in.rdbuf();
+    run.errors = text.str();
+    return run;
+}
+
+Png ReadPng(const std::string& path) {
+    Png png;
+    int channels = 0;
+    stbi_uc* pixels = stbi_load(path.c_str(), &png.width, &png.height, &channels, 3);
+    if (!pixels) return png;
+    png.rgb.assign(pixels, pixels + static_cast<size_t>(png.width) * png.height * 3);
+    stbi_image_free(pixels);
+    return png;
+}
+
+}  // namespace rtest

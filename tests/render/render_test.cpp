@@ -1,0 +1,200 @@
+// ferrule-render as a user runs it: a timeline with every item kind gives the frames
+// the exports give when a host drives them directly, bad timelines say what is wrong
+// with exit status 2 and leave nothing, and --jobs changes nothing in the pictures.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "items/image_item.h"
+#include "items/slide_item.h"
+#include "items/subtitle_item.h"
+#include "items/title_item.h"
+#include "overlay/overlay_records.h"
+#include "tests/render/render_support.h"
+#include "tools/ferrule-render/generated_clip.h"
+#include "tools/ferrule-render/plugin_api.h"
+#include "tools/ferrule-render/render_job.h"
+#include "tools/ferrule-render/text_title.h"
+#include "tools/ferrule-render/timeline.h"
+#include "tools/ferrule-render/transition.h"
+
+namespace {
+
+using rtest::ReadPng;
+using rtest::RunRender;
+
+constexpr int kW = 96, kH = 64, kFrames = 12;
+
+// Every kind of item, each on its own channel, and a hidden channel that would cover all.
+constexpr const char* kTimeline = R"({
+  "output": {"width": 96, "height": 64, "fps": 25, "frames": 12},
+  "channels": [
+    {"items": [{"type": "overlay", "first": 0, "last": 11, "generate": {"kind": "gradient", "width": 96, "height": 64}}]},
+    {"items": [{"type": "pictures", "first": 2, "last": 9, "frames_per_picture": 4, "files": ["a.png", "b.png"],
+                "transition": "crossfade", "transition_length": 2, "every_picture": true}]},
+    {"items": [{"type": "overlay", "first": 0, "last": 11, "clip_start": 3,
+                "generate": {"kind": "checker", "colour": "#FF2080", "width": 40, "height": 30},
+                "corners": [[10, 8], [70, 14], [60, 50], [6, 40]], "key_colour": "#000000", "opacity": 200,
+                "outline_width": 2, "outline_colour": "#FF00FF00", "transition": "wipe-right", "transition_length": 3}]},
+    {"items": [{"type": "title", "first": 1, "last": 10, "text": "Hi", "size": 20, "y": 0.3, "fade_in": 3},
+               {"type": "subtitles", "first": 0, "last": 11, "file": "s.srt"}]},
+    {"items": [{"type": "slide", "first": 6, "last": 9, "transition": "push"}]},
+    {"visible": false, "items": [{"type": "overlay", "first": 0, "last": 11, "generate": {"kind": "colour", "width": 96, "height": 64}}]}
+  ]
+})";
+
+void WritePicture(const std::string& path, uint8_t shade) {
+    std::vector<uint8_t> bgr(static_cast<size_t>(kW) * 3 * kH);
+    for (size_t i = 0; i < bgr.size(); ++i) bgr[i] = static_cast<uint8_t>(shade + i % 3 * 40 + i / (kW * 3) * 2);
+    render::WritePngFrame(path, bgr.data(), kW * 3, kW, kH);
+}
+
+struct Files {
+    rtest::TempDir dir;
+    Files() {
+        rtest::WriteText(dir / "t.json", kTimeline);
+        rtest::WriteText(dir / "s.srt", "1\n00:00:00,000 --> 00:00:02,000\nSub\n");
+        WritePicture(dir / "a.png", 20);
+        WritePicture(dir / "b.png", 120);
+    }
+};
+
+// The same placement a host makes by hand through the exports: top-down RGB per frame.
+std::vector<std::vector<uint8_t>> FramesFromTheExports(const Files& files) {
+    render::EnvPtr env = render::NewFrameServer();
+    render::PluginApi api(env.get());
+    const AVSValue args[] = {kFrames, kW, kH, "RGB24", 25, 48000, true};
+    const char* names[] = {"length", "width", "height", "pixel_type", "fps", "audio_rate", "stereo"};
+    PClip main = env->Invoke("SetMainCh", env->Invoke("SetTempCh", env->Invoke("BlankClip", AVSValue(args, 7), names))).AsClip();
+    render::Output out;
+    out.width = kW, out.height = kH, out.fps = 25, out.frames = kFrames;
+
+    render::Source background;
+    background.generate = "gradient", background.width = kW, background.height = kH, background.frames = kFrames;
+    PClip bg = new render::GeneratedClip(background, out);
+    OverlayClipInfo bg_info;
+    bg_info.last_frame = 11, bg_info.item_id = 1, bg_info.clip = &bg, bg_info.video_enabled = 1;
+    OverlayEffect bg_effect;
+    bg_effect.corners[1] = {96, 0}, bg_effect.corners[2] = {96, 64}, bg_effect.corners[3] = {0, 64};
+    bg_effect.reference_width = kW, bg_effect.reference_height = kH, bg_effect.outline_width = 0;
+    api.AddOverlay(&bg_info, &bg_effect, 0, 0);
+
+    render::Transition crossfade(render::TransitionKind::kCrossFade), wipe(render::TransitionKind::kWipeRight),
+        push(render::TransitionKind::kPush);
+    ImageEffect show;
+    show.pictures.PushBack(CString((files.dir / "a.png").c_str()));
+    show.pictures.PushBack(CString((files.dir / "b.png").c_str()));
+    show.id = 2, show.frames_per_picture = 4, show.first_frame = 2, show.last_frame = 9;
+    show.placement.corners[1] = {96, 0}, show.placement.corners[2] = {96, 64}, show.placement.corners[3] = {0, 64};
+    show.placement.picture_width = kW, show.placement.picture_height = kH, show.placement.outline_width = 0;
+    show.placement.fit = 1, show.placement.every_picture = 1, show.placement.transition_length = 2;
+    show.transitions.PushBack(&crossfade);
+    api.AddImageEff(&show, 1, 0);
+
+    render::Source checker;
+    checker.generate = "checker", checker.colour = 0xFF2080, checker.width = 40, checker.height = 30, checker.frames = kFrames;
+    PClip ch = new render::GeneratedClip(checker, out);
+    OverlayClipInfo ch_info;
+    ch_info.clip_first_frame = 3, ch_info.last_frame = 11, ch_info.item_id = 3, ch_info.clip = &ch, ch_info.video_enabled = 1;
+    SlideEffect wipe_in{0, 4, &wipe, 0, 0, 0, 2};
+    SlideEffect* slides[] = {&wipe_in};
+    OverlayEffect ch_effect;
+    ch_effect.corners[0] = {10, 8}, ch_effect.corners[1] = {70, 14}, ch_effect.corners[2] = {60, 50}, ch_effect.corners[3] = {6, 40};
+    ch_effect.reference_width = kW, ch_effect.reference_height = kH;
+    ch_effect.opacity = 200, ch_effect.key_colour = 0, ch_effect.outline_width = 2, ch_effect.outline_colour = 0xFF00FF00;
+    ch_effect.slides.first = slides, ch_effect.slides.last = ch_effect.slides.end = slides + 1;
+    api.AddOverlay(&ch_info, &ch_effect, 2, 0);
+
+    render::Title hi;
+    hi.text = "Hi", hi.size = 20, hi.y = 0.3, hi.fade_in = 3;
+    const auto title = render::TextTitle::Create(hi);
+    const TitleEffect title_record{0, 0, 5, title.get(), 0, 1, 10};
+    api.AddTitleEff(&title_record, 3, 0);
+    SubtitleInfo sub;
+    sub.file = (files.dir / "s.srt").c_str();
+    sub.width = kW, sub.height = kH, sub.item_id = 6, sub.last_frame = 11;
+    api.AddSubtitleFile(&sub, 3, 0);
+
+    const SlideEffect push_record{0, 7, &push, 0, 0, 6, 9};
+    api.AddSlideEff(&push_record, 4, 0);
+    render::Source cover = background;
+    cover.generate = "colour";
+    PClip cv = new render::GeneratedClip(cover, out);
+    OverlayClipInfo cv_info = bg_info;
+    cv_info.item_id = 8, cv_info.clip = &cv;
+    api.AddOverlay(&cv_info, &bg_effect, 5, 0);
+    api.SetChannelVisible(5, 0);
+    api.UpdateSlideEffsData();
+
+    std::vector<std::vector<uint8_t>> frames;
+    for (int n = 0; n < kFrames; ++n) {
+        const PVideoFrame f = main->GetFrame(n, env.get());
+        std::vector<uint8_t> rgb(static_cast<size_t>(kW) * 3 * kH);
+        for (int y = 0; y < kH; ++y) {
+            const uint8_t* src = f->GetReadPtr() + (kH - 1 - y) * f->GetPitch();
+            for (int x = 0; x < kW; ++x)
+                for (int c = 0; c < 3; ++c) rgb[(y * kW + x) * 3 + c] = src[x * 3 + 2 - c];
+        }
+        frames.push_back(std::move(rgb));
+    }
+    api.RemoveAllItems();
+    return frames;
+}
+
+TEST(Render, EveryItemKindGivesTheFramesTheExportsGiveAndJobsChangeNothing) {
+    const Files files;
+    const std::vector<std::vector<uint8_t>> want = FramesFromTheExports(files);
+    ASSERT_NE(want[0], want[7]) << "the timeline moves";
+    ASSERT_NE(want[4], want[8]) << "the show changes pictures";
+
+    for (const char* jobs : {"1", "2"}) {
+        const std::string dir = files.dir / (std::string("frames-") + jobs);
+        const rtest::Run run = RunRender({files.dir / "t.json", "--frames", dir, "--jobs", jobs});
+        ASSERT_EQ(run.status, 0) << run.errors;
+        for (int n = 0; n < kFrames; ++n) {
+            const rtest::Png png = ReadPng(dir + "/" + render::FrameFileName(n));
+            ASSERT_EQ(png.width, kW);
+            EXPECT_EQ(png.rgb, want[size_t(n)]) << "frame " << n << " with --jobs " << jobs;
+        }
+    }
+    const rtest::Run one = RunRender({files.dir / "t.json", "--frame", "7", "-o", files.dir / "seven.png"});
+    ASSERT_EQ(one.status, 0) << one.errors;
+    EXPECT_EQ(ReadPng(files.dir / "seven.png").rgb, want[7]);
+}
+
+TEST(Render, BadTimelinesAndCommandLinesExitWithTwoAndWriteNothing) {
+    const rtest::TempDir dir;
+    const std::string out = dir / "out.mp4";
+    struct Case {
+        const char* text;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"{\"channels\": [", "t.json: syntax error at byte "},
+        {R"({"channels": [], "speed": 2})", "t.json: /speed: unknown key"},
+        {R"({"channels": [{"items": [{"type": "title", "first": "0", "last": 1, "text": "x"}]}]})",
+         "t.json: /channels/0/items/0/first: must be an integer"},
+        {R"({"channels": [{"items": [{"type": "subtitles", "first": 0, "last": 1, "file": "none.srt"}]}]})",
+         "/channels/0/items/0/file: no such file \""},
+        {R"({"output": {"frames": -1}, "channels": []})", "t.json: /output/frames: must be from 1 to 10000000"},
+    };
+    for (const Case& c : cases) {
+        rtest::WriteText(dir / "t.json", c.text);
+        const rtest::Run run = RunRender({dir / "t.json", "-o", out});
+        EXPECT_EQ(run.status, 2) << c.text;
+        EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+    rtest::WriteText(dir / "t.json", R"({"output": {"frames": 3}, "channels": []})");
+    EXPECT_EQ(RunRender({dir / "t.json"}).status, 2) << "no output named";
+    EXPECT_EQ(RunRender({dir / "t.json", "-o", out, "--jobs", "0"}).status, 2);
+    const rtest::Run past = RunRender({dir / "t.json", "--frame", "3", "-o", dir / "x.png"});
+    EXPECT_EQ(past.status, 2);
+    EXPECT_NE(past.errors.find("--frame 3 is past the timeline's 3 frames"), std::string::npos) << past.errors;
+    EXPECT_EQ(RunRender({dir / "missing.json", "-o", out}).status, 2);
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+#include "plugin_api.h"
+
+#include <dlfcn.h>
+
+#include <stdexcept>
+
+namespace render {
+
+EnvPtr NewFrameServer() { return EnvPtr(CreateScriptEnvironment(AVISYNTH_INTERFACE_VERSION)); }
+
+namespace {
+
+template <class Fn>
+void Resolve(void* library, const char* name, Fn& fn) {
+    void* symbol = dlsym(library, name);
+    if (!symbol) throw std::runtime_error(std::string("ferrule-render: the plugin does not export ") + name);
+    fn = reinterpret_cast<Fn>(symbol);
+}
+
+}  // namespace
+
+PluginApi::PluginApi(IScriptEnvironment* env, const std::string& path) {
+    env->Invoke("LoadPlugin", AVSValue(path.c_str()));
+    // The frame server holds the library open; this handle only finds the exports.
+    library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!library_) throw std::runtime_error("ferrule-render: the plugin \"" + path + "\" did not stay loaded");
+    Resolve(library_, "AddTitleEff", AddTitleEff);
+    Resolve(library_, "AddSlideEff", AddSlideEff);
+    Resolve(library_, "UpdateSlideEffsData", UpdateSlideEffsData);
+    Resolve(library_, "AddOverlay", AddOverlay);
+    Resolve(library_, "AddImageEff", AddImageEff);
+    Resolve(library_, "AddSubtitleFile", AddSubtitleFile);
+    Resolve(library_, "SetChannelVisible", SetChannelVisible);
+    Resolve(library_, "RemoveAllItems", RemoveAllItems);
+    Resolve(library_, "ImportClip", ImportClip);
+}
+
+PluginApi::~PluginApi() {
+    if (library_) dlclose(library_);
+}
+
+}  // namespace render

@@ -1,0 +1,50 @@
+// The library as a host reaches it: loaded into a frame server through "LoadPlugin",
+// then every export looked up by its plain name. Nothing of the library is linked in.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "avs/avisynth.h"
+
+struct TitleEffect;
+struct SlideEffect;
+struct OverlayClipInfo;
+struct OverlayEffect;
+struct ImageEffect;
+struct SubtitleInfo;
+
+namespace render {
+
+struct EnvDeleter {
+    void operator()(IScriptEnvironment* env) const { env->DeletingDestructor(1); }
+};
+using EnvPtr = std::unique_ptr<IScriptEnvironment, EnvDeleter>;
+
+// A frame server of its own; the plugin is loaded into it by PluginApi.
+EnvPtr NewFrameServer();
+
+class PluginApi {
+public:
+    // Loads the plugin at `path` into env; throws std::runtime_error naming a missing export.
+    PluginApi(IScriptEnvironment* env, const std::string& path = FERRULE_PLUGIN_PATH);
+    ~PluginApi();
+    PluginApi(const PluginApi&) = delete;
+    PluginApi& operator=(const PluginApi&) = delete;
+
+    void(AVS_STDCALL* AddTitleEff)(const TitleEffect*, int, int) = nullptr;
+    void(AVS_STDCALL* AddSlideEff)(const SlideEffect*, int, int) = nullptr;
+    void(AVS_STDCALL* UpdateSlideEffsData)() = nullptr;
+    void(AVS_STDCALL* AddOverlay)(const OverlayClipInfo*, const OverlayEffect*, int, int) = nullptr;
+    void(AVS_STDCALL* AddImageEff)(const ImageEffect*, int, int) = nullptr;
+    void(AVS_STDCALL* AddSubtitleFile)(const SubtitleInfo*, int, int) = nullptr;
+    void(AVS_STDCALL* SetChannelVisible)(int, int) = nullptr;
+    void(AVS_STDCALL* RemoveAllItems)() = nullptr;
+    int(AVS_STDCALL* ImportClip)(const char*, PClip*) = nullptr;
+
+private:
+    void* library_ = nullptr;
+};
+
+}  // namespace render

@@ -1,0 +1,195 @@
+#include "session.h"
+
+#include <map>
+#include <variant>
+
+#include "channels/host_renderers.h"
+#include "generated_clip.h"
+#include "items/image_item.h"
+#include "items/slide_item.h"
+#include "items/subtitle_item.h"
+#include "items/title_item.h"
+#include "overlay/overlay_records.h"
+#include "text_title.h"
+#include "transition.h"
+
+namespace render {
+
+struct Session::Renderers {
+    std::vector<std::unique_ptr<TextTitle>> titles;
+    std::map<TransitionKind, std::unique_ptr<Transition>> transitions;
+};
+
+namespace {
+
+// Timeline colours are 0xRRGGBB; the records want a COLORREF, 0x00BBGGRR.
+uint32_t ColorRef(uint32_t rgb) { return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF); }
+
+}  // namespace
+
+Session::Session(const Timeline& timeline, const std::string& plugin_path)
+    : env_(NewFrameServer()), output_(timeline.output), renderers_(std::make_unique<Renderers>()) {
+    api_ = std::make_unique<PluginApi>(env_.get(), plugin_path);
+
+    const Output& o = output_;
+    const AVSValue args[] = {o.frames, o.width, o.height, "RGB24", o.fps, o.audio_rate, o.audio_channels == 2};
+    const char* names[] = {"length", "width", "height", "pixel_type", "fps", "audio_rate", "stereo"};
+    const AVSValue blank = env_->Invoke("BlankClip", AVSValue(args, 7), names);
+    main_ = env_->Invoke("SetMainCh", env_->Invoke("SetTempCh", blank)).AsClip();
+
+    for (size_t c = 0; c < timeline.channels.size(); ++c) {
+        const int channel = static_cast<int>(c);
+        for (const Item& item : timeline.channels[c].items) {
+            std::visit(
+                [&](const auto& what) {
+                    using T = std::decay_t<decltype(what)>;
+                    if constexpr (std::is_same_v<T, Title>) PlaceTitle(item, what, channel);
+                    if constexpr (std::is_same_v<T, Slide>) PlaceSlide(item, what, channel);
+                    if constexpr (std::is_same_v<T, Overlay>) PlaceOverlay(item, what, channel);
+                    if constexpr (std::is_same_v<T, Pictures>) PlacePictures(item, what, channel);
+                    if constexpr (std::is_same_v<T, Subtitles>) PlaceSubtitles(item, what, channel);
+                },
+                item.what);
+        }
+    }
+    for (size_t c = 0; c < timeline.channels.size(); ++c)
+        if (!timeline.channels[c].visible) api_->SetChannelVisible(static_cast<int>(c), 0);
+    // Snapshots last: a slide starts from the frame composed of everything placed.
+    api_->UpdateSlideEffsData();
+}
+
+Session::~Session() {
+    // The items go before the renderers and records they borrow, then the manager.
+    if (api_) api_->RemoveAllItems();
+    main_ = PClip();
+}
+
+SlideRenderer* Session::TransitionFor(TransitionKind kind) {
+    std::unique_ptr<Transition>& t = renderers_->transitions[kind];
+    if (!t) t = std::make_unique<Transition>(kind);
+    return t.get();
+}
+
+void Session::PlaceTitle(const Item& item, const Title& title, int channel) {
+    renderers_->titles.push_back(TextTitle::Create(title));
+    const TitleEffect record{0, 0, next_id_++, renderers_->titles.back().get(), 0, item.first, item.last};
+    api_->AddTitleEff(&record, channel, 0);
+}
+
+void Session::PlaceSlide(const Item& item, const Slide& slide, int channel) {
+    const SlideEffect record{0, next_id_++, TransitionFor(slide.transition), 0, 0, item.first, item.last};
+    api_->AddSlideEff(&record, channel, 0);
+}
+
+void Session::PlaceOverlay(const Item& item, const Overlay& ov, int channel) {
+    PClip clip;
+    if (!ov.source.media.empty()) {
+        if (!api_->ImportClip(ov.source.media.c_str(), &clip) || !clip)
+            env_->ThrowError("ferrule-render: cannot import \"%s\"", ov.source.media.c_str());
+    } else {
+        clip = new GeneratedClip(ov.source, output_);
+    }
+    const VideoInfo& vi = clip->GetVideoInfo();
+    const Effect& e = ov.effect;
+
+    OverlayClipInfo info;
+    info.clip_first_frame = ov.clip_start;
+    info.first_frame = item.first;
+    info.last_frame = item.last;
+    info.item_id = next_id_++;
+    info.clip = &clip;
+    info.audio_enabled = ov.audio && vi.HasAudio();
+    info.video_enabled = vi.HasVideo();
+    info.clip_audio_start = vi.AudioSamplesFromFrames(ov.clip_start);
+    const int64_t item_samples = vi.AudioSamplesFromFrames(int64_t(item.last) - item.first + 1);
+    if (ov.fade_in > 0) {
+        info.fade_mode |= kFadeIn;
+        info.fade_in_end = info.clip_audio_start + vi.AudioSamplesFromFrames(ov.fade_in) - 1;
+    }
+    if (ov.fade_out > 0) {
+        info.fade_mode |= kFadeOut;
+        info.fade_out_start = info.clip_audio_start + item_samples - vi.AudioSamplesFromFrames(ov.fade_out);
+    }
+
+    OverlayEffect effect;
+    if (e.has_corners) {
+        for (int i = 0; i < 4; ++i) effect.corners[i] = {e.corners[i][0], e.corners[i][1]};
+    } else {
+        // The clip's own rectangle at the origin, as the chain leaves it.
+        int w = vi.width, h = vi.height;
+        if (e.crop) w -= (*e.crop)[0] + (*e.crop)[2], h -= (*e.crop)[1] + (*e.crop)[3];
+        if (e.resize) w = (*e.resize)[0], h = (*e.resize)[1];
+        if (e.borders) w += (*e.borders)[0] + (*e.borders)[2], h += (*e.borders)[1] + (*e.borders)[3];
+        const float fw = static_cast<float>(w), fh = static_cast<float>(h);
+        effect.corners[0] = {0, 0}, effect.corners[1] = {fw, 0}, effect.corners[2] = {fw, fh}, effect.corners[3] = {0, fh};
+    }
+    effect.reference_width = output_.width;
+    effect.reference_height = output_.height;
+    effect.opacity = e.opacity;
+    if (e.key_colour) effect.key_colour = ColorRef(*e.key_colour);
+    effect.outline_width = e.outline_width;
+    effect.outline_colour = e.outline_colour;
+    effect.audio_channel = e.audio_channel;
+    effect.mono_mode = e.mono;
+    if (e.amplify) effect.amplify = *e.amplify;
+    effect.flip_vertical = e.flip_vertical;
+    effect.flip_horizontal = e.flip_horizontal;
+    effect.reverse = e.reverse;
+    if (e.crop) effect.crop_enabled = 1, std::copy(e.crop->begin(), e.crop->end(), effect.crop);
+    if (e.borders) effect.borders_enabled = 1, std::copy(e.borders->begin(), e.borders->end(), effect.borders);
+    effect.border_colour = e.border_colour;
+    if (e.resize) effect.resize_enabled = 1, effect.resize_width = (*e.resize)[0], effect.resize_height = (*e.resize)[1];
+    effect.speed = e.speed;
+
+    // The overlay's transition as it comes in: one slide record over its first frames.
+    SlideEffect* slides[1] = {};
+    if (e.transition && e.transition_length > 0) {
+        const int last = std::min(item.last, item.first + e.transition_length - 1);
+        overlay_slides_.push_back(std::make_unique<SlideEffect>(
+            SlideEffect{0, next_id_++, TransitionFor(*e.transition), 0, 0, item.first, last}));
+        slides[0] = overlay_slides_.back().get();
+        effect.slides.first = slides;
+        effect.slides.last = effect.slides.end = slides + 1;
+    }
+    api_->AddOverlay(&info, &effect, channel, 0);
+}
+
+void Session::PlacePictures(const Item& item, const Pictures& p, int channel) {
+    auto record = std::make_unique<ImageEffect>();
+    for (const std::string& file : p.files) record->pictures.PushBack(CString(file.c_str()));
+    record->id = next_id_++;
+    record->frames_per_picture = p.frames_per_picture;
+    record->first_frame = item.first;
+    record->last_frame = item.last;
+    ImagePlacement& place = record->placement;
+    if (p.fit) {
+        const float w = static_cast<float>(output_.width), h = static_cast<float>(output_.height);
+        place.corners[0] = {0, 0}, place.corners[1] = {w, 0}, place.corners[2] = {w, h}, place.corners[3] = {0, h};
+    } else {
+        for (int i = 0; i < 4; ++i) place.corners[i] = {p.corners[i][0], p.corners[i][1]};
+    }
+    place.picture_width = output_.width;
+    place.picture_height = output_.height;
+    place.outline_width = 0;
+    place.fit = p.fit;
+    place.every_picture = p.every_picture;
+    place.transition_length = p.transition ? p.transition_length : 0;
+    if (p.transition) record->transitions.PushBack(TransitionFor(*p.transition));
+    api_->AddImageEff(record.get(), channel, 0);
+    image_records_.push_back(std::move(record));
+}
+
+void Session::PlaceSubtitles(const Item& item, const Subtitles& s, int channel) {
+    auto record = std::make_unique<SubtitleInfo>();
+    record->file = s.file.c_str();
+    record->width = output_.width;
+    record->height = output_.height;
+    record->item_id = next_id_++;
+    record->clip_start_frame = s.clip_start;
+    record->first_frame = item.first;
+    record->last_frame = item.last;
+    api_->AddSubtitleFile(record.get(), channel, 0);
+    subtitle_records_.push_back(std::move(record));
+}
+
+}  // namespace render
