@@ -16,6 +16,10 @@
 #include <string>
 #include <vector>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include "demo_timeline.h"
 #include "join_pieces.h"
 #include "png_frames.h"
@@ -202,6 +206,7 @@ void RenderDemo(const Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    av_log_set_level(AV_LOG_ERROR);  // the encoders' statistics would bury the progress line
     Options options;
     try {
         options = ParseOptions(argc, argv);
