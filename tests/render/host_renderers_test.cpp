@@ -1,0 +1,214 @@
+// The host's title and slide renderers, pixel by pixel on tiny bottom-up frames.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "gfx/bitmap.h"
+#include "tools/ferrule-render/text_title.h"
+#include "tools/ferrule-render/transition.h"
+
+namespace {
+
+using render::TransitionKind;
+
+// A bottom-up RGB24 frame; At() takes y from the top.
+struct Frame {
+    int w, h;
+    std::vector<uint8_t> px;
+    Frame(int width, int height, uint8_t fill = 0)
+        : w(width), h(height), px(static_cast<size_t>(gfx::Rgb24RowBytes(width)) * height, fill) {}
+    uint8_t* At(int x, int y_from_top) { return px.data() + (h - 1 - y_from_top) * gfx::Rgb24RowBytes(w) + 3 * x; }
+    uint8_t* MemoryRow(int r) { return px.data() + r * gfx::Rgb24RowBytes(w); }
+    FrameRef Ref() { return {px.data(), w, h}; }
+};
+
+// Every pixel's blue byte is its column, green its top-down row, red the tag.
+Frame Labelled(int w, int h, uint8_t tag) {
+    Frame f(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) f.At(x, y)[0] = uint8_t(x), f.At(x, y)[1] = uint8_t(y), f.At(x, y)[2] = tag;
+    return f;
+}
+
+Frame Blended(TransitionKind kind, Frame from, Frame to, double t) {
+    Frame out(from.w, from.h, 0xEE);
+    render::Blend(kind, from.px.data(), to.px.data(), out.px.data(), from.w, from.h, t);
+    return out;
+}
+
+std::unique_ptr<gfx::Bitmap> Opaque(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
+    auto bm = gfx::Bitmap::Create(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            uint8_t* p = bm->Row(y) + 4 * x;
+            p[0] = b, p[1] = g, p[2] = r, p[3] = 255;
+        }
+    return bm;
+}
+
+TEST(Blend, CrossFadeRoundsAndZeroesRowPadding) {
+    const Frame out = Blended(TransitionKind::kCrossFade, Frame(3, 2, 0), Frame(3, 2, 200), 0.5);
+    for (size_t i = 0; i < out.px.size(); ++i) EXPECT_EQ(out.px[i], i % 12 < 9 ? 100 : 0) << i;
+    EXPECT_EQ(render::TransitionProgress(0, 9), 0.1);
+    EXPECT_EQ(render::TransitionProgress(8, 9), 0.9) << "the last of nine frames";
+}
+
+TEST(Blend, WipesTakeWholeColumnsAndPictureRows) {
+    Frame left = Blended(TransitionKind::kWipeLeft, Labelled(8, 4, 1), Labelled(8, 4, 2), 0.25);
+    Frame right = Blended(TransitionKind::kWipeRight, Labelled(8, 4, 1), Labelled(8, 4, 2), 0.25);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) {
+            EXPECT_EQ(left.At(x, y)[2], x >= 6 ? 2 : 1) << x;
+            EXPECT_EQ(right.At(x, y)[2], x < 2 ? 2 : 1) << x;
+            EXPECT_EQ(left.At(x, y)[0], x);
+        }
+    // Up reveals the picture's bottom rows, which come first in memory; down the top.
+    Frame up = Blended(TransitionKind::kWipeUp, Labelled(2, 4, 1), Labelled(2, 4, 2), 0.5);
+    Frame down = Blended(TransitionKind::kWipeDown, Labelled(2, 4, 1), Labelled(2, 4, 2), 0.5);
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ(up.MemoryRow(r)[2], r < 2 ? 2 : 1) << r;
+        EXPECT_EQ(down.MemoryRow(r)[2], r >= 2 ? 2 : 1) << r;
+        EXPECT_EQ(down.MemoryRow(r)[1], 3 - r) << "rows stay in place";
+    }
+}
+
+TEST(Blend, PushShiftsColumnsAndZoomGrowsFromTheCentre) {
+    Frame push = Blended(TransitionKind::kPush, Labelled(8, 2, 1), Labelled(8, 2, 2), 0.25);
+    for (int x = 0; x < 8; ++x) {
+        EXPECT_EQ(push.At(x, 1)[2], x < 6 ? 1 : 2);
+        EXPECT_EQ(push.At(x, 1)[0], x < 6 ? x + 2 : x - 6);
+    }
+    Frame half = Blended(TransitionKind::kZoomIn, Frame(8, 8, 10), Frame(8, 8, 200), 0.5);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) EXPECT_EQ(half.At(x, y)[1], x >= 2 && x < 6 && y >= 2 && y < 6 ? 200 : 10);
+    Frame to = Labelled(16, 12, 2);
+    Frame nearly = Blended(TransitionKind::kZoomIn, Labelled(16, 12, 1), to, render::TransitionProgress(99, 100));
+    EXPECT_EQ(nearly.px, to.px);
+}
+
+class Pictures final : public CPictureSource {
+public:
+    gfx::Bitmap* picture = nullptr;
+    int asked = -1;
+    HostBitmap* HOST_THISCALL GetPicture(int32_t index) override {
+        asked = index;
+        return reinterpret_cast<HostBitmap*>(picture);
+    }
+};
+
+TEST(Transition, SlotsBlendFromTheCanvasToTheCompositeAndLeaveInputsAlone) {
+    render::Transition fade(TransitionKind::kCrossFade);
+    SlideRenderer& slides = fade;
+    EXPECT_EQ(slides.DropsSnapshot(), 0);
+    Frame from(3, 2, 0), to(3, 2, 200), out(3, 2, 0xEE);
+    FrameRef f = from.Ref(), t = to.Ref();
+    slides.RenderFrameTransition(&f, &t, out.px.data(), int(out.px.size()), 0, 1, 0);
+    EXPECT_EQ(out.At(2, 1)[1], 100);
+    EXPECT_EQ(from.px, Frame(3, 2, 0).px);
+    EXPECT_EQ(to.px, Frame(3, 2, 200).px);
+
+    // Finished (position == duration): the overlay's top-left at (1, 0), the top row.
+    Frame canvas(4, 3, 0);
+    FrameRef c = canvas.Ref();
+    auto red = Opaque(2, 2, 0, 0, 255);
+    red->Row(1)[4 + 3] = 0;  // transparent: the canvas shows
+    out = Frame(4, 3, 0xEE);
+    slides.RenderOverlayTransition(&c, reinterpret_cast<HostBitmap*>(red.get()), 1, 0, out.px.data(),
+                                   int(out.px.size()) - 1, 0, 4, 4);
+    EXPECT_EQ(out.px, Frame(4, 3, 0xEE).px) << "too small an output is not written";
+    slides.RenderOverlayTransition(&c, reinterpret_cast<HostBitmap*>(red.get()), 1, 0, out.px.data(),
+                                   int(out.px.size()), 0, 4, 4);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(out.At(x, y)[2], (y == 0 && (x == 1 || x == 2)) || (y == 1 && x == 1) ? 255 : 0) << x << y;
+    EXPECT_EQ(out.MemoryRow(2)[3 * 1 + 2], 255) << "the top row is the last one in memory";
+    EXPECT_EQ(canvas.px, Frame(4, 3, 0).px);
+    slides.RenderOverlayTransition(&c, reinterpret_cast<HostBitmap*>(red.get()), 3, -1, out.px.data(),
+                                   int(out.px.size()), 0, 4, 4);
+    EXPECT_EQ(out.At(3, 0)[2], 255) << "clipped at the right and the top";
+
+    Pictures pictures;
+    slides.RenderPictureTransition(&c, &pictures, 0, 0, out.px.data(), int(out.px.size()), (3 << 16) | 25, 9, 9);
+    EXPECT_EQ(pictures.asked, 3);
+    EXPECT_EQ(out.px, canvas.px) << "no picture: the canvas";
+    pictures.picture = red.get();
+    slides.RenderPictureTransition(&c, &pictures, 0, 0, out.px.data(), int(out.px.size()), (1 << 16) | 25, 9, 4);
+    EXPECT_EQ(out.At(0, 0)[2], 128) << "half way, at the top-left";
+    EXPECT_EQ(out.At(2, 0)[2], 0);
+}
+
+std::unique_ptr<render::TextTitle> MakeTitle(const std::string& text, double x = 0.5, double y = 0.5) {
+    render::Title t;
+    t.text = text, t.size = 16, t.x = x, t.y = y;
+    return render::TextTitle::Create(t);
+}
+
+// Renders onto a grey frame inside guard bytes; the box of changed pixels, top-down.
+struct Drawn {
+    int changed = 0, sum = 0, x0 = 1 << 20, y0 = 1 << 20, x1 = -1, y1 = -1;
+};
+Drawn Draw(render::TextTitle& title, int w, int h, int duration, int position) {
+    Frame in(w, h, 40);
+    const Frame before = in;
+    std::vector<uint8_t> buffer(in.px.size() + 64, 0xAB);
+    uint8_t* out = buffer.data() + 32;
+    FrameRef ref = in.Ref();
+    static_cast<TitleRenderer&>(title).RenderTitle(&ref, &out, 0, duration, position);
+    EXPECT_EQ(in.px, before.px);
+    for (int i = 0; i < 32; ++i) EXPECT_TRUE(buffer[i] == 0xAB && buffer[buffer.size() - 1 - i] == 0xAB);
+    Frame got(w, h);
+    std::memcpy(got.px.data(), out, got.px.size());
+    Drawn d;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (got.At(x, y)[0] != 40) {
+                ++d.changed, d.sum += got.At(x, y)[0];
+                d.x0 = std::min(d.x0, x), d.y0 = std::min(d.y0, y), d.x1 = std::max(d.x1, x), d.y1 = std::max(d.y1, y);
+            }
+    return d;
+}
+
+TEST(TextTitle, DrawsAroundItsCentreOnly) {
+    EXPECT_EQ(Draw(*MakeTitle(""), 32, 16, 5, 0).changed, 0);
+    EXPECT_EQ(Draw(*MakeTitle(" \n "), 32, 16, 5, 0).changed, 0);
+    const Drawn d = Draw(*MakeTitle("H", 0.5, 0.25), 64, 64, 5, 0);
+    EXPECT_GT(d.changed, 10);
+    EXPECT_NEAR(d.x0 + d.x1, 2 * 32, 3);
+    EXPECT_NEAR(d.y0 + d.y1, 2 * 16, 3) << "a quarter of the way down";
+    EXPECT_LE(d.y1 - d.y0, 16);
+    EXPECT_GT(MakeTitle("H\nH")->MaskHeight(), MakeTitle("H")->MaskHeight() + 12);
+    EXPECT_GT(MakeTitle("\xFF")->MaskWidth(), 0) << "a bad byte shows as the replacement character";
+}
+
+TEST(TextTitle, FadesAndScrolls) {
+    render::Title t;
+    t.text = "Fade", t.size = 16, t.fade_in = 10, t.fade_out = 5;
+    auto title = render::TextTitle::Create(t);
+    EXPECT_EQ(title->OpacityAt(20, 0), 23);
+    EXPECT_EQ(title->OpacityAt(20, 10), 256);
+    EXPECT_EQ(title->OpacityAt(20, 19), 43);
+    EXPECT_LT(Draw(*title, 64, 32, 20, 0).sum, Draw(*title, 64, 32, 20, 9).sum);
+    t.fade_in = t.fade_out = 0, t.scroll = 2;
+    auto scrolling = render::TextTitle::Create(t);
+    EXPECT_EQ(Draw(*scrolling, 64, 64, 20, 0).y0 - Draw(*scrolling, 64, 64, 20, 5).y0, 10);
+}
+
+TEST(TextTitle, ClipsTextOffTheFrameAndNamesAMissingFont) {
+    render::Title t;
+    t.text = "Wide text\nover the edges", t.size = 40, t.scroll = 7;
+    for (const double x : {0.0, 1.0, -3.0}) {
+        t.x = x, t.y = x;
+        auto title = render::TextTitle::Create(t);
+        for (int p = 0; p < 30; p += 3) Draw(*title, 13, 9, 30, p);
+    }
+    try {
+        render::TextTitle::Create(t, "/nonexistent/font.ttf");
+        FAIL() << "loaded";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "ferrule-render: cannot load font \"/nonexistent/font.ttf\"");
+    }
+}
+
+}  // namespace
