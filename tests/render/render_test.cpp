@@ -15,6 +15,7 @@
 #include "tests/render/render_support.h"
 #include "tools/ferrule-render/generated_clip.h"
 #include "tools/ferrule-render/plugin_api.h"
+#include "tools/ferrule-render/png_frames.h"
 #include "tools/ferrule-render/render_job.h"
 #include "tools/ferrule-render/text_title.h"
 #include "tools/ferrule-render/timeline.h"

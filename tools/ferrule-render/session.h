@@ -12,6 +12,7 @@
 #include "plugin_api.h"
 #include "timeline.h"
 
+class SlideRenderer;
 struct SlideEffect;
 struct ImageEffect;
 struct SubtitleInfo;
@@ -44,7 +45,7 @@ private:
     void PlaceOverlay(const Item& item, const Overlay& overlay, int channel);
     void PlacePictures(const Item& item, const Pictures& pictures, int channel);
     void PlaceSubtitles(const Item& item, const Subtitles& subtitles, int channel);
-    class SlideRenderer* TransitionFor(TransitionKind kind);  // one object a kind, kept by the session
+    SlideRenderer* TransitionFor(TransitionKind kind);  // one object a kind, kept by the session
 
     // Declared first, destroyed last: everything below lives inside this frame server.
     EnvPtr env_;
