@@ -19,7 +19,7 @@ native: bootstrap
 	@cmake --build $(B)/native
 
 asan: bootstrap
-	@$(CMAKE) -S . -B $(B)/asan -DFERRULE_SANITIZE=ON >/dev/null
+	@$(CMAKE) -S . -B $(B)/asan -DFERRULE_SANITIZE=ON -DFERRULE_TOOLS=ON >/dev/null
 	@cmake --build $(B)/asan
 
 i686-linux: bootstrap
@@ -51,6 +51,7 @@ test: native asan i686-linux win64 win32-dll fuzz
 	  "native|$(GTEST_ENV) $(B)/native/ferrule_tests" \
 	  "render|$(GTEST_ENV) $(B)/native/ferrule_render_tests" \
 	  "asan|$(GTEST_ENV) ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(B)/asan/ferrule_tests" \
+	  "render-asan|$(GTEST_ENV) ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(B)/asan/ferrule_render_tests" \
 	  "i686-linux|$(GTEST_ENV) qemu-i386 $(B)/i686-linux/ferrule_tests" \
 	  "win64|cd $(B)/win64 && $(GTEST_ENV) $(WINE_ENV) $(WINE) ./ferrule_tests.exe" \
 	  "win32-dll|scripts/check_exports.sh $(B)/win32-dll/Ferrule.dll" \

@@ -17,6 +17,7 @@
 #define STB_IMAGE_STATIC
 #include <stb/stb_image.h>
 
+#include "tests/render/render_support.h"
 #include "tools/ferrule-render/av_holders.h"
 #include "tools/ferrule-render/join_pieces.h"
 #include "tools/ferrule-render/png_frames.h"
@@ -331,6 +332,30 @@ TEST(PngFrames, FrameAndContactSheetReadBackTopDownRgb) {
     EXPECT_EQ(at(4, 10, 0), 100) << "third tile starts the second row";
     EXPECT_EQ(at(12, 10, 0), render::ContactSheet::kBackground) << "no fourth tile";
     stbi_image_free(s);
+}
+
+}  // namespace
+
+namespace {
+
+// The whole program: an MP4 from one process or from two pieces has every frame, the
+// size and the whole sound.
+TEST(Render, AnMp4FromOneOrTwoJobsDecodesToItsFramesSizeAndSound) {
+    const rtest::TempDir dir;
+    rtest::WriteText(dir / "t.json", R"({"output": {"width": 64, "height": 48, "fps": 25, "frames": 30},
+        "channels": [{"items": [{"type": "overlay", "first": 0, "last": 29, "audio": true,
+                                 "generate": {"kind": "gradient", "tone": true}}]}]})");
+    for (const char* jobs : {"1", "2"}) {
+        const std::string out = dir / (std::string("out-") + jobs + ".mp4");
+        const rtest::Run run = rtest::RunRender({dir / "t.json", "-o", out, "--jobs", jobs});
+        ASSERT_EQ(run.status, 0) << run.errors;
+        const Decoded d = Decode(out);
+        EXPECT_EQ(d.video_frames, 30) << jobs;
+        EXPECT_EQ(d.width, 64);
+        EXPECT_EQ(d.height, 48);
+        EXPECT_TRUE(d.has_audio);
+        ExpectAudioLength(d, 30 * 48000 / 25);
+    }
 }
 
 }  // namespace
