@@ -104,21 +104,30 @@ void Blend(TransitionKind kind, const uint8_t* from, const uint8_t* to, uint8_t*
     for (int r = 0; r < height; ++r) std::memset(row(out, r) + line, 0, pitch - line);
 }
 
-void CompositeOver(const gfx::Bitmap& b, int x, int y_from_top, uint8_t* frame, int width, int height) {
+void CompositeScaledOver(const gfx::Bitmap& b, int x, int y_from_top, int sw, int sh, uint8_t* frame, int width,
+                         int height) {
+    if (sw <= 0 || sh <= 0) return;
     const int pitch = gfx::Rgb24RowBytes(width);
     const int bpp = b.BytesPerPixel();
     const int x0 = std::max(0, x), y0 = std::max(0, y_from_top);
-    const int x1 = static_cast<int>(std::min<int64_t>(width, int64_t{x} + b.Width()));
-    const int y1 = static_cast<int>(std::min<int64_t>(height, int64_t{y_from_top} + b.Height()));
+    const int x1 = static_cast<int>(std::min<int64_t>(width, int64_t{x} + sw));
+    const int y1 = static_cast<int>(std::min<int64_t>(height, int64_t{y_from_top} + sh));
+    const bool unscaled = sw == b.Width() && sh == b.Height();
     for (int y = y0; y < y1; ++y) {
-        const uint8_t* s = b.Row(y - y_from_top) + static_cast<ptrdiff_t>(x0 - x) * bpp;
+        const uint8_t* row = b.Row(unscaled ? y - y_from_top : SourceIndex(y - y_from_top, b.Height(), sh));
         uint8_t* d = frame + static_cast<ptrdiff_t>(height - 1 - y) * pitch + 3 * x0;
-        for (int i = x0; i < x1; ++i, s += bpp, d += 3) {
+        for (int i = x0; i < x1; ++i, d += 3) {
+            const int sx = unscaled ? i - x : SourceIndex(i - x, b.Width(), sw);
+            const uint8_t* s = row + static_cast<ptrdiff_t>(sx) * bpp;
             const int a = bpp == 4 ? s[3] : 255;
             if (a == 0) continue;
             for (int c = 0; c < 3; ++c) d[c] = static_cast<uint8_t>((s[c] * a + d[c] * (255 - a) + 127) / 255);
         }
     }
+}
+
+void CompositeOver(const gfx::Bitmap& b, int x, int y_from_top, uint8_t* frame, int width, int height) {
+    CompositeScaledOver(b, x, y_from_top, b.Width(), b.Height(), frame, width, height);
 }
 
 void Transition::RenderFrameTransition(const FrameRef* from, const FrameRef* to, uint8_t* output,
@@ -153,6 +162,18 @@ void Transition::RenderPictureTransition(const FrameRef* canvas, CPictureSource*
 void Transition::RenderOverlayTransition(const FrameRef* canvas, HostBitmap* overlay, int32_t x, int32_t y,
                                          uint8_t* output, int32_t output_size, int32_t, int32_t duration,
                                          int32_t position) {
+    const auto* bitmap = reinterpret_cast<const gfx::Bitmap*>(overlay);
+    if (kind_ == TransitionKind::kZoomIn && bitmap && Usable(canvas) && output &&
+        static_cast<size_t>(std::max(0, output_size)) >= FrameBytes(canvas->width, canvas->height)) {
+        // An overlay grows about its own centre; zooming the whole frame would pull the
+        // picture beneath it along.
+        const double t = TransitionProgress(position, duration);
+        const int sw = Span(t, bitmap->Width()), sh = Span(t, bitmap->Height());
+        if (output != canvas->pixels) std::memmove(output, canvas->pixels, FrameBytes(canvas->width, canvas->height));
+        CompositeScaledOver(*bitmap, x + (bitmap->Width() - sw) / 2, y + (bitmap->Height() - sh) / 2, sw, sh, output,
+                            canvas->width, canvas->height);
+        return;
+    }
     BlendToComposite(canvas, reinterpret_cast<const gfx::Bitmap*>(overlay), x, y, output, output_size, duration,
                      position);
 }

@@ -35,6 +35,9 @@ void Blend(TransitionKind kind, const uint8_t* from_bottom_up, const uint8_t* to
 // onto a bottom-up RGB24 frame with its top-left at (x, y_from_top), clipped to the frame.
 void CompositeOver(const gfx::Bitmap& top_down, int x, int y_from_top, uint8_t* frame_bottom_up, int width,
                    int height);
+// The same with the bitmap scaled, nearest neighbour, to sw x sh at (x, y_from_top).
+void CompositeScaledOver(const gfx::Bitmap& top_down, int x, int y_from_top, int sw, int sh, uint8_t* frame_bottom_up,
+                         int width, int height);
 
 class Transition final : public SlideRenderer {
 public:
