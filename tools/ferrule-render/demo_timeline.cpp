@@ -47,7 +47,7 @@ constexpr const char* kDemo = R"({
       {"type": "subtitles", "first": 0, "last": 249, "file": "demo.srt"}
     ]},
     {"items": [
-      {"type": "slide", "first": 200, "last": 229, "transition": "wipe-left"}
+      {"type": "slide", "first": 200, "last": 229, "transition": "wipe-right"}
     ]}
   ]
 }
