@@ -44,6 +44,7 @@ demo: native
 
 bench: native
 	@$(B)/native/ferrule_bench
+	@$(B)/native/render-rate
 
 test: native asan i686-linux win64 win32-dll fuzz
 	@[ -d $(B)/win64/wineprefix ] || $(WINE_ENV) $(WINE) wineboot -i >/dev/null 2>&1

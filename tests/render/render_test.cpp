@@ -165,6 +165,27 @@ TEST(Render, EveryItemKindGivesTheFramesTheExportsGiveAndJobsChangeNothing) {
     EXPECT_EQ(ReadPng(files.dir / "seven.png").rgb, want[7]);
 }
 
+// A media file reaches the library as the host's do, through ImportClip: what ferrule-render
+// made a moment ago comes back as the frame server's Import decodes it, from clip_start on.
+TEST(Render, MediaComesInThroughImportClip) {
+    const rtest::TempDir dir;
+    rtest::WriteText(dir / "make.json", R"({"output": {"width": 64, "height": 48, "frames": 12},
+        "channels": [{"items": [{"type": "overlay", "first": 0, "last": 11, "generate": {"kind": "gradient"}}]}]})");
+    ASSERT_EQ(RunRender({dir / "make.json", "-o", dir / "a.mp4", "--quiet"}).status, 0);
+    rtest::WriteText(dir / "use.json", R"({"output": {"width": 64, "height": 48, "frames": 8},
+        "channels": [{"items": [{"type": "overlay", "first": 0, "last": 7, "media": "a.mp4", "clip_start": 2}]}]})");
+    const rtest::Run run = RunRender({dir / "use.json", "--frame", "3", "-o", dir / "three.png"});
+    ASSERT_EQ(run.status, 0) << run.errors;
+
+    render::EnvPtr env = render::NewFrameServer();
+    const PVideoFrame f = env->Invoke("Import", AVSValue((dir / "a.mp4").c_str())).AsClip()->GetFrame(5, env.get());
+    std::vector<uint8_t> want;
+    for (int y = 47; y >= 0; --y)
+        for (int x = 0; x < 64; ++x)
+            for (int c = 2; c >= 0; --c) want.push_back(f->GetReadPtr()[y * f->GetPitch() + 3 * x + c]);
+    EXPECT_EQ(ReadPng(dir / "three.png").rgb, want);
+}
+
 TEST(Render, BadTimelinesAndCommandLinesExitWithTwoAndWriteNothing) {
     const rtest::TempDir dir;
     const std::string out = dir / "out.mp4";
