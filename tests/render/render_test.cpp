@@ -38,7 +38,9 @@ constexpr const char* kTimeline = R"({
     {"items": [{"type": "overlay", "first": 0, "last": 11, "clip_start": 3,
                 "generate": {"kind": "checker", "colour": "#FF2080", "width": 40, "height": 30},
                 "corners": [[10, 8], [70, 14], [60, 50], [6, 40]], "key_colour": "#000000", "opacity": 200,
-                "outline_width": 2, "outline_colour": "#FF00FF00", "transition": "wipe-right", "transition_length": 3}]},
+                "outline_width": 2, "outline_colour": "#FF00FF00", "transition": "wipe-right", "transition_length": 3,
+                "flip_horizontal": true, "flip_vertical": true, "reverse": true, "crop": [2, 1, 4, 3], "resize": [30, 20],
+                "borders": [1, 2, 3, 4], "border_colour": "#0000FF", "speed": 200}]},
     {"items": [{"type": "title", "first": 1, "last": 10, "text": "Hi", "size": 20, "y": 0.3, "fade_in": 3},
                {"type": "subtitles", "first": 0, "last": 11, "file": "s.srt"}]},
     {"items": [{"type": "slide", "first": 6, "last": 9, "transition": "push"}]},
@@ -106,6 +108,11 @@ std::vector<std::vector<uint8_t>> FramesFromTheExports(const Files& files) {
     ch_effect.reference_width = kW, ch_effect.reference_height = kH;
     ch_effect.opacity = 200, ch_effect.key_colour = 0, ch_effect.outline_width = 2, ch_effect.outline_colour = 0xFF00FF00;
     ch_effect.slides.first = slides, ch_effect.slides.last = ch_effect.slides.end = slides + 1;
+    ch_effect.flip_horizontal = ch_effect.flip_vertical = ch_effect.reverse = 1;
+    ch_effect.crop_enabled = 1, ch_effect.crop[0] = 2, ch_effect.crop[1] = 1, ch_effect.crop[2] = 4, ch_effect.crop[3] = 3;
+    ch_effect.resize_enabled = 1, ch_effect.resize_width = 30, ch_effect.resize_height = 20;
+    ch_effect.borders_enabled = 1, ch_effect.borders[0] = 1, ch_effect.borders[1] = 2, ch_effect.borders[2] = 3;
+    ch_effect.borders[3] = 4, ch_effect.border_colour = 0x0000FF, ch_effect.speed = 200;
     api.AddOverlay(&ch_info, &ch_effect, 2, 0);
 
     render::Title hi;
