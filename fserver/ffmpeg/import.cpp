@@ -31,15 +31,6 @@ enum ImportArg {
     kPath,
 };
 
-struct SwsDeleter {
-    void operator()(SwsContext* c) const { sws_freeContext(c); }
-};
-using SwsPtr = std::unique_ptr<SwsContext, SwsDeleter>;
-struct SwrDeleter {
-    void operator()(SwrContext* c) const { swr_free(&c); }
-};
-using SwrPtr = std::unique_ptr<SwrContext, SwrDeleter>;
-
 // Decoding forward this far is taken to be cheaper than a seek: always for a few
 // frames, and up to the longer reach where the demuxer has no key frame index.
 constexpr int kShortReach = 4;
@@ -54,12 +45,6 @@ struct PictureKey {
 bool IsFullRangeFormat(int format) {
     return format == AV_PIX_FMT_YUVJ420P || format == AV_PIX_FMT_YUVJ422P || format == AV_PIX_FMT_YUVJ444P ||
            format == AV_PIX_FMT_YUVJ440P || format == AV_PIX_FMT_YUVJ411P;
-}
-
-std::string ErrorText(int error) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof text);
-    return text;
 }
 
 class Import : public IClip {
@@ -117,10 +102,10 @@ Import::Import(const char* path, IScriptEnvironment* env) : path_(path) {
 
     const int video = video_.Open(path, AVMEDIA_TYPE_VIDEO);
     if (video < 0 && video != AVERROR_STREAM_NOT_FOUND)
-        env->ThrowError("Import: cannot open \"%s\": %s", path, ErrorText(video).c_str());
+        env->ThrowError("Import: cannot open \"%s\": %s", path, AvErrorText(video).c_str());
     const int audio = audio_.Open(path, AVMEDIA_TYPE_AUDIO);
     if (audio < 0 && audio != AVERROR_STREAM_NOT_FOUND)
-        env->ThrowError("Import: cannot open \"%s\": %s", path, ErrorText(audio).c_str());
+        env->ThrowError("Import: cannot open \"%s\": %s", path, AvErrorText(audio).c_str());
     if (video < 0 && audio < 0) env->ThrowError("Import: \"%s\" has neither video nor audio", path);
 
     // Without video the clip is width 0 and 0 frames; it keeps a nominal 25 fps so that

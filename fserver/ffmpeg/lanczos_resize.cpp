@@ -10,6 +10,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "fserver/ffmpeg/av_ptr.h"
 #include "fserver/ffmpeg/ffmpeg_builtins.h"
 
 namespace fserver {
@@ -26,11 +27,6 @@ enum LanczosResizeArg {
     kSrcHeight,
     kTaps,
 };
-
-struct SwsDeleter {
-    void operator()(SwsContext* c) const { sws_freeContext(c); }
-};
-using SwsPtr = std::unique_ptr<SwsContext, SwsDeleter>;
 
 // The source rectangle in whole pixels, top-down picture coordinates.
 struct Window {

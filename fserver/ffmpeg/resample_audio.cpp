@@ -20,6 +20,7 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include "fserver/ffmpeg/av_ptr.h"
 #include "fserver/ffmpeg/ffmpeg_builtins.h"
 
 namespace fserver {
@@ -31,11 +32,6 @@ enum ResampleAudioArg {
     kRate,
     kDenominator,
 };
-
-struct SwrDeleter {
-    void operator()(SwrContext* c) const { swr_free(&c); }
-};
-using SwrPtr = std::unique_ptr<SwrContext, SwrDeleter>;
 
 using Wide = __int128;  // products of sample positions and rates overflow 64 bits
 

@@ -5,37 +5,15 @@
 #include <string>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
-#include <libavutil/error.h>
-#include <libavutil/frame.h>
-#include <libswresample/swresample.h>
-#include <libswscale/swscale.h>
 }
+
+#include "fserver/ffmpeg/av_ptr.h"
 
 namespace render {
 
-struct CodecContextFree {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct FrameFree {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-struct PacketFree {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct SwsFree {
-    void operator()(SwsContext* s) const { sws_freeContext(s); }
-};
-struct SwrFree {
-    void operator()(SwrContext* s) const { swr_free(&s); }
-};
 struct AudioFifoFree {
     void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
-};
-struct InputFormatClose {
-    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
 };
 // An output context owns its file handle too, unless the format has none.
 struct OutputFormatFree {
@@ -45,19 +23,16 @@ struct OutputFormatFree {
     }
 };
 
-using CodecContextPtr = std::unique_ptr<AVCodecContext, CodecContextFree>;
-using FramePtr = std::unique_ptr<AVFrame, FrameFree>;
-using PacketPtr = std::unique_ptr<AVPacket, PacketFree>;
-using SwsPtr = std::unique_ptr<SwsContext, SwsFree>;
-using SwrPtr = std::unique_ptr<SwrContext, SwrFree>;
+// The frame server's holders, and two more that only the writer needs.
+using CodecContextPtr = fserver::AvCodecPtr;
+using FramePtr = fserver::AvFramePtr;
+using PacketPtr = fserver::AvPacketPtr;
+using SwsPtr = fserver::SwsPtr;
+using SwrPtr = fserver::SwrPtr;
+using InputFormatPtr = fserver::AvFormatPtr;
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoFree>;
-using InputFormatPtr = std::unique_ptr<AVFormatContext, InputFormatClose>;
 using OutputFormatPtr = std::unique_ptr<AVFormatContext, OutputFormatFree>;
 
-inline std::string AvError(int code) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
-}
+inline std::string AvError(int code) { return fserver::AvErrorText(code); }
 
 }  // namespace render
