@@ -193,6 +193,17 @@ TEST(Render, MediaComesInThroughImportClip) {
     EXPECT_EQ(ReadPng(dir / "three.png").rgb, want);
 }
 
+// What `make demo` runs: both files, the sheet a 4 x 2 grid of 320-wide tiles.
+TEST(Render, TheDemoWritesItsVideoAndContactSheet) {
+    const rtest::TempDir dir;
+    const rtest::Run run = RunRender({"--demo", dir / "out", "--quiet"});
+    ASSERT_EQ(run.status, 0) << run.errors;
+    EXPECT_GT(std::filesystem::file_size(dir / "out/demo.mp4"), 10000u);
+    const rtest::Png sheet = ReadPng(dir / "out/demo-contact.png");
+    EXPECT_EQ(sheet.width, 4 * 320 + 5 * 4);
+    EXPECT_EQ(sheet.height, 2 * 180 + 3 * 4);
+}
+
 TEST(Render, BadTimelinesAndCommandLinesExitWithTwoAndWriteNothing) {
     const rtest::TempDir dir;
     const std::string out = dir / "out.mp4";
