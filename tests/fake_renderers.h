@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "channels/host_renderers.h"
@@ -57,13 +58,26 @@ inline std::vector<uint8_t> Capture(const FrameRef* f) {
     return std::vector<uint8_t>(f->pixels, f->pixels + CanvasBytes(f->width, f->height));
 }
 
-inline void HOST_THISCALL FakeRenderTitle(FakeRenderer* self, const FrameRef* input, uint8_t** output,
-                                          int32_t parameter, int32_t duration, int32_t position) {
+inline RendererCall NewCall(int slot, int32_t parameter, int32_t duration, int32_t position, int32_t output_size = 0) {
     RendererCall call;
-    call.slot = 5;
+    call.slot = slot;
     call.parameter = parameter;
     call.duration = duration;
     call.position = position;
+    call.output_size = output_size;
+    return call;
+}
+
+// Every renderer's output: the canvas it was handed plus `add`, byte by byte.
+inline void Finish(FakeRenderer* self, RendererCall call, const FrameRef* canvas, uint8_t* output) {
+    call.to = Capture(canvas);
+    for (size_t i = 0; i < call.to.size(); ++i) output[i] = static_cast<uint8_t>(call.to[i] + self->add);
+    self->log.push_back(std::move(call));
+}
+
+inline void HOST_THISCALL FakeRenderTitle(FakeRenderer* self, const FrameRef* input, uint8_t** output,
+                                          int32_t parameter, int32_t duration, int32_t position) {
+    RendererCall call = NewCall(5, parameter, duration, position);
     call.to = Capture(input);
     self->log.push_back(call);
     if (self->throw_error) throw RendererError{};
@@ -77,25 +91,16 @@ inline void HOST_THISCALL FakeRenderTitle(FakeRenderer* self, const FrameRef* in
 }
 
 inline int32_t HOST_THISCALL FakeDropsSnapshot(FakeRenderer* self) {
-    RendererCall call;
-    call.slot = 6;
-    self->log.push_back(call);
+    self->log.push_back(NewCall(6, 0, 0, 0));
     return self->drops_snapshot;
 }
 
 inline void HOST_THISCALL FakeRenderFrameTransition(FakeRenderer* self, const FrameRef* from, const FrameRef* to,
                                                     uint8_t* output, int32_t output_size, int32_t parameter,
                                                     int32_t duration, int32_t position) {
-    RendererCall call;
-    call.slot = 8;
-    call.parameter = parameter;
-    call.duration = duration;
-    call.position = position;
-    call.output_size = output_size;
+    RendererCall call = NewCall(8, parameter, duration, position, output_size);
     call.from = Capture(from);
-    call.to = Capture(to);
-    for (size_t i = 0; i < call.to.size(); ++i) output[i] = static_cast<uint8_t>(call.to[i] + self->add);
-    self->log.push_back(std::move(call));
+    Finish(self, std::move(call), to, output);
 }
 
 // How a host reads the overlay bitmap it is handed: on Linux it is our own bitmap type;
@@ -105,19 +110,12 @@ bool ReadHostBitmap(HostBitmap* bitmap, int* width, int* height, std::vector<uin
 inline void HOST_THISCALL FakeRenderOverlayTransition(FakeRenderer* self, const FrameRef* canvas, HostBitmap* overlay,
                                                       int32_t x, int32_t y, uint8_t* output, int32_t output_size,
                                                       int32_t parameter, int32_t duration, int32_t position) {
-    RendererCall call;
-    call.slot = 10;
-    call.parameter = parameter;
-    call.duration = duration;
-    call.position = position;
-    call.output_size = output_size;
+    RendererCall call = NewCall(10, parameter, duration, position, output_size);
     call.x = x;
     call.y = y;
     call.bitmap = overlay;
     ReadHostBitmap(overlay, &call.bitmap_width, &call.bitmap_height, &call.bitmap_pixels);
-    call.to = Capture(canvas);
-    for (size_t i = 0; i < call.to.size(); ++i) output[i] = static_cast<uint8_t>(call.to[i] + self->add);
-    self->log.push_back(std::move(call));
+    Finish(self, std::move(call), canvas, output);
 }
 
 // Fetches the incoming picture through slot 0 of the source's table, as a host's code
@@ -126,21 +124,14 @@ inline void HOST_THISCALL FakeRenderPictureTransition(FakeRenderer* self, const 
                                                       CPictureSource* pictures, int32_t zero1, int32_t zero2,
                                                       uint8_t* output, int32_t output_size,
                                                       int32_t picture_and_frames, int32_t length, int32_t position) {
-    RendererCall call;
-    call.slot = 9;
-    call.parameter = picture_and_frames;
-    call.duration = length;
-    call.position = position;
-    call.output_size = output_size;
+    RendererCall call = NewCall(9, picture_and_frames, length, position, output_size);
     call.x = zero1;
     call.y = zero2;
     using GetPictureSlot = HostBitmap*(HOST_THISCALL*)(CPictureSource*, int32_t);
     const auto get_picture = reinterpret_cast<GetPictureSlot>((*reinterpret_cast<void* const* const*>(pictures))[0]);
     call.bitmap = get_picture(pictures, picture_and_frames >> 16);
     if (call.bitmap) ReadHostBitmap(call.bitmap, &call.bitmap_width, &call.bitmap_height, &call.bitmap_pixels);
-    call.to = Capture(canvas);
-    for (size_t i = 0; i < call.to.size(); ++i) output[i] = static_cast<uint8_t>(call.to[i] + self->add);
-    self->log.push_back(std::move(call));
+    Finish(self, std::move(call), canvas, output);
 }
 
 template <class F>
@@ -161,16 +152,13 @@ inline void* const kSlideTable[] = {
 
 inline FakeRenderer NewTitleRenderer(uint8_t add = 1) {
     FakeRenderer r;
-    r.vtable = kTitleTable;
-    r.add = add;
+    r.vtable = kTitleTable, r.add = add;
     return r;
 }
 
 inline FakeRenderer NewSlideRenderer(uint8_t add = 1, int32_t drops = 0) {
-    FakeRenderer r;
-    r.vtable = kSlideTable;
-    r.add = add;
-    r.drops_snapshot = drops;
+    FakeRenderer r = NewTitleRenderer(add);
+    r.vtable = kSlideTable, r.drops_snapshot = drops;
     return r;
 }
 

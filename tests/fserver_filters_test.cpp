@@ -13,19 +13,10 @@
 
 namespace {
 
-PClip Call(IScriptEnvironment* env, const char* name, std::initializer_list<AVSValue> args,
-           const char** names = nullptr) {
-    const std::vector<AVSValue> v(args);
-    return env->Invoke(name, AVSValue(v.data(), static_cast<int>(v.size())), names).AsClip();
-}
+using test::InvokeError;
 
-std::string InvokeError(IScriptEnvironment* env, const char* name, std::initializer_list<AVSValue> args) {
-    try {
-        Call(env, name, args);
-    } catch (const AvisynthError& e) {
-        return e.msg;
-    }
-    return "(no error)";
+PClip Call(IScriptEnvironment* env, const char* name, std::vector<AVSValue> args, const char** names = nullptr) {
+    return test::Invoke(env, name, std::move(args), names).AsClip();
 }
 
 // The first byte of each frame asked for.

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -12,21 +11,8 @@
 
 namespace {
 
-AVSValue Invoke(IScriptEnvironment* env, const char* name, std::initializer_list<AVSValue> args,
-                const char** names = nullptr) {
-    const std::vector<AVSValue> v(args);
-    return env->Invoke(name, AVSValue(v.data(), static_cast<int>(v.size())), names);
-}
-
-std::string InvokeError(IScriptEnvironment* env, const char* name, std::initializer_list<AVSValue> args,
-                        const char** names = nullptr) {
-    try {
-        Invoke(env, name, args, names);
-    } catch (const AvisynthError& e) {
-        return e.msg;
-    }
-    return "(no error)";
-}
+using test::Invoke;
+using test::InvokeError;
 
 // Size, frame rate, length, audio rate, channels and audio length.
 std::string Shape(const PClip& clip) {

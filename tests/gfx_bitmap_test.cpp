@@ -15,39 +15,31 @@ namespace {
 using gfx::Argb;
 using gfx::Bitmap;
 
-TEST(GfxBlend, OntoRgbAtAlphaZeroFullAndHalf) {
-    uint8_t d[3] = {10, 20, 30};
-    gfx::BlendOverRgb(d, 0x00C86432u);
-    EXPECT_EQ(d[0], 10);
-    EXPECT_EQ(d[1], 20);
-    EXPECT_EQ(d[2], 30);
-    // (s a + d (255 - a) + 127) / 255 with a = 128.
-    gfx::BlendOverRgb(d, 0x80C86432u);
-    EXPECT_EQ(d[0], 30);
-    EXPECT_EQ(d[1], 60);
-    EXPECT_EQ(d[2], 115);
-    gfx::BlendOverRgb(d, 0xFFC86432u);
-    EXPECT_EQ(d[0], 50);
-    EXPECT_EQ(d[1], 100);
-    EXPECT_EQ(d[2], 200);
-}
+std::vector<int> Bytes(const uint8_t* p, int n) { return std::vector<int>(p, p + n); }
 
-TEST(GfxBlend, OntoArgb) {
-    uint8_t d[4] = {10, 20, 30, 200};
-    gfx::BlendOverArgb(d, 0x00C86432u);
-    EXPECT_EQ((std::vector<int>{d[0], d[1], d[2], d[3]}), (std::vector<int>{10, 20, 30, 200}));
-    gfx::BlendOverArgb(d, 0x80C86432u);
-    EXPECT_EQ((std::vector<int>{d[0], d[1], d[2], d[3]}), (std::vector<int>{32, 65, 126, 228}));
-    gfx::BlendOverArgb(d, 0xFFC86432u);
-    EXPECT_EQ((std::vector<int>{d[0], d[1], d[2], d[3]}), (std::vector<int>{50, 100, 200, 255}));
+TEST(GfxBlend, OntoRgbAndArgbAtAlphaZeroHalfAndFull) {
+    // (s a + d (255 - a) + 127) / 255; each step blends over the previous result.
+    uint8_t rgb[3] = {10, 20, 30}, argb[4] = {10, 20, 30, 200};
+    const struct {
+        Argb source;
+        std::vector<int> rgb, argb;
+    } steps[] = {{0x00C86432u, {10, 20, 30}, {10, 20, 30, 200}},
+                 {0x80C86432u, {30, 60, 115}, {32, 65, 126, 228}},
+                 {0xFFC86432u, {50, 100, 200}, {50, 100, 200, 255}}};
+    for (const auto& step : steps) {
+        gfx::BlendOverRgb(rgb, step.source);
+        gfx::BlendOverArgb(argb, step.source);
+        EXPECT_EQ(Bytes(rgb, 3), step.rgb) << std::hex << step.source;
+        EXPECT_EQ(Bytes(argb, 4), step.argb) << std::hex << step.source;
+    }
     // Onto a transparent pixel the source is copied, alpha and all.
     uint8_t t[4] = {9, 9, 9, 0};
     gfx::BlendOverArgb(t, 0x37C86432u);
-    EXPECT_EQ((std::vector<int>{t[0], t[1], t[2], t[3]}), (std::vector<int>{50, 100, 200, 0x37}));
+    EXPECT_EQ(Bytes(t, 4), (std::vector<int>{50, 100, 200, 0x37}));
     // An opaque target stays opaque under a faint source.
     uint8_t o[4] = {10, 20, 30, 255};
     gfx::BlendOverArgb(o, 0x01C86432u);
-    EXPECT_EQ((std::vector<int>{o[0], o[1], o[2], o[3]}), (std::vector<int>{10, 20, 31, 255}));
+    EXPECT_EQ(Bytes(o, 4), (std::vector<int>{10, 20, 31, 255}));
 }
 
 TEST(GfxBitmap, CreateAndPixels) {
@@ -61,8 +53,7 @@ TEST(GfxBitmap, CreateAndPixels) {
     b->SetPixel(3, 1, 0xFFFFFFFFu);  // outside: nothing
     EXPECT_EQ(b->GetPixel(2, 1), 0x80102030u);
     EXPECT_EQ(b->GetPixel(-1, 0), 0u);
-    const uint8_t* p = b->Row(1) + 8;
-    EXPECT_EQ((std::vector<int>{p[0], p[1], p[2], p[3]}), (std::vector<int>{0x30, 0x20, 0x10, 0x80}));
+    EXPECT_EQ(Bytes(b->Row(1) + 8, 4), (std::vector<int>{0x30, 0x20, 0x10, 0x80}));
 }
 
 TEST(GfxBitmap, Rgb24ViewIsBottomUpAndOpaque) {
@@ -70,9 +61,7 @@ TEST(GfxBitmap, Rgb24ViewIsBottomUpAndOpaque) {
     std::vector<uint8_t> mem(12 * 2, 0);
     Bitmap v = Bitmap::OverRgb24(mem.data(), 3, 2);
     v.SetPixel(0, 0, 0x00112233u);  // alpha dropped
-    EXPECT_EQ(mem[12], 0x33);
-    EXPECT_EQ(mem[13], 0x22);
-    EXPECT_EQ(mem[14], 0x11);
+    EXPECT_EQ(Bytes(mem.data() + 12, 3), (std::vector<int>{0x33, 0x22, 0x11}));
     EXPECT_EQ(mem[0], 0);
     EXPECT_EQ(v.GetPixel(0, 0), 0xFF112233u);
     EXPECT_EQ(v.RowStep(), -12);
@@ -165,10 +154,7 @@ TEST(GfxDrawImageUnscaled, BlendsArgbAndCopiesRgb24) {
     EXPECT_EQ(target->GetPixel(0, 0), 0xE47E4120u);  // as BlendOverArgb: 228, 126, 65, 32
     EXPECT_EQ(src->GetPixel(0, 0), 0x80C86432u);
 
-    std::vector<uint8_t> frame(4, 0);
-    frame[0] = 1;
-    frame[1] = 2;
-    frame[2] = 3;
+    std::vector<uint8_t> frame = {1, 2, 3, 0};
     const Bitmap rgb = Bitmap::OverRgb24(frame.data(), 1, 1);
     gfx::DrawImageUnscaled(*target, rgb, 1, 0, 0, 0, 1, 1);
     EXPECT_EQ(target->GetPixel(1, 0), 0xFF030201u);

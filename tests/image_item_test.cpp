@@ -26,10 +26,14 @@ protected:
     void Fill(ImageEffect& e, const std::vector<uint32_t>& colours, int w = kW, int h = kH) {
         for (size_t i = 0; i < colours.size(); ++i)
             e.pictures.PushBack(CString(files.Solid("p" + std::to_string(i) + ".png", w, h, colours[i]).c_str()));
-        e.id = 5;
         e.frames_per_picture = 25;
         e.first_frame = 100;
         e.last_frame = 199;
+        Place(e, w, h);
+    }
+    // Item 5, its w x h picture placed at the canvas's top left.
+    static void Place(ImageEffect& e, int w, int h) {
+        e.id = 5;
         const float fw = static_cast<float>(w), fh = static_cast<float>(h);
         e.placement.corners[1] = {fw, 0};
         e.placement.corners[2] = {fw, fh};
@@ -149,14 +153,8 @@ TEST_F(ImageItems, FitKeepsProportionsAndKeyColourClearsOnlyItsPixels) {
     ImageEffect keyed;
     const std::vector<uint32_t> pixels = {kGreen, 0x80FF0000u, kBlue, 0x8000FF00u, 0xFF00FE00u};
     keyed.pictures.PushBack(CString(files.WritePng("keyed.png", 5, 1, pixels).c_str()));
-    keyed.id = 5;
     keyed.last_frame = 10;
-    keyed.placement.corners[1] = {5, 0};
-    keyed.placement.corners[2] = {5, 1};
-    keyed.placement.corners[3] = {0, 1};
-    keyed.placement.picture_width = 5;
-    keyed.placement.picture_height = 1;
-    keyed.placement.outline_width = 0;
+    Place(keyed, 5, 1);
     keyed.placement.key_colour = 0x0000FF00u;
     AddImageEff(&keyed, 1, 0);
     prepared = Item().cache.Prepared(0);

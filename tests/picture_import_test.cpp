@@ -18,12 +18,7 @@ PClip PictureImport(IScriptEnvironment* env, const std::string& path) {
 }
 
 std::string PictureImportError(IScriptEnvironment* env, const std::string& path) {
-    try {
-        PictureImport(env, path);
-    } catch (const AvisynthError& e) {
-        return e.msg;
-    }
-    return "(no error)";
+    return test::ErrorOf([&] { PictureImport(env, path); });
 }
 
 // Distinct channels at every pixel; the alpha of one pixel must not leak into its colour.

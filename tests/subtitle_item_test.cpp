@@ -152,12 +152,7 @@ TEST_F(Subtitles, TheItemSharesTheHostsStringsAndAFailedChainPlacesNothing) {
     EXPECT_EQ(info.file.RefCount(), 1);
 
     const SubtitleInfo broken = Info("/broken.srt", 10);
-    try {
-        AddSubtitleFile(&broken, 1, 0);
-        ADD_FAILURE() << "no error";
-    } catch (const AvisynthError& e) {
-        EXPECT_STREQ(e.msg, "TextSub: cannot open \"/broken.srt\"");
-    }
+    EXPECT_EQ(test::ErrorOf([&] { AddSubtitleFile(&broken, 1, 0); }), "TextSub: cannot open \"/broken.srt\"");
     EXPECT_EQ(published.mgr->FindItem(10), nullptr);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "avs/avisynth.h"
@@ -19,6 +20,26 @@ struct EnvDeleter {
 using EnvPtr = std::unique_ptr<IScriptEnvironment, EnvDeleter>;
 
 inline EnvPtr NewEnv() { return EnvPtr(CreateScriptEnvironment(AVISYNTH_INTERFACE_VERSION)); }
+
+// The message of the AvisynthError f() throws, or "(no error)".
+template <class F>
+std::string ErrorOf(F&& f) {
+    try {
+        f();
+    } catch (const AvisynthError& e) {
+        return e.msg;
+    }
+    return "(no error)";
+}
+
+inline AVSValue Invoke(IScriptEnvironment* env, const char* name, std::vector<AVSValue> args,
+                       const char** names = nullptr) {
+    return env->Invoke(name, AVSValue(args.data(), static_cast<int>(args.size())), names);
+}
+inline std::string InvokeError(IScriptEnvironment* env, const char* name, std::vector<AVSValue> args,
+                               const char** names = nullptr) {
+    return ErrorOf([&] { Invoke(env, name, std::move(args), names); });
+}
 
 inline VideoInfo Rgb24Info(int width, int height, int frames = 100) {
     VideoInfo vi{};

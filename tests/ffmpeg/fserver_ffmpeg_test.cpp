@@ -12,18 +12,8 @@
 
 namespace {
 
-AVSValue Invoke(IScriptEnvironment* env, const char* name, std::vector<AVSValue> args) {
-    return env->Invoke(name, AVSValue(args.data(), static_cast<int>(args.size())));
-}
-
-std::string InvokeError(IScriptEnvironment* env, const char* name, std::vector<AVSValue> args) {
-    try {
-        Invoke(env, name, std::move(args));
-    } catch (const AvisynthError& e) {
-        return e.msg;
-    }
-    return "(no error)";
-}
+using test::Invoke;
+using test::InvokeError;
 
 PClip Blank(IScriptEnvironment* env, int width, int height, const char* type, int color) {
     const AVSValue args[] = {width, height, type, color};

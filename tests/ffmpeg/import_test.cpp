@@ -53,12 +53,7 @@ PClip Import(IScriptEnvironment* env, const std::string& path) {
 }
 
 std::string ImportError(IScriptEnvironment* env, const std::string& path) {
-    try {
-        Import(env, path);
-    } catch (const AvisynthError& e) {
-        return e.msg;
-    }
-    return "(no error)";
+    return test::ErrorOf([&] { Import(env, path); });
 }
 
 // Frame numbers forward, backward, shuffled, and hopping over key frames.

@@ -42,12 +42,7 @@ protected:
         return env->Invoke(name, AVSValue(args, 2)).AsClip();
     }
     std::string Error(const char* name, const PClip& clip, const std::string& path) const {
-        try {
-            Render(name, clip, path);
-        } catch (const AvisynthError& e) {
-            return e.msg;
-        }
-        return "(no error)";
+        return test::ErrorOf([&] { Render(name, clip, path); });
     }
 
     test::EnvPtr env = test::NewEnv();
