@@ -45,13 +45,7 @@ int main(int argc, char** argv) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     const std::string timeline_path = render::WriteDemoTimeline(dir.string());
-    const render::Timeline timeline = [&] {
-        std::FILE* f = std::fopen(timeline_path.c_str(), "rb");
-        std::string text;
-        for (int c; (c = std::fgetc(f)) != EOF;) text += static_cast<char>(c);
-        std::fclose(f);
-        return render::ParseTimeline(text, timeline_path, dir.string());
-    }();
+    const render::Timeline timeline = render::ReadTimelineFile(timeline_path);
     const int frames = timeline.output.frames;
 
     // Composing alone, the frames kept for the encoder.

@@ -6,7 +6,11 @@
 
 namespace render {
 
-GeneratedClip::GeneratedClip(const Source& source, const Output& output) : source_(source) {
+GeneratedClip::GeneratedClip(const Source& source, const Output& output)
+    : source_(source),
+      pattern_(source.generate == "gradient"  ? Pattern::kGradient
+               : source.generate == "checker" ? Pattern::kChecker
+                                              : Pattern::kColour) {
     vi_.width = source.width;
     vi_.height = source.height;
     vi_.fps_numerator = static_cast<unsigned>(output.fps);
@@ -28,12 +32,12 @@ PVideoFrame* AVS_STDCALL GeneratedClip::GetFrame(PVideoFrame* result, int n, ISc
     for (int y = 0; y < vi_.height; ++y) {  // y counts rows from the bottom
         uint8_t* p = bottom_row + y * pitch;
         for (int x = 0; x < vi_.width; ++x, p += 3) {
-            if (source_.generate == "gradient") {
+            if (pattern_ == Pattern::kGradient) {
                 // Diagonal bands that move one pixel a frame, so every frame differs.
                 const int v = (x + (vi_.height - 1 - y) + n) & 0xFF;
                 p[0] = static_cast<uint8_t>(b * v / 255), p[1] = static_cast<uint8_t>(g * (255 - v) / 255),
                 p[2] = static_cast<uint8_t>(r * v / 255 / 2 + 64);
-            } else if (source_.generate == "checker") {
+            } else if (pattern_ == Pattern::kChecker) {
                 // 16-pixel squares, drifting right a pixel a frame.
                 const int shifted = x + 32768 - n % 32768;  // a whole number of square pairs: no jump at the wrap
                 const bool lit = ((shifted / 16 + (vi_.height - 1 - y) / 16) & 1) != 0;

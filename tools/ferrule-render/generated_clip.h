@@ -20,7 +20,10 @@ public:
     using IClip::GetFrame;
 
 private:
+    enum class Pattern { kColour, kGradient, kChecker };
+
     Source source_;
+    Pattern pattern_;  // source_.generate, read once
     VideoInfo vi_{};
 };
 

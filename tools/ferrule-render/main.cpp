@@ -10,9 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -92,14 +90,6 @@ Options ParseOptions(int argc, char** argv) {
         throw UsageError("give one of -o OUT.mp4, --frames DIR, or --frame N -o OUT.png");
     }
     return o;
-}
-
-render::Timeline ReadTimeline(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) throw render::TimelineError(file + ": cannot be read");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return render::ParseTimeline(text.str(), file, fs::path(file).parent_path().string());
 }
 
 int DefaultJobs() {
@@ -189,7 +179,7 @@ void RenderDemo(const Options& o) {
     d.demo_dir.reset();
     d.timeline = render::WriteDemoTimeline(assets.path());
     d.output = *o.demo_dir + "/demo.mp4";
-    const render::Timeline t = ReadTimeline(d.timeline);
+    const render::Timeline t = render::ReadTimelineFile(d.timeline);
     Render(d, t);
 
     const std::string sheet_path = *o.demo_dir + "/demo-contact.png";
@@ -214,7 +204,7 @@ int main(int argc, char** argv) {
             RenderDemo(options);
             return 0;
         }
-        const render::Timeline timeline = ReadTimeline(options.timeline);
+        const render::Timeline timeline = render::ReadTimelineFile(options.timeline);
         if (options.piece) RunPiece(options, timeline);
         else Render(options, timeline);
         return 0;

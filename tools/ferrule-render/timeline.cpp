@@ -1,6 +1,8 @@
 #include "timeline.h"
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <limits>
 #include <set>
 
@@ -316,6 +318,14 @@ Timeline ParseTimeline(const std::string& text, const std::string& file_name, co
                             std::string(e.what()).substr(std::string(e.what()).rfind(':') + 2));
     }
     return Parser(file_name, base_dir).Parse(root);
+}
+
+Timeline ReadTimelineFile(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) throw TimelineError(file + ": cannot be read");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return ParseTimeline(text.str(), file, std::filesystem::path(file).parent_path().string());
 }
 
 const char* TransitionName(TransitionKind kind) {

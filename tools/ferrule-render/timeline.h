@@ -112,6 +112,9 @@ struct Timeline {
 // Raises TimelineError naming the file and the JSON path of the first fault.
 Timeline ParseTimeline(const std::string& text, const std::string& file_name, const std::string& base_dir);
 
+// The same for a file; relative media paths are taken from its folder.
+Timeline ReadTimelineFile(const std::string& file);
+
 const char* TransitionName(TransitionKind kind);
 
 }  // namespace render
