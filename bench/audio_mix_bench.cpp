@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "avs/avisynth.h"
-#include "overlay/overlay_records.h"
+#include "channels/overlay_records.h"
 #include "plugin/exports.h"
 
 namespace {

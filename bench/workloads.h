@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "avs/avisynth.h"
-#include "overlay/overlay_records.h"
+#include "channels/overlay_records.h"
 #include "plugin/exports.h"
 
 namespace bench {
@@ -73,9 +73,9 @@ public:
             info.clip = &clips_.back();
             info.video_enabled = 1;
             OverlayEffect e;
-            for (int i = 0; i < 4; ++i) e.corners[i] = {o.quad.x[i], o.quad.y[i]};
-            e.opacity = o.opacity;
-            e.outline_width = o.outline;
+            for (int i = 0; i < 4; ++i) e.placement.corners[i] = {o.quad.x[i], o.quad.y[i]};
+            e.placement.opacity = o.opacity;
+            e.placement.outline_width = o.outline;
             AddOverlay(&info, &e, id, 0);
             ++id;
         }

@@ -3,17 +3,20 @@
 #include <cstring>
 
 #include "channels/main_ch_mgr.h"
+#include "channels/packed_frame.h"
 #include "framework/host_buffer.h"
 
 void ComposeForHost(CMainChMgr& mgr, int n, int32_t excluded_id, uint8_t** buffer, int32_t* size, int32_t* width,
                     int32_t* height) {
-    int32_t s;
+    int32_t pitch;
     {
         // Only its pitch is wanted: the host's buffer has the frame server's layout.
         const PVideoFrame layout = mgr.Environment()->NewVideoFrame(mgr.Info(), -4);
-        s = layout->GetPitch() * layout->GetHeight();
+        pitch = layout->GetPitch();
     }
+    const int32_t s = pitch * mgr.Info().height;
     uint8_t* pixels = NewZeroedHostBuffer(static_cast<size_t>(s));
+    const Canvas canvas = mgr.CanvasOver(pixels, pitch);
     *buffer = pixels;
     *size = s;
     *width = mgr.Info().width;
@@ -26,7 +29,7 @@ void ComposeForHost(CMainChMgr& mgr, int n, int32_t excluded_id, uint8_t** buffe
         if (!items) continue;
         CMainChMgr::CanvasScope scope(mgr, pixels, s);
         for (size_t i = 0; i < items->size(); ++i)
-            if ((*items)[i]->id != excluded_id) mgr.DrawItem(*(*items)[i], n, pixels, s);
+            if ((*items)[i]->id != excluded_id) mgr.DrawItem(*(*items)[i], n, canvas);
     }
 }
 
@@ -53,7 +56,7 @@ bool ItemPictureForHost(CMainChMgr& mgr, int n, int32_t id, HostPicture& out) {
 
 void ClipFrameForHost(const PClip& clip, int n, IScriptEnvironment* env, uint8_t** buffer, int32_t* size) {
     if (n >= clip->GetVideoInfo().num_frames) n = 0;
-    const PVideoFrame f = CMainChMgr::GetPackedFrame(clip, n, env);
+    const PVideoFrame f = GetPackedFrame(clip, n, env);
     const int32_t s = f->GetPitch() * f->GetHeight();
     *size = s;
     *buffer = NewHostBuffer(static_cast<size_t>(s));

@@ -16,17 +16,23 @@ enum ItemKind : int32_t {
 };
 
 struct ItemRecord {
+    using Release = void (*)(void* payload);
+
     int32_t kind = kItemNone;
     int32_t id = 0;
-    void* payload = nullptr;                 // owned; released as the kind says
-    std::unique_ptr<uint8_t[]> snapshot;     // the slide kind's picture between frames
+    void* payload = nullptr;  // owned: freed through release
+    Release release = nullptr;
+    std::unique_ptr<uint8_t[]> snapshot;  // the slide kind's picture between frames
     uint32_t snapshot_size = 0;
 
     ItemRecord() = default;
-    ItemRecord(int32_t kind_, int32_t id_, void* payload_) : kind(kind_), id(id_), payload(payload_) {}
+    ItemRecord(int32_t kind_, int32_t id_, void* payload_, Release release_)
+        : kind(kind_), id(id_), payload(payload_), release(release_) {}
     ItemRecord(const ItemRecord&) = delete;
     ItemRecord& operator=(const ItemRecord&) = delete;
-    ~ItemRecord();
+    ~ItemRecord() {
+        if (release) release(payload);
+    }
 
     void DropSnapshot() {
         snapshot.reset();
@@ -34,7 +40,13 @@ struct ItemRecord {
     }
 };
 
-using ItemList = std::vector<std::unique_ptr<ItemRecord>>;
+// A record of the given kind owning the payload, which it deletes as a T.
+template <class T>
+std::unique_ptr<ItemRecord> MakeItemRecord(int32_t kind, int32_t id, std::unique_ptr<T> payload) {
+    auto record = std::make_unique<ItemRecord>(kind, id, payload.get(),
+                                               [](void* p) { delete static_cast<T*>(p); });
+    payload.release();  // the record owns it now
+    return record;
+}
 
-// Frees a payload of the given kind; defined with the kind dispatch.
-void ReleaseItemPayload(int32_t kind, void* payload);
+using ItemList = std::vector<std::unique_ptr<ItemRecord>>;

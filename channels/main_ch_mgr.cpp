@@ -5,7 +5,8 @@
 
 #include "channels/globals.h"
 
-CMainChMgr::CMainChMgr(PClip input, IScriptEnvironment* env) : GenericVideoFilter(std::move(input)), env_(env) {
+CMainChMgr::CMainChMgr(PClip input, IScriptEnvironment* env, const ItemKindTable& kinds)
+    : GenericVideoFilter(std::move(input)), kinds_(kinds), env_(env) {
     if (vi.IsPlanar()) env->ThrowError("CMainChMgr: input to filter must be in YUY2 or RGB");
 }
 
@@ -28,35 +29,33 @@ bool CMainChMgr::Drawable() const { return vi.IsRGB24(); }
 PVideoFrame CMainChMgr::ComposeFrame(int n, int last_channel, IScriptEnvironment* env) {
     const PVideoFrame input = child->GetFrame(n, env);  // held, never drawn
 
-    PVideoFrame canvas = env->NewVideoFrame(vi, -4);
-    uint8_t* const pixels = canvas->GetWritePtr();
-    const int size = canvas->GetPitch() * canvas->GetHeight();
-    std::memset(pixels, 0, static_cast<size_t>(size));
+    PVideoFrame frame = env->NewVideoFrame(vi, -4);
+    const Canvas canvas = CanvasOver(frame->GetWritePtr(), frame->GetPitch());
+    std::memset(canvas.pixels, 0, static_cast<size_t>(frame->GetPitch()) * frame->GetHeight());
 
-    if (!Drawable()) return canvas;
+    if (!Drawable()) return frame;
     const int last = std::min(last_channel, ChannelCount() - 1);
     for (int c = 0; c <= last; ++c) {
         ItemList* items = channels_[c].get();
         if (!items || !visible_[c]) continue;
-        CanvasScope scope(*this, pixels, size);
+        CanvasScope scope(*this, canvas.pixels, canvas.size);
         // Items are drawn by index: a drawing kind must not change the list, but the
         // index walk stays well defined even if one does.
-        for (size_t i = 0; i < items->size(); ++i) DrawItem(*(*items)[i], n, pixels, size);
+        for (size_t i = 0; i < items->size(); ++i) DrawItem(*(*items)[i], n, canvas);
     }
-    return canvas;
+    return frame;
 }
 
-PVideoFrame CMainChMgr::GetPackedFrame(const PClip& clip, int n, IScriptEnvironment* env) {
-    PVideoFrame f = clip->GetFrame(n, env);
-    if (f->GetRowSize() == f->GetPitch()) return f;
+void CMainChMgr::DrawItem(ItemRecord& item, int n, const Canvas& canvas) {
+    const ItemKindOps* ops = kinds_.Find(item.kind);
+    if (ops && ops->draw) ops->draw(item, n, canvas);  // a record of any other kind is skipped
+}
 
-    const VideoInfo& cvi = clip->GetVideoInfo();
-    PVideoFrame g = env->NewVideoFrame(cvi, -4);
-    const uint8_t* src = f->GetReadPtr();
-    uint8_t* dst = g->GetWritePtr();
-    const int row = f->GetRowSize(), src_pitch = f->GetPitch(), dst_pitch = g->GetPitch();
-    for (int y = 0; y < cvi.height; ++y, src += src_pitch, dst += dst_pitch) std::memcpy(dst, src, static_cast<size_t>(row));
-    return g;
+bool CMainChMgr::ItemPicture(ItemRecord& item, int n, HostPicture& out) {
+    const ItemKindOps* ops = kinds_.Find(item.kind);
+    if (!ops || !ops->picture) return false;
+    ops->picture(item, n, CanvasOver(nullptr, 0), out);  // the frame size is all it needs
+    return true;
 }
 
 void AVS_STDCALL CMainChMgr::GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment* env) {
@@ -66,7 +65,9 @@ void AVS_STDCALL CMainChMgr::GetAudio(void* buf, int64_t start, int64_t count, I
     for (int c = 0; c < ChannelCount(); ++c) {
         ItemList* items = channels_[c].get();
         if (!items || !visible_[c]) continue;
-        for (const auto& item : *items)
-            if (item->kind == kItemOverlay) MixItemAudio(*item, buf, start, count, mix_env);
+        for (const auto& item : *items) {
+            const ItemKindOps* ops = kinds_.Find(item->kind);
+            if (ops && ops->mix_audio) ops->mix_audio(*item, vi, buf, start, count, mix_env);
+        }
     }
 }

@@ -7,14 +7,16 @@
 #include <vector>
 
 #include "avs/avisynth.h"
+#include "channels/item_kind.h"
 #include "channels/item_record.h"
 
 struct HostPicture;
 
 class CMainChMgr : public GenericVideoFilter {
 public:
-    // Raises the frame server's error on planar input.
-    CMainChMgr(PClip input, IScriptEnvironment* env);
+    // Raises the frame server's error on planar input. Items are drawn, pictured and
+    // heard through `kinds`, which outlives the manager.
+    CMainChMgr(PClip input, IScriptEnvironment* env, const ItemKindTable& kinds);
     ~CMainChMgr() override;
 
     PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) override;
@@ -23,12 +25,14 @@ public:
 
     // Composes frame n from channels 0..last_channel (visible ones only).
     PVideoFrame ComposeFrame(int n, int last_channel, IScriptEnvironment* env);
+    // A canvas of the manager's size over `pixels`, rows `pitch` bytes apart.
+    Canvas CanvasOver(uint8_t* pixels, int32_t pitch) const {
+        return Canvas{pixels, pitch, vi.width, vi.height, pitch * vi.height, env_};
+    }
     // Draws one item by its kind onto a canvas in the canvas layout.
-    void DrawItem(ItemRecord& item, int n, uint8_t* canvas, int size);
+    void DrawItem(ItemRecord& item, int n, const Canvas& canvas);
     // The picture of one item for the host, by its kind; false for a kind without one.
     bool ItemPicture(ItemRecord& item, int n, HostPicture& out);
-    // A frame of the clip whose rows lie at the 4-byte-aligned row size.
-    static PVideoFrame GetPackedFrame(const PClip& clip, int n, IScriptEnvironment* env);
 
     // The channel model; channel numbers are internal.
     void EnsureChannel(int k);
@@ -77,9 +81,7 @@ public:
     bool Drawable() const;
 
 private:
-    // Adds one item's audio to a block of the output; defined with the kind dispatch.
-    void MixItemAudio(ItemRecord& item, void* buf, int64_t start, int64_t count, IScriptEnvironment* env);
-
+    const ItemKindTable& kinds_;
     uint8_t* canvas_in_progress_ = nullptr;
     int canvas_in_progress_size_ = 0;
     std::vector<std::unique_ptr<ItemList>> channels_;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "gfx/bitmap.h"
-#include "overlay/draw_warped_image.h"
+#include "warp/draw_warped_image.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ struct Reader {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Reader r{data, size};
-    OverlayCorner corners[4];
+    gfx::PointF corners[4];
     for (auto& c : corners) {
         c.x = r.Take<float>();
         c.y = r.Take<float>();
@@ -53,6 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     gfx::Bitmap rgb_dst = gfx::Bitmap::OverRgb24(canvas.data(), dst_w, dst_h);
     gfx::Bitmap& target = (flags & 8) ? *argb_dst : rgb_dst;
 
-    DrawWarpedImage(target, frame, corners, source, 0, outline, opacity, flags & 1, (flags >> 1) & 1, 0xFFC8C8C8u);
+    const WarpStyle style{.opacity = opacity,
+                          .outline_width = outline,
+                          .outline_colour = 0xFFC8C8C8u,
+                          .sampling = SamplingFor(flags & 1),
+                          .path = (flags >> 1) & 1 ? WarpPath::kRectangle : WarpPath::kWarp};
+    DrawWarpedImage(target, frame, corners, source, style);
     return 0;
 }

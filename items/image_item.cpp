@@ -3,11 +3,10 @@
 #include <cstring>
 #include <new>
 
+#include "channels/globals.h"
 #include "framework/host_buffer.h"
 #include "gfx/bitmap.h"
 #include "gfx/draw_image.h"
-#include "overlay/draw_warped_image.h"
-#include "overlay/overlay_item.h"
 
 // The payload keeps the record's layout, its live cache where the host keeps room.
 #pragma GCC diagnostic push
@@ -15,6 +14,9 @@
 static_assert(offsetof(CImageItem, cache) == offsetof(ImageEffect, picture_cache));
 static_assert(offsetof(CImageItem, id) == offsetof(ImageEffect, id));
 static_assert(offsetof(CImageItem, placement) == offsetof(ImageEffect, placement));
+static_assert(offsetof(CImageItem, fit) == offsetof(ImageEffect, fit));
+static_assert(offsetof(CImageItem, every_picture) == offsetof(ImageEffect, every_picture));
+static_assert(offsetof(CImageItem, transition_length) == offsetof(ImageEffect, transition_length));
 static_assert(offsetof(CImageItem, transitions) == offsetof(ImageEffect, transitions));
 static_assert(sizeof(CImageItem) == sizeof(ImageEffect));
 #pragma GCC diagnostic pop
@@ -27,13 +29,16 @@ std::unique_ptr<ItemRecord> MakeImageItem(const ImageEffect& effect) {
     item->last_frame = effect.last_frame;
     item->rectangle = effect.rectangle;
     item->placement = effect.placement;
+    item->fit = effect.fit;
+    item->reserved0 = effect.reserved0;
+    item->every_picture = effect.every_picture;
+    std::memcpy(item->reserved1, effect.reserved1, sizeof item->reserved1);
+    item->transition_length = effect.transition_length;
     item->transitions.Assign(effect.transitions.begin(), effect.transitions.end());
     item->pictures.Assign(effect.pictures.begin(), effect.pictures.end());
     item->cache.SetQuickWarpAddress(&g_quick_warp);
     item->rectangle = CornersFormRectangle(item->placement.corners);
-    auto record = std::make_unique<ItemRecord>(kItemImage, effect.id, item.get());
-    item.release();
-    return record;
+    return MakeItemRecord(kItemImage, effect.id, std::move(item));
 }
 
 namespace {
@@ -52,13 +57,16 @@ void RenderTransition(CImageItem& item, SlideRenderer& renderer, int64_t k, int6
     const auto picture_and_frames =
         static_cast<int32_t>(static_cast<uint32_t>(k) * 65536u + static_cast<uint32_t>(item.frames_per_picture));
     renderer.RenderPictureTransition(&ref, &item.cache, 0, 0, output.get(), size, picture_and_frames,
-                                     item.placement.transition_length, static_cast<int32_t>(position));
+                                     item.transition_length, static_cast<int32_t>(position));
     std::memcpy(canvas, output.get(), static_cast<size_t>(size));
 }
 
 }  // namespace
 
-void DrawImageItem(CImageItem& item, int n, uint8_t* canvas, int size, int width, int height) {
+void DrawImageItem(ItemRecord& record, int n, const Canvas& c) {
+    CImageItem& item = *static_cast<CImageItem*>(record.payload);
+    uint8_t* const canvas = c.pixels;
+    const int size = c.size, width = c.width, height = c.height;
     if (n < item.first_frame || n > item.last_frame) {
         item.cache.Empty();
         return;
@@ -68,9 +76,9 @@ void DrawImageItem(CImageItem& item, int n, uint8_t* canvas, int size, int width
     if (frames < 1) return;
     const int64_t offset = int64_t{n} - item.first_frame;
     const int64_t k = offset / frames, r = offset % frames;
-    const int64_t length = item.placement.transition_length;
+    const int64_t length = item.transition_length;
     const size_t renderers = item.transitions.size();
-    const bool every = item.placement.every_picture != 0;
+    const bool every = item.every_picture != 0;
 
     gfx::Bitmap target = gfx::Bitmap::OverRgb24(canvas, width, height);
     const gfx::Bitmap* picture = item.cache.Prepared(k);
@@ -100,7 +108,9 @@ void DrawImageItem(CImageItem& item, int n, uint8_t* canvas, int size, int width
     }
 }
 
-void ImageItemPicture(CImageItem& item, int width, int height, HostPicture& out) {
+void ImageItemPicture(ItemRecord& record, int /*n*/, const Canvas& canvas, HostPicture& out) {
+    CImageItem& item = *static_cast<CImageItem*>(record.payload);
+    const int width = canvas.width, height = canvas.height;
     out.bits_per_pixel = 32;
     const std::unique_ptr<gfx::Bitmap> picture(item.cache.LoadPicture(0));
     // A picture too big to be counted in 32 bits is treated as one that cannot be loaded.

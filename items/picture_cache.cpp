@@ -4,16 +4,17 @@
 #include <new>
 #include <vector>
 
+#include "channels/globals.h"
 #include "gfx/image_points.h"
 #include "gfx/picture_file.h"
 #include "items/image_item.h"
-#include "overlay/draw_warped_image.h"
 #include "platform/file_bytes.h"
 #include "platform/host_bitmap.h"
+#include "warp/draw_warped_image.h"
 
 PreparedPicture::~PreparedPicture() = default;
 
-CPictureCache::CPictureCache(const CImageItem* owner, const int32_t* rectangle, const ImagePlacement* placement)
+CPictureCache::CPictureCache(const CImageItem* owner, const int32_t* rectangle, const EditPlacement* placement)
     : owner_(owner), rectangle_(rectangle), placement_(placement) {}
 
 CPictureCache::~CPictureCache() { Empty(); }
@@ -101,9 +102,9 @@ std::unique_ptr<gfx::Bitmap> WithoutKeyColour(const gfx::Bitmap& src, uint32_t k
 
 // A picture size that is not positive prepares nothing, so such an item shows no picture.
 std::unique_ptr<PreparedPicture> CPictureCache::Prepare(const gfx::Bitmap& loaded) const {
-    const ImagePlacement& p = *placement_;
+    const EditPlacement& p = *placement_;
     auto prepared = std::make_unique<PreparedPicture>();
-    prepared->pixels = gfx::Bitmap::Create(p.picture_width, p.picture_height);
+    prepared->pixels = gfx::Bitmap::Create(p.reference_width, p.reference_height);
     if (!prepared->pixels) return nullptr;
     gfx::Bitmap& out = *prepared->pixels;
 
@@ -114,8 +115,8 @@ std::unique_ptr<PreparedPicture> CPictureCache::Prepare(const gfx::Bitmap& loade
     }
     const gfx::Bitmap& picture = keyed ? *keyed : loaded;
 
-    if (p.fit) {
-        const int64_t W = p.picture_width, H = p.picture_height, w = picture.Width(), h = picture.Height();
+    if (owner_->fit) {
+        const int64_t W = p.reference_width, H = p.reference_height, w = picture.Width(), h = picture.Height();
         const int64_t fw = W * h <= H * w ? W : H * w / h;
         const int64_t fh = W * h <= H * w ? W * h / w : H;
         const float left = static_cast<float>((W - fw) / 2), top = static_cast<float>((H - fh) / 2);
@@ -125,9 +126,12 @@ std::unique_ptr<PreparedPicture> CPictureCache::Prepare(const gfx::Bitmap& loade
         // once per picture, not once per frame.
         gfx::DrawImagePoints(out, picture, dest, gfx::Interpolation::kHighQualityBicubic);
     } else {
-        DrawWarpedImage(out, FrameRect{0, 0, p.picture_width, p.picture_height}, p.corners, picture, 0,
-                        p.outline_width, p.opacity, quick_warp_ ? *quick_warp_ : g_quick_warp, *rectangle_,
-                        p.outline_colour);
+        const WarpStyle style{.opacity = p.opacity,
+                              .outline_width = p.outline_width,
+                              .outline_colour = p.outline_colour,
+                              .sampling = SamplingFor(quick_warp_ ? *quick_warp_ : g_quick_warp),
+                              .path = *rectangle_ ? WarpPath::kRectangle : WarpPath::kWarp};
+        DrawWarpedImage(out, FrameRect{0, 0, p.reference_width, p.reference_height}, p.corners, picture, style);
     }
     return prepared;
 }

@@ -13,7 +13,7 @@
 
 class CImageItem;
 class HostBitmapLease;
-struct ImagePlacement;
+struct EditPlacement;
 
 // A prepared picture: our ARGB bitmap, and the host's bitmap type over it once a
 // renderer has asked for it.
@@ -27,7 +27,7 @@ class CPictureCache final : public CPictureSource {
 public:
     static constexpr size_t kCapacity = 10;
 
-    CPictureCache(const CImageItem* owner, const int32_t* rectangle, const ImagePlacement* placement);
+    CPictureCache(const CImageItem* owner, const int32_t* rectangle, const EditPlacement* placement);
     ~CPictureCache();
     CPictureCache(const CPictureCache&) = delete;
     CPictureCache& operator=(const CPictureCache&) = delete;
@@ -61,7 +61,7 @@ private:
     HostArray<PreparedPicture*> cache_;  // owned, for indices first_index_ onward
     const int32_t* rectangle_;
     const int32_t* quick_warp_ = nullptr;
-    const ImagePlacement* placement_;
+    const EditPlacement* placement_;
 };
 
 #if UINTPTR_MAX == 0xFFFFFFFFu

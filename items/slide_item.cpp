@@ -5,13 +5,12 @@
 #include "channels/main_ch_mgr.h"
 
 std::unique_ptr<ItemRecord> MakeSlideItem(const SlideEffect& effect) {
-    auto copy = std::make_unique<SlideEffect>(effect);
-    auto item = std::make_unique<ItemRecord>(kItemSlide, effect.id, copy.get());
-    copy.release();  // the record owns it now
-    return item;
+    return MakeItemRecord(kItemSlide, effect.id, std::make_unique<SlideEffect>(effect));
 }
 
-void DrawSlideItem(ItemRecord& item, int n, uint8_t* canvas, int size, int width, int height) {
+void DrawSlideItem(ItemRecord& item, int n, const Canvas& c) {
+    uint8_t* const canvas = c.pixels;
+    const int size = c.size, width = c.width, height = c.height;
     const auto& slide = *static_cast<const SlideEffect*>(item.payload);
     if (n < slide.first_frame || n > slide.last_frame) return;
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "channels/main_ch_mgr.h"
+#include "channels/packed_frame.h"
 
 const char* SubtitleRendererFor(const char* path) {
     // The last dot of the whole path, so a dot in a folder name counts too.
@@ -28,15 +28,14 @@ std::unique_ptr<ItemRecord> MakeSubtitleItem(const SubtitleInfo& info, int chann
     const PClip head = env->Invoke("SetSubTitleCh", AVSValue(head_args, 2)).AsClip();
     const AVSValue render_args[2] = {head, copy->file.c_str()};
     copy->clip = env->Invoke(SubtitleRendererFor(copy->file), AVSValue(render_args, 2)).AsClip();
-    auto record = std::make_unique<ItemRecord>(kItemSubtitle, info.item_id, copy.get());
-    copy.release();
-    return record;
+    return MakeItemRecord(kItemSubtitle, info.item_id, std::move(copy));
 }
 
-void DrawSubtitleItem(const SubtitleInfo& info, int n, uint8_t* canvas, int size, IScriptEnvironment* env) {
+void DrawSubtitleItem(ItemRecord& item, int n, const Canvas& canvas) {
+    const SubtitleInfo& info = *static_cast<const SubtitleInfo*>(item.payload);
     if (n < info.first_frame || n > info.last_frame) return;
-    const PVideoFrame frame = CMainChMgr::GetPackedFrame(info.clip, n - info.first_frame + info.clip_start_frame, env);
+    const PVideoFrame frame = GetPackedFrame(info.clip, n - info.first_frame + info.clip_start_frame, canvas.env);
     // A chain of another size than the main clip gives no more than its frame holds.
-    const int bytes = std::min(size, frame->GetPitch() * frame->GetHeight());
-    if (bytes > 0) std::memcpy(canvas, frame->GetReadPtr(), static_cast<size_t>(bytes));
+    const int bytes = std::min(canvas.size, frame->GetPitch() * frame->GetHeight());
+    if (bytes > 0) std::memcpy(canvas.pixels, frame->GetReadPtr(), static_cast<size_t>(bytes));
 }

@@ -3,13 +3,12 @@
 #include <cstring>
 
 std::unique_ptr<ItemRecord> MakeTitleItem(const TitleEffect& effect) {
-    auto copy = std::make_unique<TitleEffect>(effect);
-    auto item = std::make_unique<ItemRecord>(kItemTitle, effect.id, copy.get());
-    copy.release();  // the record owns it now
-    return item;
+    return MakeItemRecord(kItemTitle, effect.id, std::make_unique<TitleEffect>(effect));
 }
 
-void DrawTitleItem(const ItemRecord& item, int n, uint8_t* canvas, int size, int width, int height) {
+void DrawTitleItem(ItemRecord& item, int n, const Canvas& c) {
+    uint8_t* const canvas = c.pixels;
+    const int size = c.size, width = c.width, height = c.height;
     const auto& title = *static_cast<const TitleEffect*>(item.payload);
     if (n < title.first_frame || n > title.last_frame) return;
 

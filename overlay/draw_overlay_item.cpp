@@ -6,14 +6,15 @@
 #include <memory>
 #include <new>
 
+#include "channels/effect_records.h"
+#include "channels/globals.h"
 #include "channels/host_renderers.h"
-#include "channels/main_ch_mgr.h"
+#include "channels/packed_frame.h"
 #include "gfx/bitmap.h"
-#include "items/slide_item.h"
-#include "overlay/draw_warped_image.h"
 #include "overlay/overlay_item.h"
-#include "overlay/warp_span.h"
 #include "platform/host_bitmap.h"
+#include "warp/draw_warped_image.h"
+#include "warp/warp_span.h"
 
 namespace {
 
@@ -37,6 +38,15 @@ std::unique_ptr<gfx::Bitmap> KeyedPicture(const gfx::Bitmap& frame, uint32_t key
     return out;
 }
 
+WarpStyle StyleOf(const COverlayItem& item) {
+    const EditPlacement& p = item.Effect().placement;
+    return WarpStyle{.opacity = p.opacity,
+                     .outline_width = p.outline_width,
+                     .outline_colour = p.outline_colour,
+                     .sampling = SamplingFor(g_quick_warp),
+                     .path = item.rectangle ? WarpPath::kRectangle : WarpPath::kWarp};
+}
+
 const SlideEffect* CoveringSlide(const OverlayEffect& e, int n) {
     for (size_t i = 0; i < e.slides.size(); ++i) {
         const SlideEffect* s = e.slides.first[i];
@@ -49,7 +59,7 @@ const SlideEffect* CoveringSlide(const OverlayEffect& e, int n) {
 // clipped to the canvas), then given to the renderer, which composes the whole frame.
 void DrawThroughTransition(const COverlayItem& item, const SlideEffect& slide, int n, const gfx::Bitmap& picture,
                            uint8_t* canvas, int canvas_width, int canvas_height) {
-    const OverlayEffect& e = item.Effect();
+    const EditPlacement& e = item.Effect().placement;
     int64_t left = INT64_MAX, top = INT64_MAX, right = INT64_MIN, bottom = INT64_MIN;
     for (const OverlayCorner& c : e.corners) {
         left = std::min<int64_t>(left, TruncToInt(c.x));
@@ -71,8 +81,7 @@ void DrawThroughTransition(const COverlayItem& item, const SlideEffect& slide, i
     OverlayCorner moved[4];
     for (int i = 0; i < 4; ++i)
         moved[i] = {e.corners[i].x - static_cast<float>(left), e.corners[i].y - static_cast<float>(top)};
-    DrawWarpedImage(*work, FrameRect{0, 0, work_w, work_h}, moved, picture, 0, e.outline_width, e.opacity,
-                    g_quick_warp, item.rectangle, e.outline_colour);
+    DrawWarpedImage(*work, FrameRect{0, 0, work_w, work_h}, moved, picture, StyleOf(item));
 
     const HostBitmapLease lease(*work);
     if (!lease.get()) return;  // the host's bitmap type is not there (GDI+ not started)
@@ -88,8 +97,11 @@ void DrawThroughTransition(const COverlayItem& item, const SlideEffect& slide, i
 
 }  // namespace
 
-void DrawOverlayItem(const COverlayItem& item, int n, IScriptEnvironment* env, uint8_t* canvas, int size,
-                     int canvas_width, int canvas_height) {
+void DrawOverlayItem(ItemRecord& record, int n, const Canvas& c) {
+    const COverlayItem& item = *static_cast<const COverlayItem*>(record.payload);
+    IScriptEnvironment* env = g_pScriptEnv ? g_pScriptEnv : c.env;
+    uint8_t* const canvas = c.pixels;
+    const int size = c.size, canvas_width = c.width, canvas_height = c.height;
     const VideoInfo& cvi = item.clip_format;
     if (!item.video_enabled || n < item.first_frame || n > item.last_frame) return;
     if (int64_t{n} - item.first_frame + 1 > int64_t{cvi.num_frames} - item.clip_first_frame) return;
@@ -97,7 +109,7 @@ void DrawOverlayItem(const COverlayItem& item, int n, IScriptEnvironment* env, u
     // its end (YUY2) or as noise, so such a clip is not drawn.
     if (!cvi.IsRGB24()) return;
 
-    const PVideoFrame frame = CMainChMgr::GetPackedFrame(item.clip, n - item.first_frame + item.clip_first_frame, env);
+    const PVideoFrame frame = GetPackedFrame(item.clip, n - item.first_frame + item.clip_first_frame, env);
     const int w = cvi.width, h = cvi.height, row_bytes = gfx::Rgb24RowBytes(w);
     const OverlayEffect& e = item.Effect();
 
@@ -125,8 +137,8 @@ void DrawOverlayItem(const COverlayItem& item, int n, IScriptEnvironment* env, u
 
     gfx::Bitmap view = gfx::Bitmap::OverRgb24(const_cast<uint8_t*>(pixels), w, h, pitch);  // only read
     std::unique_ptr<gfx::Bitmap> keyed;
-    if (e.key_colour != kNoKeyColour) {
-        keyed = KeyedPicture(view, e.key_colour);
+    if (e.placement.key_colour != kNoKeyColour) {
+        keyed = KeyedPicture(view, e.placement.key_colour);
         if (!keyed) return;
     }
     const gfx::Bitmap& picture = keyed ? *keyed : view;
@@ -136,6 +148,5 @@ void DrawOverlayItem(const COverlayItem& item, int n, IScriptEnvironment* env, u
         return;
     }
     gfx::Bitmap target = gfx::Bitmap::OverRgb24(canvas, canvas_width, canvas_height);
-    DrawWarpedImage(target, FrameRect{0, 0, canvas_width, canvas_height}, e.corners, picture, 0, e.outline_width,
-                    e.opacity, g_quick_warp, item.rectangle, e.outline_colour);
+    DrawWarpedImage(target, FrameRect{0, 0, canvas_width, canvas_height}, e.placement.corners, picture, StyleOf(item));
 }

@@ -68,8 +68,9 @@ void AddInto(T* dst, const T* src, int64_t len, int out_channels, int clip_chann
 
 }  // namespace
 
-void MixOverlayAudio(const COverlayItem& item, const VideoInfo& out, void* buf, int64_t start, int64_t count,
+void MixOverlayAudio(ItemRecord& record, const VideoInfo& out, void* buf, int64_t start, int64_t count,
                      IScriptEnvironment* env) {
+    const COverlayItem& item = *static_cast<const COverlayItem*>(record.payload);
     const int64_t end = start + count - 1;
     if (!item.audio_enabled || end < item.first_sample || start > item.last_sample) return;
     const VideoInfo& cvi = item.clip_format;

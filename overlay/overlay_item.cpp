@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "channels/effect_records.h"
 #include "channels/main_ch_mgr.h"
-#include "items/slide_item.h"
 
 void COverlayItem::SetEffect(const OverlayEffect& e) {
     effect_ = e;
@@ -21,18 +21,13 @@ void COverlayItem::ClearSlides() {
     effect_.slides.first = effect_.slides.last = effect_.slides.end = nullptr;
 }
 
-bool IsRectangle(const OverlayEffect& e) { return CornersFormRectangle(e.corners); }
-
-bool CornersFormRectangle(const OverlayCorner* c) {
-    // Written as <= so that a NaN corner fails.
-    return std::fabs(c[0].y - c[1].y) <= 1.0f && std::fabs(c[1].x - c[2].x) <= 1.0f &&
-           std::fabs(c[2].y - c[3].y) <= 1.0f && std::fabs(c[3].x - c[0].x) <= 1.0f;
-}
+bool IsRectangle(const OverlayEffect& e) { return CornersFormRectangle(e.placement.corners); }
 
 bool IsPassThrough(const OverlayEffect& e) {
-    static constexpr uint8_t kZero[sizeof e.corners - sizeof e.corners[0]] = {};
-    return e.corners[0].x == 0.0f && e.corners[0].y == 0.0f &&
-           std::memcmp(&e.corners[1], kZero, sizeof kZero) == 0 && e.opacity == 255 && e.key_colour == kNoKeyColour;
+    const EditPlacement& p = e.placement;
+    static constexpr uint8_t kZero[sizeof p.corners - sizeof p.corners[0]] = {};
+    return p.corners[0].x == 0.0f && p.corners[0].y == 0.0f &&
+           std::memcmp(&p.corners[1], kZero, sizeof kZero) == 0 && p.opacity == 255 && p.key_colour == kNoKeyColour;
 }
 
 namespace {
@@ -109,7 +104,8 @@ void AddOverlayItem(CMainChMgr& mgr, const OverlayClipInfo& info, const OverlayE
     if (k == 0) {
         item->ClearSlides();
         for (size_t i = 0; i < effect.slides.size(); ++i)
-            if (const SlideEffect* s = effect.slides.first[i]) slide_items.push_back(MakeSlideItem(*s));
+            if (const SlideEffect* s = effect.slides.first[i])
+                slide_items.push_back(MakeItemRecord(kItemSlide, s->id, std::make_unique<SlideEffect>(*s)));
     }
 
     if (info.video_enabled) {
@@ -123,9 +119,7 @@ void AddOverlayItem(CMainChMgr& mgr, const OverlayClipInfo& info, const OverlayE
     item->clip = std::move(clip);
 
     for (auto& slide : slide_items) mgr.AddItem(1, false, std::move(slide));
-    auto record = std::make_unique<ItemRecord>(kItemOverlay, info.item_id, item.get());
-    item.release();  // the record owns it now
-    mgr.AddItem(k, insert, std::move(record));
+    mgr.AddItem(k, insert, MakeItemRecord(kItemOverlay, info.item_id, std::move(item)));
 }
 
 void SetOverlayItemEffect(CMainChMgr& mgr, int32_t id, const OverlayEffect& effect) {

@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "avs/avisynth.h"
+#include "channels/item_kind.h"
 #include "channels/item_record.h"
-#include "overlay/overlay_records.h"
+#include "channels/overlay_records.h"
 
 class CMainChMgr;
 struct HostPicture;
@@ -47,8 +48,6 @@ private:
 
 // Whether the corners form an axis-aligned rectangle, to within a pixel.
 bool IsRectangle(const OverlayEffect& e);
-// The same for four corners top-left, top-right, bottom-right, bottom-left.
-bool CornersFormRectangle(const OverlayCorner* corners);
 // Whether the clip is drawn as it is: no placement, fully opaque, no key colour.
 bool IsPassThrough(const OverlayEffect& e);
 
@@ -64,15 +63,16 @@ void SetOverlayItemEffect(CMainChMgr& mgr, int32_t id, const OverlayEffect& effe
 // Shows one clip alone on the preview manager, covering the whole clip.
 void SetPreviewOverlay(CMainChMgr& preview, const PClip& clip, const OverlayEffect& effect, IScriptEnvironment* env);
 
+// The kind's entries of the item-kind table. The clip is read through the
+// environment the script ran in, or the manager's when there is none.
+
 // Adds the item's audio, faded, to a block of the manager's output.
-void MixOverlayAudio(const COverlayItem& item, const VideoInfo& out, void* buf, int64_t start, int64_t count,
+void MixOverlayAudio(ItemRecord& item, const VideoInfo& out, void* buf, int64_t start, int64_t count,
                      IScriptEnvironment* env);
 
-// Draws frame n of the item onto a canvas of canvas_width x canvas_height in the
-// canvas layout (bottom-up RGB24, rows 4-byte aligned, `size` bytes in all).
-void DrawOverlayItem(const COverlayItem& item, int n, IScriptEnvironment* env, uint8_t* canvas, int size,
-                     int canvas_width, int canvas_height);
+// Draws frame n of the item onto the canvas.
+void DrawOverlayItem(ItemRecord& item, int n, const Canvas& canvas);
 
 // The item's clip frame for frame n, copied into a buffer for the host (bottom-up
 // 24-bit rows; at the row size of the clip's width when the item crops).
-void OverlayItemPicture(const COverlayItem& item, int n, IScriptEnvironment* env, HostPicture& out);
+void OverlayItemPicture(ItemRecord& item, int n, const Canvas& canvas, HostPicture& out);

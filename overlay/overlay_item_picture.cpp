@@ -1,16 +1,19 @@
 // The host's copy of an overlay item's current clip frame.
 #include <cstring>
 
+#include "channels/globals.h"
 #include "channels/host_frames.h"
-#include "channels/main_ch_mgr.h"
+#include "channels/packed_frame.h"
 #include "framework/host_buffer.h"
 #include "gfx/bitmap.h"
 #include "overlay/overlay_item.h"
 
-void OverlayItemPicture(const COverlayItem& item, int n, IScriptEnvironment* env, HostPicture& out) {
+void OverlayItemPicture(ItemRecord& record, int n, const Canvas& canvas, HostPicture& out) {
+    const COverlayItem& item = *static_cast<const COverlayItem*>(record.payload);
+    IScriptEnvironment* env = g_pScriptEnv ? g_pScriptEnv : canvas.env;
     out.bits_per_pixel = 24;
     // No range test: the clip answers for numbers outside its length as it does.
-    const PVideoFrame f = CMainChMgr::GetPackedFrame(item.clip, n - item.first_frame + item.clip_first_frame, env);
+    const PVideoFrame f = GetPackedFrame(item.clip, n - item.first_frame + item.clip_first_frame, env);
     const VideoInfo& cvi = item.clip_format;
     const uint8_t* src = f->GetReadPtr();
     uint8_t* block;

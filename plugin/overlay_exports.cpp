@@ -1,7 +1,6 @@
 // Exports that place overlay clips, change their effect and fill the preview.
 #include "channels/globals.h"
 #include "channels/main_ch_mgr.h"
-#include "overlay/draw_warped_image.h"
 #include "overlay/overlay_item.h"
 #include "plugin/exports.h"
 #include "plugin/host_channel.h"

@@ -7,6 +7,7 @@
 #include "channels/globals.h"
 #include "channels/main_ch_mgr.h"
 #include "channels/sub_title_ch.h"
+#include "plugin/item_kinds.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ enum ChannelArgs { kClip = 0, kChannel = 1 };
 
 // Construction errors free the half-built manager and leave the published pointer as it was.
 CMainChMgr* NewManager(const AVSValue& args, IScriptEnvironment* env) {
-    return new (std::nothrow) CMainChMgr(args[kClip].AsClip(), env);
+    return new (std::nothrow) CMainChMgr(args[kClip].AsClip(), env, AllItemKinds());
 }
 
 AVSValue CreateSetMainCh(const AVSValue& args, void*, IScriptEnvironment* env) {

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <string>
 
+#include "channels/packed_frame.h"
+#include "plugin/item_kinds.h"
 #include "channels/sub_title_ch.h"
 #include "fake_renderers.h"
 #include "items/title_item.h"
@@ -82,7 +84,7 @@ TEST(Composition, BlackCanvasAndTheInputAudio) {
         VideoInfo vi = test::WithAudio(test::Rgb24Info(10, 3, 20));
         vi.pixel_type = type;
         auto* input = new test::PatternClip(vi, 0x40);
-        auto* mgr = new CMainChMgr(input, env.get());
+        auto* mgr = new CMainChMgr(input, env.get(), AllItemKinds());
         const PClip in(input), clip(mgr);
         FakeRenderer r = test::NewTitleRenderer();
         if (type != VideoInfo::CS_BGR24)
@@ -193,7 +195,7 @@ public:
 TEST(Composition, PackedFramesLieAtTheDwordAlignedRowSize) {
     test::EnvPtr env = test::NewEnv();
     const PClip padded = new StoredClip(test::Rgb24Info(6, 3), 64, env.get());
-    const PVideoFrame packed = CMainChMgr::GetPackedFrame(padded, 5, env.get());
+    const PVideoFrame packed = GetPackedFrame(padded, 5, env.get());
     EXPECT_EQ(packed->GetPitch(), 20);  // 18 bytes of pixels
     EXPECT_EQ(packed->GetRowSize(), 18);
     const auto bytes = test::FrameBytes(packed);
@@ -204,7 +206,7 @@ TEST(Composition, PackedFramesLieAtTheDwordAlignedRowSize) {
     // A frame whose pitch already is its row size comes back as it is.
     auto* tight = new StoredClip(test::Rgb24Info(4, 3), -4, env.get());
     const PClip hold(tight);
-    EXPECT_EQ(CMainChMgr::GetPackedFrame(hold, 2, env.get())->GetFrameBuffer(), tight->frame->GetFrameBuffer());
+    EXPECT_EQ(GetPackedFrame(hold, 2, env.get())->GetFrameBuffer(), tight->frame->GetFrameBuffer());
 }
 
 TEST(PluginEntry, MemoryBudgetIsAQuarterKeptInRange) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "gfx/blend.h"
-#include "overlay/draw_warped_image.h"
+#include "warp/draw_warped_image.h"
 
 namespace {
 
@@ -32,13 +32,18 @@ struct Frame {  // an RGB24 target filled with one byte value
         : w(w_), h(h_), bytes(gfx::Rgb24RowBytes(w_) * h_, fill), bitmap(gfx::Bitmap::OverRgb24(bytes.data(), w_, h_)) {}
 };
 
-std::vector<OverlayCorner> Corners(float x0, float y0, float x1, float y1, float x2, float y2, float x3, float y3) {
+std::vector<gfx::PointF> Corners(float x0, float y0, float x1, float y1, float x2, float y2, float x3, float y3) {
     return {{x0, y0}, {x1, y1}, {x2, y2}, {x3, y3}};
 }
 
-void Warp(gfx::Bitmap& target, const std::vector<OverlayCorner>& c, const gfx::Bitmap& src, int opacity = 255,
+void Warp(gfx::Bitmap& target, const std::vector<gfx::PointF>& c, const gfx::Bitmap& src, int opacity = 255,
           int quick = 1, int rectangle = 0, int outline = 0, FrameRect frame = {0, 0, 1 << 20, 1 << 20}) {
-    DrawWarpedImage(target, frame, c.data(), src, 0, outline, opacity, quick, rectangle, 0xFFC8C8C8u);
+    const WarpStyle style{.opacity = opacity,
+                          .outline_width = outline,
+                          .outline_colour = 0xFFC8C8C8u,
+                          .sampling = SamplingFor(quick),
+                          .path = rectangle ? WarpPath::kRectangle : WarpPath::kWarp};
+    DrawWarpedImage(target, frame, c.data(), src, style);
 }
 
 TEST(DrawWarpedImage, IdentityWarpCopiesThePictureWithBothSamplers) {
@@ -126,12 +131,12 @@ TEST(DrawWarpedImage, OutlineCoversTheEdgesAndNothingFarFromThem) {
     for (int width : {0, 2}) {
         Frame f(40, 40, 0);
         Warp(f.bitmap, Corners(10.5f, 10.5f, 30.5f, 12.5f, 28.5f, 30.5f, 8.5f, 27.5f), *clear, 255, 1, 0, width);
-        const OverlayCorner c[4] = {{10.5f, 10.5f}, {30.5f, 12.5f}, {28.5f, 30.5f}, {8.5f, 27.5f}};
+        const gfx::PointF c[4] = {{10.5f, 10.5f}, {30.5f, 12.5f}, {28.5f, 30.5f}, {8.5f, 27.5f}};
         for (int y = 0; y < 40; ++y)
             for (int x = 0; x < 40; ++x) {
                 double d = 1e9;  // distance from the pixel's centre (x, y) to the nearest edge
                 for (int i = 0; i < 4; ++i) {
-                    const OverlayCorner a = c[i], b = c[(i + 1) % 4];
+                    const gfx::PointF a = c[i], b = c[(i + 1) % 4];
                     const double px = x - a.x, py = y - a.y, ex = b.x - a.x, ey = b.y - a.y;
                     const double t = std::clamp((px * ex + py * ey) / (ex * ex + ey * ey), 0.0, 1.0);
                     d = std::min(d, std::hypot(px - t * ex, py - t * ey));
@@ -151,7 +156,7 @@ TEST(DrawWarpedImage, BadGeometryDrawsSafely) {
     auto one = gfx::Bitmap::Create(1, 1);
     one->SetPixel(0, 0, 0xFF123456u);
     const float inf = std::numeric_limits<float>::infinity(), nan = std::nanf("");
-    const std::vector<std::vector<OverlayCorner>> shapes = {
+    const std::vector<std::vector<gfx::PointF>> shapes = {
         Corners(-30, -30, -5, -30, -5, -5, -30, -5),  // wholly left of and above the target
         Corners(nan, 0, 5, 0, 5, 5, 0, 5),
         Corners(-inf, -inf, inf, -inf, inf, inf, -inf, inf),

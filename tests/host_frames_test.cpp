@@ -6,7 +6,7 @@
 
 #include "fake_renderers.h"
 #include "items/title_item.h"
-#include "overlay/overlay_records.h"
+#include "channels/overlay_records.h"
 #include "plugin/exports.h"
 #include "test_support.h"
 

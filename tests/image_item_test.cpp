@@ -38,8 +38,8 @@ protected:
         e.placement.corners[1] = {fw, 0};
         e.placement.corners[2] = {fw, fh};
         e.placement.corners[3] = {0, fh};
-        e.placement.picture_width = w;
-        e.placement.picture_height = h;
+        e.placement.reference_width = w;
+        e.placement.reference_height = h;
         e.placement.outline_width = 0;
     }
     CImageItem& Item() { return *static_cast<CImageItem*>(published.mgr->FindItem(5)->payload); }
@@ -72,7 +72,7 @@ TEST_F(ImageItems, OneRendererOpensTheShowOrIntroducesEveryPicture) {
     test::FakeRenderer renderer = test::NewSlideRenderer(1);
     ImageEffect e;
     Fill(e, {kRed, kGreen});
-    e.placement.transition_length = 10;
+    e.transition_length = 10;
     e.transitions.PushBack(renderer.AsSlide());
     AddImageEff(&e, 1, 0);
     for (int n = 99; n <= 130; ++n) Pixel(n, 0, 0);
@@ -93,7 +93,7 @@ TEST_F(ImageItems, OneRendererOpensTheShowOrIntroducesEveryPicture) {
     // On every picture: the first frames of picture 1 get the renderer, over picture 0.
     published.mgr->RemoveAllItems();
     renderer.log.clear();
-    e.placement.every_picture = 1;
+    e.every_picture = 1;
     AddImageEff(&e, 1, 0);
     for (int n : {124, 125, 134, 135}) Pixel(n, 0, 0);
     ASSERT_EQ(renderer.Calls(9), 2);
@@ -136,9 +136,9 @@ TEST_F(ImageItems, FitKeepsProportionsAndKeyColourClearsOnlyItsPixels) {
     fit.pictures.PushBack(CString(files.Solid("wide.png", 400, 300, kRed).c_str()));
     fit.id = 5;
     fit.last_frame = 10;
-    fit.placement.picture_width = 720;
-    fit.placement.picture_height = 480;
-    fit.placement.fit = 1;
+    fit.placement.reference_width = 720;
+    fit.placement.reference_height = 480;
+    fit.fit = 1;
     AddImageEff(&fit, 1, 0);
     const gfx::Bitmap* prepared = Item().cache.Prepared(0);
     ASSERT_NE(prepared, nullptr);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/item_kinds.h"
 #include "plugin/exports.h"
 #include "tests/msvc_slots.h"
 #include "test_support.h"
@@ -103,7 +104,7 @@ protected:
 
 TEST_F(MsvcOrder, ManagerSlotsTakeThisThenTheResultPointer) {
     const VideoInfo vi = test::WithAudio(test::Rgb24Info(10, 4, 30), 8000, 2);
-    IClip* mgr = new CMainChMgr(new test::PatternClip(vi, 0x21), env);
+    IClip* mgr = new CMainChMgr(new test::PatternClip(vi, 0x21), env, AllItemKinds());
     const PClip hold(mgr);
 
     EXPECT_EQ(SlotOf<GetVersionFn>(mgr, 0)(mgr), 2);
@@ -127,7 +128,7 @@ TEST_F(MsvcOrder, ManagerSlotsTakeThisThenTheResultPointer) {
     EXPECT_EQ(info->width, 10);
 
     // The single deleting destructor, flag 1: destroy and free, return this.
-    IClip* other = new CMainChMgr(new test::PatternClip(vi), env);
+    IClip* other = new CMainChMgr(new test::PatternClip(vi), env, AllItemKinds());
     EXPECT_EQ(SlotOf<DeletingDestructorFn>(other, 6)(other, 1), static_cast<void*>(other));
 }
 
@@ -158,7 +159,8 @@ TEST_F(MsvcOrder, PluginEntryAndCreateFunctionsThroughTheHandBuiltTable) {
     // Planar input: the error comes back through the hand-built ThrowError slot.
     const AVSValue yv12_args[] = {16, 8, "YV12"};
     try {
-        CMainChMgr refused(real->Invoke("BlankClip", AVSValue(yv12_args, 3), names).AsClip(), env);
+        CMainChMgr refused(real->Invoke("BlankClip", AVSValue(yv12_args, 3), names).AsClip(), env,
+                           AllItemKinds());
         ADD_FAILURE() << "planar input accepted";
     } catch (const AvisynthError& e) {
         EXPECT_STREQ(e.msg, "CMainChMgr: input to filter must be in YUY2 or RGB");

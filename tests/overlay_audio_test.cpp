@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include "plugin/item_kinds.h"
 #include "channels/main_ch_mgr.h"
 #include "overlay/overlay_item.h"
 #include "recording_env.h"
@@ -43,7 +44,7 @@ protected:
     // A manager over input audio of one constant value.
     CMainChMgr& Manager(int channels, int sample_type, double input = 0) {
         mgr_clip = new CMainChMgr(new AudioClip(channels, sample_type, 1000000, [input](int64_t, int) { return input; }),
-                                  &env);
+                                  &env, AllItemKinds());
         return *static_cast<CMainChMgr*>(mgr_clip.get());
     }
     // Places the clip on frames 1 and 2 of channel 0.

@@ -7,7 +7,7 @@
 
 #include "gfx/bitmap.h"
 #include "items/slide_item.h"
-#include "overlay/draw_warped_image.h"
+#include "warp/draw_warped_image.h"
 #include "overlay/overlay_item.h"
 #include "plugin/exports.h"
 #include "plugin/host_channel.h"
@@ -70,11 +70,11 @@ struct Canvas {
 
 OverlayEffect Placed(float l, float t, float r, float b) {
     OverlayEffect e;
-    e.corners[0] = {l, t};
-    e.corners[1] = {r, t};
-    e.corners[2] = {r, b};
-    e.corners[3] = {l, b};
-    e.outline_width = 0;
+    e.placement.corners[0] = {l, t};
+    e.placement.corners[1] = {r, t};
+    e.placement.corners[2] = {r, b};
+    e.placement.corners[3] = {l, b};
+    e.placement.outline_width = 0;
     return e;
 }
 
@@ -94,7 +94,10 @@ protected:
         item_->pass_through = IsPassThrough(e);
         return *item_;
     }
-    void Draw(int n, Canvas& c) { DrawOverlayItem(*item_, n, env.get(), c.bytes.data(), c.Size(), c.w, c.h); }
+    void Draw(int n, Canvas& c) {
+        ItemRecord record(kItemOverlay, 0, item_.get(), nullptr);  // borrows the item
+        DrawOverlayItem(record, n, ::Canvas{c.bytes.data(), gfx::Rgb24RowBytes(c.w), c.w, c.h, c.Size(), env.get()});
+    }
 
     test::EnvPtr env = test::NewEnv();
     PictureClip* clip_ = nullptr;
@@ -124,7 +127,7 @@ TEST_F(OverlayDrawing, DrawsTheClipFrameOfTheTimelineFrameOnlyInsideItsRange) {
 
 TEST_F(OverlayDrawing, KeyColourMakesExactlyThatColourTransparent) {
     OverlayEffect e = Placed(0, 0, 4, 3);
-    e.key_colour = 0x0000FF00u;  // pure green
+    e.placement.key_colour = 0x0000FF00u;  // pure green
     Item(4, 3, 5, e);
     clip_->painted = {{0, 0, {0, 255, 0}}, {1, 0, {0, 254, 0}}, {2, 0, {1, 255, 0}}};
     Canvas c(4, 3, 0x22);
@@ -137,7 +140,7 @@ TEST_F(OverlayDrawing, KeyColourMakesExactlyThatColourTransparent) {
 
 TEST_F(OverlayDrawing, PassThroughCopiesTheFrameAndNeverReadsPastASmallClip) {
     OverlayEffect e;  // all corners zero, opaque, no key
-    e.outline_width = 0;
+    e.placement.outline_width = 0;
     Item(8, 6, 5, e);
     ASSERT_TRUE(item_->pass_through);
     Canvas c(8, 6, 0x22);
@@ -158,7 +161,7 @@ TEST_F(OverlayDrawing, ACoveringSlideHandsTheRendererTheOverlaysOwnBoxAndItsCanv
     SlideEffect a{0, 1, first.AsSlide(), 0, 77, 12, 15}, b{0, 2, second.AsSlide(), 0, 88, 11, 16};
     SlideEffect* list[] = {&a, &b};
     OverlayEffect e = Placed(10, 5, 30, 20);
-    e.outline_width = 2;
+    e.placement.outline_width = 2;
     e.slides = {nullptr, list, list + 2, list + 2};
     Item(20, 15, 10, e);
 
@@ -189,7 +192,7 @@ TEST_F(OverlayDrawing, ACoveringSlideHandsTheRendererTheOverlaysOwnBoxAndItsCanv
 
     // Near the canvas's corner the box is clipped to it.
     OverlayEffect edge = Placed(-6, -4, 12, 9);
-    edge.outline_width = 2;
+    edge.placement.outline_width = 2;
     edge.slides = {nullptr, list, list + 1, list + 1};
     Item(4, 3, 10, edge);
     Canvas f(40, 30, 0x22);

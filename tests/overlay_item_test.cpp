@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/item_kinds.h"
 #include "items/slide_item.h"
 #include "overlay/overlay_item.h"
 #include "plugin/exports.h"
@@ -132,24 +133,24 @@ TEST_F(OverlayItems, TimingFadesAndFlags) {
 
     OverlayEffect r;  // every side within 1.0 of straight
     const OverlayCorner rect[4] = {{0, 0}, {100, 1.0f}, {101, 50}, {1.0f, 50}};
-    std::copy(rect, rect + 4, r.corners);
+    std::copy(rect, rect + 4, r.placement.corners);
     EXPECT_TRUE(IsRectangle(r));
     EXPECT_FALSE(IsPassThrough(r));
-    r.corners[1].y = 1.01f;
+    r.placement.corners[1].y = 1.01f;
     EXPECT_FALSE(IsRectangle(r));
-    r.corners[1].y = std::numeric_limits<float>::quiet_NaN();
+    r.placement.corners[1].y = std::numeric_limits<float>::quiet_NaN();
     EXPECT_FALSE(IsRectangle(r));
 
     OverlayEffect p;
-    p.corners[0].x = -0.0f;  // equal to 0.0 as a number
+    p.placement.corners[0].x = -0.0f;  // equal to 0.0 as a number
     EXPECT_TRUE(IsPassThrough(p));
-    p.corners[2].y = -0.0f;  // but not zero bits
+    p.placement.corners[2].y = -0.0f;  // but not zero bits
     EXPECT_FALSE(IsPassThrough(p));
     p = OverlayEffect{};
-    p.opacity = 254;
+    p.placement.opacity = 254;
     EXPECT_FALSE(IsPassThrough(p));
-    p.opacity = 255;
-    p.key_colour = 0x00FFFFFF;
+    p.placement.opacity = 255;
+    p.placement.key_colour = 0x00FFFFFF;
     EXPECT_FALSE(IsPassThrough(p));
 }
 
@@ -194,14 +195,14 @@ TEST_F(OverlayItems, SetOverlayEffectChangesTheFirstMatchOnly) {
     AddOverlay(&info, &e, 1, 0);  // internal channel 2
     AddOverlay(&info, &e, 2, 0);  // internal channel 3
     OverlayEffect changed;
-    changed.opacity = 100;
+    changed.placement.opacity = 100;
     changed.speed = 50;
     env.calls.clear();
     SetOverlayEffect(9, &changed);
     SetOverlayEffect(12345, &changed);  // no such item: nothing changes
-    EXPECT_EQ(Item(2).Effect().opacity, 100);
+    EXPECT_EQ(Item(2).Effect().placement.opacity, 100);
     EXPECT_EQ(Item(2).Effect().speed, 50);
-    EXPECT_EQ(Item(3).Effect().opacity, 255);
+    EXPECT_EQ(Item(3).Effect().placement.opacity, 255);
     EXPECT_EQ(Item(2).pass_through, 1);  // flags and the chain stay as built
     EXPECT_EQ(env.calls, Calls{});
 }
@@ -211,7 +212,8 @@ TEST_F(OverlayItems, PreviewShowsOneWholeClip) {
     OverlayEffect e;
     g_pPreviewChMgr = nullptr;
     EXPECT_EQ(SetPreviewClip(&HostClip(48000, 2), &e), 1);  // no preview manager: nothing to do
-    PClip preview = new CMainChMgr(new test::PatternClip(test::WithAudio(test::Rgb24Info(8, 4, 100))), &env);
+    PClip preview = new CMainChMgr(new test::PatternClip(test::WithAudio(test::Rgb24Info(8, 4, 100))), &env,
+                                   AllItemKinds());
     g_pPreviewChMgr = static_cast<CMainChMgr*>(preview.get());
 
     VideoInfo audio_only = test::WithAudio(VideoInfo{}, 48000, 2);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/item_kinds.h"
 #include "avs/avisynth.h"
 #include "channels/globals.h"
 #include "channels/main_ch_mgr.h"
@@ -100,7 +101,7 @@ struct PublishedManager {
 
     PublishedManager(IScriptEnvironment* env, const VideoInfo& vi) {
         input = new PatternClip(vi);
-        mgr = new CMainChMgr(input, env);
+        mgr = new CMainChMgr(input, env, AllItemKinds());
         clip = mgr;
         g_pMainChMgr = mgr;
         g_pScriptEnv = env;

@@ -7,8 +7,8 @@
 #include <random>
 #include <vector>
 
-#include "overlay/float_walk.h"
-#include "overlay/warp_span.h"
+#include "warp/float_walk.h"
+#include "warp/warp_span.h"
 
 namespace {
 

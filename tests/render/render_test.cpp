@@ -7,11 +7,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "items/image_item.h"
-#include "items/slide_item.h"
-#include "items/subtitle_item.h"
-#include "items/title_item.h"
-#include "overlay/overlay_records.h"
+#include "channels/effect_records.h"
+#include "channels/overlay_records.h"
 #include "tests/render/render_support.h"
 #include "tools/ferrule-render/generated_clip.h"
 #include "tools/ferrule-render/plugin_api.h"
@@ -80,8 +77,9 @@ std::vector<std::vector<uint8_t>> FramesFromTheExports(const Files& files) {
     OverlayClipInfo bg_info;
     bg_info.last_frame = 11, bg_info.item_id = 1, bg_info.clip = &bg, bg_info.video_enabled = 1;
     OverlayEffect bg_effect;
-    bg_effect.corners[1] = {96, 0}, bg_effect.corners[2] = {96, 64}, bg_effect.corners[3] = {0, 64};
-    bg_effect.reference_width = kW, bg_effect.reference_height = kH, bg_effect.outline_width = 0;
+    EditPlacement& bg_place = bg_effect.placement;
+    bg_place.corners[1] = {96, 0}, bg_place.corners[2] = {96, 64}, bg_place.corners[3] = {0, 64};
+    bg_place.reference_width = kW, bg_place.reference_height = kH, bg_place.outline_width = 0;
     api.AddOverlay(&bg_info, &bg_effect, 0, 0);
 
     render::Transition crossfade(render::TransitionKind::kCrossFade), wipe(render::TransitionKind::kWipeRight),
@@ -91,8 +89,8 @@ std::vector<std::vector<uint8_t>> FramesFromTheExports(const Files& files) {
     show.pictures.PushBack(CString((files.dir / "b.png").c_str()));
     show.id = 2, show.frames_per_picture = 4, show.first_frame = 2, show.last_frame = 9;
     show.placement.corners[1] = {96, 0}, show.placement.corners[2] = {96, 64}, show.placement.corners[3] = {0, 64};
-    show.placement.picture_width = kW, show.placement.picture_height = kH, show.placement.outline_width = 0;
-    show.placement.fit = 1, show.placement.every_picture = 1, show.placement.transition_length = 2;
+    show.placement.reference_width = kW, show.placement.reference_height = kH, show.placement.outline_width = 0;
+    show.fit = 1, show.every_picture = 1, show.transition_length = 2;
     show.transitions.PushBack(&crossfade);
     api.AddImageEff(&show, 1, 0);
 
@@ -104,9 +102,10 @@ std::vector<std::vector<uint8_t>> FramesFromTheExports(const Files& files) {
     SlideEffect wipe_in{0, 4, &wipe, 0, 0, 0, 2};
     SlideEffect* slides[] = {&wipe_in};
     OverlayEffect ch_effect;
-    ch_effect.corners[0] = {10, 8}, ch_effect.corners[1] = {70, 14}, ch_effect.corners[2] = {60, 50}, ch_effect.corners[3] = {6, 40};
-    ch_effect.reference_width = kW, ch_effect.reference_height = kH;
-    ch_effect.opacity = 200, ch_effect.key_colour = 0, ch_effect.outline_width = 2, ch_effect.outline_colour = 0xFF00FF00;
+    EditPlacement& ch_place = ch_effect.placement;
+    ch_place.corners[0] = {10, 8}, ch_place.corners[1] = {70, 14}, ch_place.corners[2] = {60, 50}, ch_place.corners[3] = {6, 40};
+    ch_place.reference_width = kW, ch_place.reference_height = kH;
+    ch_place.opacity = 200, ch_place.key_colour = 0, ch_place.outline_width = 2, ch_place.outline_colour = 0xFF00FF00;
     ch_effect.slides.first = slides, ch_effect.slides.last = ch_effect.slides.end = slides + 1;
     ch_effect.flip_horizontal = ch_effect.flip_vertical = ch_effect.reverse = 1;
     ch_effect.crop_enabled = 1, ch_effect.crop[0] = 2, ch_effect.crop[1] = 1, ch_effect.crop[2] = 4, ch_effect.crop[3] = 3;

@@ -3,13 +3,10 @@
 #include <map>
 #include <variant>
 
+#include "channels/effect_records.h"
 #include "channels/host_renderers.h"
+#include "channels/overlay_records.h"
 #include "generated_clip.h"
-#include "items/image_item.h"
-#include "items/slide_item.h"
-#include "items/subtitle_item.h"
-#include "items/title_item.h"
-#include "overlay/overlay_records.h"
 #include "text_title.h"
 #include "transition.h"
 
@@ -112,8 +109,9 @@ void Session::PlaceOverlay(const Item& item, const Overlay& ov, int channel) {
     }
 
     OverlayEffect effect;
+    EditPlacement& place = effect.placement;
     if (e.has_corners) {
-        for (int i = 0; i < 4; ++i) effect.corners[i] = {e.corners[i][0], e.corners[i][1]};
+        for (int i = 0; i < 4; ++i) place.corners[i] = {e.corners[i][0], e.corners[i][1]};
     } else {
         // The clip's own rectangle at the origin, as the chain leaves it.
         int w = vi.width, h = vi.height;
@@ -121,14 +119,14 @@ void Session::PlaceOverlay(const Item& item, const Overlay& ov, int channel) {
         if (e.resize) w = (*e.resize)[0], h = (*e.resize)[1];
         if (e.borders) w += (*e.borders)[0] + (*e.borders)[2], h += (*e.borders)[1] + (*e.borders)[3];
         const float fw = static_cast<float>(w), fh = static_cast<float>(h);
-        effect.corners[0] = {0, 0}, effect.corners[1] = {fw, 0}, effect.corners[2] = {fw, fh}, effect.corners[3] = {0, fh};
+        place.corners[0] = {0, 0}, place.corners[1] = {fw, 0}, place.corners[2] = {fw, fh}, place.corners[3] = {0, fh};
     }
-    effect.reference_width = output_.width;
-    effect.reference_height = output_.height;
-    effect.opacity = e.opacity;
-    if (e.key_colour) effect.key_colour = ColorRef(*e.key_colour);
-    effect.outline_width = e.outline_width;
-    effect.outline_colour = e.outline_colour;
+    place.reference_width = output_.width;
+    place.reference_height = output_.height;
+    place.opacity = e.opacity;
+    if (e.key_colour) place.key_colour = ColorRef(*e.key_colour);
+    place.outline_width = e.outline_width;
+    place.outline_colour = e.outline_colour;
     effect.audio_channel = e.audio_channel;
     effect.mono_mode = e.mono;
     if (e.amplify) effect.amplify = *e.amplify;
@@ -161,19 +159,19 @@ void Session::PlacePictures(const Item& item, const Pictures& p, int channel) {
     record->frames_per_picture = p.frames_per_picture;
     record->first_frame = item.first;
     record->last_frame = item.last;
-    ImagePlacement& place = record->placement;
+    EditPlacement& place = record->placement;
     if (p.fit) {
         const float w = static_cast<float>(output_.width), h = static_cast<float>(output_.height);
         place.corners[0] = {0, 0}, place.corners[1] = {w, 0}, place.corners[2] = {w, h}, place.corners[3] = {0, h};
     } else {
         for (int i = 0; i < 4; ++i) place.corners[i] = {p.corners[i][0], p.corners[i][1]};
     }
-    place.picture_width = output_.width;
-    place.picture_height = output_.height;
+    place.reference_width = output_.width;
+    place.reference_height = output_.height;
     place.outline_width = 0;
-    place.fit = p.fit;
-    place.every_picture = p.every_picture;
-    place.transition_length = p.transition ? p.transition_length : 0;
+    record->fit = p.fit;
+    record->every_picture = p.every_picture;
+    record->transition_length = p.transition ? p.transition_length : 0;
     if (p.transition) record->transitions.PushBack(TransitionFor(*p.transition));
     api_->AddImageEff(record.get(), channel, 0);
     image_records_.push_back(std::move(record));

@@ -1,4 +1,4 @@
-#include "overlay/float_walk.h"
+#include "warp/float_walk.h"
 
 #include <cfloat>
 #include <cmath>

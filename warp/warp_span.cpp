@@ -1,4 +1,4 @@
-#include "overlay/warp_span.h"
+#include "warp/warp_span.h"
 
 #include <algorithm>
 #include <cmath>

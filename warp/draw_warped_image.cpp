@@ -1,4 +1,4 @@
-#include "overlay/draw_warped_image.h"
+#include "warp/draw_warped_image.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,10 +9,8 @@
 #include "gfx/blend.h"
 #include "gfx/image_points.h"
 #include "gfx/pen.h"
-#include "overlay/float_walk.h"
-#include "overlay/warp_span.h"
-
-int32_t g_quick_warp = 1;
+#include "warp/float_walk.h"
+#include "warp/warp_span.h"
 
 namespace {
 
@@ -27,10 +25,10 @@ void FillSpan(gfx::Argb* out, const SourceView& s, float u, float v, float du, f
 using SpanFiller = void (*)(gfx::Argb*, const SourceView&, float, float, float, float, int64_t,
                             const warp::AlphaScale&);
 
-void DrawRectangle(gfx::Bitmap& target, const OverlayCorner* corners, const gfx::Bitmap& source, int32_t opacity,
-                   int32_t quick) {
-    const gfx::Interpolation mode =
-        quick ? gfx::Interpolation::kNearestNeighbor : gfx::Interpolation::kHighQualityBicubic;
+void DrawRectangle(gfx::Bitmap& target, const gfx::PointF* corners, const gfx::Bitmap& source, int32_t opacity,
+                   WarpSampling sampling) {
+    const gfx::Interpolation mode = sampling == WarpSampling::kNearest ? gfx::Interpolation::kNearestNeighbor
+                                                                       : gfx::Interpolation::kHighQualityBicubic;
     const gfx::PointF points[3] = {{corners[0].x, corners[0].y}, {corners[1].x, corners[1].y},
                                    {corners[3].x, corners[3].y}};
     if (opacity == 255) {
@@ -54,8 +52,8 @@ void DrawRectangle(gfx::Bitmap& target, const OverlayCorner* corners, const gfx:
 // the crossings' positions along their edges. Pixels are stored (not blended) into a
 // row of the work image, which is then laid over the target source-over; the work
 // image never reaches past the target or the quadrilateral's bounding box.
-void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const OverlayCorner* corners, const gfx::Bitmap& source,
-              int32_t opacity, int32_t quick) {
+void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* corners, const gfx::Bitmap& source,
+              int32_t opacity, WarpSampling sampling) {
     const int64_t w = source.Width(), h = source.Height();
     if (w <= 0 || h <= 0) return;
     Correspondence c[4];
@@ -85,7 +83,7 @@ void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const OverlayCorner* 
     const int bpp = target.BytesPerPixel();
     const bool argb = source.Format() == gfx::PixelFormat::kArgb32;
     const warp::AlphaScale scale(opacity);
-    const SpanFiller fill = quick ? (argb ? FillSpan<4, true> : FillSpan<3, true>)
+    const SpanFiller fill = sampling == WarpSampling::kNearest ? (argb ? FillSpan<4, true> : FillSpan<3, true>)
                                   : (argb ? FillSpan<4, false> : FillSpan<3, false>);
 
     for (int32_t y = y0; y <= y1; ++y) {
@@ -129,18 +127,14 @@ void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const OverlayCorner* 
 
 }  // namespace
 
-void DrawWarpedImage(gfx::Bitmap& target, const FrameRect& frame, const OverlayCorner* corners,
-                     const gfx::Bitmap& source, int32_t /*reserved*/, int32_t outline_width, int32_t opacity,
-                     int32_t quick, int32_t rectangle, uint32_t outline_colour) {
+void DrawWarpedImage(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* corners,
+                     const gfx::Bitmap& source, const WarpStyle& style) {
     // Opacity is a byte's worth; anything outside would overflow the alpha it scales.
-    opacity = std::clamp(opacity, 0, 255);
-    if (rectangle)
-        DrawRectangle(target, corners, source, opacity, quick);
+    const int32_t opacity = std::clamp(style.opacity, 0, 255);
+    if (style.path == WarpPath::kRectangle)
+        DrawRectangle(target, corners, source, opacity, style.sampling);
     else
-        DrawWarp(target, frame, corners, source, opacity, quick);
-    if (outline_width != 0) {
-        const gfx::PointF outline[4] = {{corners[0].x, corners[0].y}, {corners[1].x, corners[1].y},
-                                        {corners[2].x, corners[2].y}, {corners[3].x, corners[3].y}};
-        gfx::DrawPolygon(target, outline, 4, outline_colour, static_cast<float>(outline_width));
-    }
+        DrawWarp(target, frame, corners, source, opacity, style.sampling);
+    if (style.outline_width != 0)
+        gfx::DrawPolygon(target, corners, 4, style.outline_colour, static_cast<float>(style.outline_width));
 }

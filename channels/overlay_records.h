@@ -4,7 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
+
+#include "channels/edit_placement.h"
 
 class PClip;
 struct SlideEffect;
@@ -43,21 +44,8 @@ struct SlideList {
     size_t size() const { return first ? static_cast<size_t>(last - first) : 0; }
 };
 
-struct OverlayCorner {
-    float x = 0.0f;
-    float y = 0.0f;
-};
-
-constexpr uint32_t kNoKeyColour = 0xFFFFFFFFu;
-
 struct OverlayEffect {
-    OverlayCorner corners[4];  // top-left, top-right, bottom-right, bottom-left
-    int32_t reference_width = 0;
-    int32_t reference_height = 0;
-    int32_t opacity = 255;
-    uint32_t key_colour = kNoKeyColour;  // 0x00BBGGRR
-    int32_t outline_width = 2;
-    uint32_t outline_colour = 0xFFC8C8C8u;  // ARGB
+    EditPlacement placement;
     int32_t audio_channel = 0;               // 1-based; 0 keeps every channel
     int32_t mono_mode = 0;                   // 0 automatic, 1 left, 2 right
     float amplify = -1.0f;                   // exactly -1 means none
@@ -93,11 +81,6 @@ static_assert(offsetof(OverlayClipInfo, fade_out_start) == 0x58);
 
 static_assert(sizeof(SlideList) == 16);
 static_assert(sizeof(OverlayEffect) == 156);
-static_assert(offsetof(OverlayEffect, reference_width) == 0x20);
-static_assert(offsetof(OverlayEffect, opacity) == 0x28);
-static_assert(offsetof(OverlayEffect, key_colour) == 0x2C);
-static_assert(offsetof(OverlayEffect, outline_width) == 0x30);
-static_assert(offsetof(OverlayEffect, outline_colour) == 0x34);
 static_assert(offsetof(OverlayEffect, audio_channel) == 0x38);
 static_assert(offsetof(OverlayEffect, mono_mode) == 0x3C);
 static_assert(offsetof(OverlayEffect, amplify) == 0x40);

@@ -1,6 +1,0 @@
-#include "channels/item_record.h"
-
-ItemRecord::~ItemRecord() {
-    DropSnapshot();
-    ReleaseItemPayload(kind, payload);
-}

@@ -1,0 +1,44 @@
+// Drawing an image into any four-corner quadrilateral of a target, with opacity and an
+// outline: the platform's image drawing for an axis-aligned rectangle, our own
+// edge-guided warp for every other shape.
+#pragma once
+
+#include <cstdint>
+
+#include "gfx/bitmap.h"
+#include "gfx/point.h"
+
+// Left, top, right, bottom of the part of the target the warp may write.
+struct FrameRect {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+
+enum class WarpSampling {
+    kSmooth,   // bilinear warp; bicubic rectangles
+    kNearest,  // nearest-neighbour warp and rectangles (the quick warp)
+};
+
+enum class WarpPath {
+    kWarp,       // any quadrilateral
+    kRectangle,  // corners known to form an axis-aligned rectangle
+};
+
+struct WarpStyle {
+    int32_t opacity = 255;  // scales the source alpha by opacity / 255; clamped to 0..255
+    int32_t outline_width = 0;
+    uint32_t outline_colour = 0;  // ARGB
+    WarpSampling sampling = WarpSampling::kSmooth;
+    WarpPath path = WarpPath::kWarp;
+};
+
+// The sampling the process-wide quick warp flag asks for.
+constexpr WarpSampling SamplingFor(int32_t quick_warp) {
+    return quick_warp ? WarpSampling::kNearest : WarpSampling::kSmooth;
+}
+
+// corners: top-left, top-right, bottom-right, bottom-left in target pixels.
+void DrawWarpedImage(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* corners,
+                     const gfx::Bitmap& source, const WarpStyle& style);
