@@ -25,6 +25,8 @@ public:
     void SetEffect(const OverlayEffect& e);
     void ClearSlides();
     const OverlayEffect& Effect() const { return effect_; }
+    // The edit window's write: the placement alone, the rest of the effect kept.
+    void SetPlacement(const EditPlacement& p) { effect_.placement = p; }
 
     int32_t clip_first_frame = 0;
     int32_t first_frame = 0;

@@ -1,0 +1,38 @@
+// The item an edit window edits: an overlay item or an image item of a manager. The
+// window keeps only what finds it again, so an item the host removed in the meantime
+// is never read or written.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "channels/edit_placement.h"
+
+class CMainChMgr;
+struct ItemRecord;
+
+class EditTarget {
+public:
+    // The first item with this id on any channel, when it is an overlay or an image
+    // item; nothing for any other id.
+    static std::optional<EditTarget> Find(CMainChMgr& mgr, int32_t id);
+
+    // The same item again, if mgr still holds this very record under its id.
+    std::optional<EditTarget> Refind(CMainChMgr& mgr) const;
+
+    int32_t Id() const;
+    // The first frame the item shows on.
+    int32_t FirstFrame() const;
+    // The placement as the item stores it, in its own reference size.
+    const EditPlacement& Placement() const;
+    // Stores a placement in the item's reference size and the rectangle flag its
+    // corners give; an image item's prepared pictures are dropped so that they are
+    // prepared again with it.
+    void Write(const EditPlacement& placement) const;
+
+private:
+    explicit EditTarget(ItemRecord* record);
+    ItemRecord* record_;
+    int32_t id_;
+    int32_t kind_;
+};
