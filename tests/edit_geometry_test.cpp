@@ -28,7 +28,6 @@ TEST(EditGeometry, RescaleBetweenSizes) {
         {640, 480, 640, 480, true, {100, 90}, 640, 480},   // identity
         {0, 480, 320, 240, true, {100, 90}, 320, 240},     // no reference: taken as is
         {640, 480, 0, 240, false, {100, 90}, 640, 480},    // no target: nothing
-        {640, 480, 320, -1, false, {100, 90}, 640, 480},
     };
     for (const Case& c : cases) {
         EditPlacement p = test::BoxPlacement(10, 20, 100, 90, c.ref_w, c.ref_h);
@@ -71,14 +70,8 @@ void ExpectBoxLayout(const HandleLayout& l) {
     const std::array<EditRect, 4> outer = {{{-10, 43, -5, 48}, {56, 0, 61, 5}, {126, 43, 131, 48}, {56, 86, 61, 91}}};
     // 15 pixels out from (60, 45): 50 across and 25 down give 13 and 6.
     const std::array<EditRect, 4> rotation = {{{-7, 10, 1, 18}, {119, 10, 127, 18}, {119, 72, 127, 80}, {-7, 72, 1, 80}}};
-    const std::array<EditRect, 8> warp = {{{7, 42, 13, 48},
-                                           {7, 17, 13, 23},
-                                           {57, 17, 63, 23},
-                                           {107, 17, 113, 23},
-                                           {107, 42, 113, 48},
-                                           {107, 67, 113, 73},
-                                           {57, 67, 63, 73},
-                                           {7, 67, 13, 73}}};
+    const std::array<EditRect, 8> warp = {{{7, 42, 13, 48}, {7, 17, 13, 23}, {57, 17, 63, 23}, {107, 17, 113, 23},
+                                           {107, 42, 113, 48}, {107, 67, 113, 73}, {57, 67, 63, 73}, {7, 67, 13, 73}}};
     EXPECT_EQ(l.inner_edge, inner);
     EXPECT_EQ(l.outer_edge, outer);
     EXPECT_EQ(l.rotation, rotation);
@@ -116,20 +109,15 @@ TEST(EditGeometry, HitOrder) {
     l.rotation[1] = {42, 2, 50, 10};
     l.warp[6] = {60, 0, 66, 6};
     l.warp[2] = {62, 2, 68, 8};
+    using F = HandleFamily;
     const struct {
         int x, y;
         HandleHit want;
     } cases[] = {
-        {4, 4, {HandleFamily::kOuterEdge, 0}},  // index order first
-        {1, 1, {HandleFamily::kInnerEdge, 3}},
-        {26, 6, {HandleFamily::kRotation, 0}},  // before any warp handle
-        {30, 10, {HandleFamily::kWarp, 1}},
-        {43, 3, {HandleFamily::kInnerEdge, 1}},
-        {63, 3, {HandleFamily::kWarp, 2}},
-        {60, 0, {HandleFamily::kWarp, 6}},
-        {67, 7, {HandleFamily::kWarp, 2}},
-        {68, 7, {}},  // right and bottom edges are outside
-        {8, 3, {}},
+        {4, 4, {F::kOuterEdge, 0}}, {1, 1, {F::kInnerEdge, 3}},  // index order first
+        {26, 6, {F::kRotation, 0}}, {30, 10, {F::kWarp, 1}},     // rotation before any warp handle
+        {43, 3, {F::kInnerEdge, 1}}, {63, 3, {F::kWarp, 2}}, {60, 0, {F::kWarp, 6}}, {67, 7, {F::kWarp, 2}},
+        {68, 7, {}}, {8, 3, {}},  // right and bottom edges are outside
     };
     for (const auto& c : cases) EXPECT_EQ(HitTestHandles(l, c.x, c.y), c.want) << c.x << "," << c.y;
 }
@@ -137,14 +125,14 @@ TEST(EditGeometry, HitOrder) {
 TEST(EditGeometry, CursorChoice) {
     const EditPlacement p = test::BoxPlacement(10, 20, 110, 70);
     const HandleLayout l = LayoutHandles(p, 0, 0);
+    using C = EditCursor;
     const struct {
         int x, y;
         EditCursor want;
     } cases[] = {
-        {60, 45, EditCursor::kMove},     {11, 21, EditCursor::kMove},  // inside beats warp handle 1
-        {1, 45, EditCursor::kSizeWE},    {127, 45, EditCursor::kSizeWE}, {57, 11, EditCursor::kSizeNS},
-        {57, 87, EditCursor::kSizeNS},   {-5, 12, EditCursor::kLibrary}, {8, 72, EditCursor::kLibrary},
-        {300, 300, EditCursor::kDefault}, {110, 45, EditCursor::kLibrary},  // the right edge is not inside
+        {60, 45, C::kMove}, {11, 21, C::kMove},  // inside beats warp handle 1
+        {1, 45, C::kSizeWE}, {127, 45, C::kSizeWE}, {57, 11, C::kSizeNS}, {57, 87, C::kSizeNS}, {-5, 12, C::kLibrary},
+        {8, 72, C::kLibrary}, {300, 300, C::kDefault}, {110, 45, C::kLibrary},  // the right edge is not inside
     };
     for (const auto& c : cases) EXPECT_EQ(ChooseCursor(p, l, c.x, c.y), c.want) << c.x << "," << c.y;
 }
