@@ -14,8 +14,9 @@ namespace {
 bool FitBox(EditPlacement& placement, float width, float height, int client_width, int client_height) {
     const CornerBounds b = BoundsOf(placement.corners);
     const float hw = b.Width() / 2, hh = b.Height() / 2;
-    // A box without width or height cannot be scaled: the command is ignored.
-    if (hw == 0.0f || hh == 0.0f) return false;
+    // A box without width or height cannot be scaled, nor anything fitted into no
+    // client area: the command is ignored.
+    if (hw == 0.0f || hh == 0.0f || client_width <= 0 || client_height <= 0) return false;
     const OverlayCorner g = b.Centre();
     const float sx = (width / 2) / hw, sy = (height / 2) / hh;
     const float cx = static_cast<float>(client_width) / 2, cy = static_cast<float>(client_height) / 2;

@@ -1,14 +1,14 @@
 #include "editwnd/integer_corners.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace editwnd {
 
 int TruncateCoordinate(float v) {
-    constexpr float kLimit = 16777216.0f;
-    if (!(v > -kLimit)) return v != v ? 0 : -16777216;
-    if (!(v < kLimit)) return 16777216;
-    return static_cast<int>(v);
+    constexpr float kLimit = 1 << 24;
+    if (std::isnan(v)) return 0;
+    return static_cast<int>(std::clamp(v, -kLimit, kLimit));
 }
 
 IntegerQuad IntegerCorners(const OverlayCorner* corners) {
