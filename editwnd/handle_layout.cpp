@@ -78,7 +78,7 @@ HandleLayout LayoutHandles(const EditPlacement& placement, int picture_width, in
 
     IntegerQuad around = q;
     if (q[1] == EditPoint{} && q[2] == EditPoint{} && q[3] == EditPoint{})
-        around = {q[0], EditPoint{box.right, box.top}, EditPoint{box.right, box.bottom}, EditPoint{box.left, box.bottom}};
+        around = {{q[0], {box.right, box.top}, {box.right, box.bottom}, {box.left, box.bottom}}};
     for (int k = 0; k < 4; ++k) {
         layout.rotation_corner[k] = around[k];
         layout.rotation[k] = CentredSquare(RotationHandleCentre(box.Centre(), around[k]), kRotationHandleSize);

@@ -107,7 +107,8 @@ TEST(EditDrag, IgnoredWhenNothingCanBeComputed) {
         {"inner edge", flat, [](auto& p) { return DragInnerEdge(p, 3, 50, 60); }},
         {"enlarge", flat, [](auto& p) { return EnlargeToFullScreen(p, 640, 480); }},
         {"keep aspect", flat, [](auto& p) { return EnlargeKeepingAspect(p, 640, 480); }},
-        {"under a pixel", {{{1, 2}, {9, 2}, {9, 2.5f}, {1, 2.5f}}}, [](auto& p) { return EnlargeKeepingAspect(p, 64, 48); }},
+        {"under a pixel", {{{1, 2}, {9, 2}, {9, 2.5f}, {1, 2.5f}}},
+         [](auto& p) { return EnlargeKeepingAspect(p, 64, 48); }},
         {"vertical neighbour", ladder, [](auto& p) { return DragWarpHandle(p, 4, {97, 22, 103, 28}, 120, 25); }},
         {"horizontal neighbour", line, [](auto& p) { return DragWarpHandle(p, 2, {47, -3, 53, 3}, 50, -20); }},
         {"overflow", {{{0, 0}, {3e38f, 0}, {3e38f, 1}, {0, 1}}}, [](auto& p) { return MoveOverlay(p, 3e38f, 0); }},
@@ -147,7 +148,8 @@ TEST(EditCommands, EnlargeFillsTheClient) {
     } cases[] = {
         {{{{0, 0}, {160, 0}, {160, 60}, {0, 60}}}, false, {{{0, 0}, {640, 0}, {640, 480}, {0, 480}}}},
         {kBox, true, {{{0, 80}, {640, 80}, {640, 400}, {0, 400}}}},                       // 640 x 320
-        {{{{10, 10}, {70, 10}, {70, 130}, {10, 130}}}, true, {{{200, 0}, {440, 0}, {440, 480}, {200, 480}}}},  // 240 x 480
+        {{{{10, 10}, {70, 10}, {70, 130}, {10, 130}}}, true,
+         {{{200, 0}, {440, 0}, {440, 480}, {200, 480}}}},  // 240 x 480
     };
     for (const auto& c : cases) {
         EditPlacement p = test::QuadPlacement(c.from);

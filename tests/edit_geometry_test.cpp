@@ -69,7 +69,8 @@ void ExpectBoxLayout(const HandleLayout& l) {
     const std::array<EditRect, 4> inner = {{{0, 43, 5, 48}, {56, 10, 61, 15}, {116, 43, 121, 48}, {56, 76, 61, 81}}};
     const std::array<EditRect, 4> outer = {{{-10, 43, -5, 48}, {56, 0, 61, 5}, {126, 43, 131, 48}, {56, 86, 61, 91}}};
     // 15 pixels out from (60, 45): 50 across and 25 down give 13 and 6.
-    const std::array<EditRect, 4> rotation = {{{-7, 10, 1, 18}, {119, 10, 127, 18}, {119, 72, 127, 80}, {-7, 72, 1, 80}}};
+    const std::array<EditRect, 4> rotation = {
+        {{-7, 10, 1, 18}, {119, 10, 127, 18}, {119, 72, 127, 80}, {-7, 72, 1, 80}}};
     const std::array<EditRect, 8> warp = {{{7, 42, 13, 48}, {7, 17, 13, 23}, {57, 17, 63, 23}, {107, 17, 113, 23},
                                            {107, 42, 113, 48}, {107, 67, 113, 73}, {57, 67, 63, 73}, {7, 67, 13, 73}}};
     EXPECT_EQ(l.inner_edge, inner);
