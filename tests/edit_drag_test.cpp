@@ -1,0 +1,169 @@
+// Drags and commands on the edit window's placement.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "editwnd/edge_drag.h"
+#include "editwnd/enlarge_commands.h"
+#include "editwnd/handle_layout.h"
+#include "editwnd/overlay_move.h"
+#include "editwnd/rotate_commands.h"
+#include "editwnd/rotation_drag.h"
+#include "editwnd/warp_drag.h"
+#include "tests/edit_placements.h"
+
+using namespace editwnd;
+
+namespace {
+
+const test::Quad kBox = {{{0, 0}, {100, 0}, {100, 50}, {0, 50}}};  // inner box (-8, -8)-(108, 58)
+
+TEST(EditDrag, InnerEdgeResizesAboutTheOppositeSide) {
+    const float grown_h = 66.0f * 126 / 116 - 66;  // about 5.69
+    const float grown_w = 116.0f * 76 / 66 - 116;  // about 17.58
+    const struct {
+        int edge, x, y;
+        test::Quad want;
+    } cases[] = {
+        {2, 118, 25, {{{0, 0}, {110, 0}, {110, 50 + grown_h}, {0, 50 + grown_h}}}},
+        {0, -18, 25, {{{-10, -grown_h}, {100, -grown_h}, {100, 50}, {-10, 50}}}},
+        {1, 50, -18, {{{-grown_w, -10}, {100, -10}, {100, 50}, {-grown_w, 50}}}},
+        {3, 50, 68, {{{0, 0}, {100 + grown_w, 0}, {100 + grown_w, 60}, {0, 60}}}},
+        {2, 108, 25, kBox},  // on the box: no change
+    };
+    for (const auto& c : cases) {
+        EditPlacement p = test::QuadPlacement(kBox);
+        ASSERT_TRUE(DragInnerEdge(p, c.edge, c.x, c.y)) << c.edge;
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_FLOAT_EQ(p.corners[k].x, c.want[k].x) << c.edge << " corner " << k;
+            EXPECT_FLOAT_EQ(p.corners[k].y, c.want[k].y) << c.edge << " corner " << k;
+        }
+    }
+}
+
+TEST(EditDrag, OuterEdgeSetsTheOutlineNeverBelowZero) {
+    const struct {
+        int edge, x, y, want;
+    } cases[] = {{2, 123, 0, 7}, {1, 0, -28, 12}, {3, 0, 68, 2}, {0, -13, 0, 0}, {0, 90, 0, 0}};
+    for (const auto& c : cases) {
+        EditPlacement p = test::QuadPlacement(kBox);  // outline 2: outer box (-18, -18)-(118, 68)
+        DragOuterEdge(p, c.edge, c.x, c.y);
+        EXPECT_EQ(p.outline_width, c.want) << c.edge << " " << c.x;
+        test::ExpectCorners(p, kBox);
+    }
+}
+
+TEST(EditDrag, RotationTurnsByTheAngleFromHandleToMouse) {
+    const EditRect handle = LayoutHandles(test::BoxPlacement(0, 0, 100, 100), 0, 0).rotation[1];
+    ASSERT_EQ(handle.Centre(), (EditPoint{110, -10}));
+    // cos 0.92848, sin 0.37139 from (60, -60) to (70, -30); the same bits on every build.
+    EditPlacement tilted = test::BoxPlacement(0, 0, 100, 100);
+    ASSERT_TRUE(DragRotation(tilted, handle, 120, 20));
+    EXPECT_NEAR(tilted.corners[0].x, 50 - 50 * 0.92848 + 50 * 0.37139, 1e-3);
+    EXPECT_NEAR(tilted.corners[0].y, 50 - 50 * 0.37139 - 50 * 0.92848, 1e-3);
+    EXPECT_EQ(tilted.corners[0].x, 0x1.6254cap+4f);
+    EXPECT_EQ(tilted.corners[0].y, -0x1.dfc9bp+3f);
+    EXPECT_EQ(tilted.corners[2].x, 0x1.376acep+6f);
+
+    EditPlacement still = test::BoxPlacement(0, 0, 100, 100);
+    EXPECT_FALSE(DragRotation(still, handle, 50, 50));  // the mouse on the centre
+    EXPECT_FALSE(DragRotation(still, {46, 46, 54, 54}, 0, 0));  // the handle on it
+    test::ExpectCorners(still, test::CornersOf(test::BoxPlacement(0, 0, 100, 100)));
+    EditPlacement kite = test::QuadPlacement({{{0, 0}, {100, 0}, {100, 100}, {50.5f, 50.5f}}});
+    ASSERT_TRUE(DragRotation(kite, handle, 120, 20));
+    EXPECT_EQ(kite.corners[3].x, 50.5f);  // a corner on the centre stays
+}
+
+TEST(EditDrag, WarpHandles) {
+    const test::Quad trapezoid = {{{0, 0}, {100, 20}, {100, 70}, {0, 50}}};
+    const struct {
+        test::Quad from;
+        int index, x, y;
+        test::Quad want;
+    } cases[] = {
+        {kBox, 5, 130, 90, {{{0, 0}, {100, 0}, {130, 90}, {0, 50}}}},                // a corner
+        {kBox, 2, 50, -20, {{{0, -20}, {100, -20}, {100, 50}, {0, 50}}}},           // top edge up
+        {kBox, 0, -7, 30, {{{-7, 0}, {100, 0}, {100, 50}, {-7, 50}}}},              // left edge, off-centre grab
+        {trapezoid, 4, 110, 45, {{{0, 0}, {110, 22}, {110, 72}, {0, 50}}}},        // along sloped neighbours
+        {trapezoid, 6, 50, 70, {{{0, 0}, {100, 20}, {100, 80}, {0, 60}}}},         // a sloped edge down
+    };
+    for (const auto& c : cases) {
+        EditPlacement p = test::QuadPlacement(c.from);
+        const EditRect handle = LayoutHandles(p, 0, 0).warp[c.index];
+        ASSERT_TRUE(DragWarpHandle(p, c.index, handle, c.x, c.y)) << c.index;
+        test::ExpectCorners(p, c.want);
+    }
+}
+
+TEST(EditDrag, IgnoredWhenNothingCanBeComputed) {
+    const test::Quad flat = {{{10, 20}, {90, 20}, {90, 20}, {10, 20}}};  // no height
+    const test::Quad ladder = {{{0, 0}, {100, 0}, {100, 50}, {100, 100}}};  // c1-c2-c3 in line
+    const test::Quad line = {{{0, 0}, {100, 0}, {200, 0}, {0, 50}}};        // c0-c1-c2 in line
+    const struct {
+        const char* what;
+        test::Quad from;
+        bool (*edit)(EditPlacement&);
+    } cases[] = {
+        {"inner edge", flat, [](auto& p) { return DragInnerEdge(p, 3, 50, 60); }},
+        {"enlarge", flat, [](auto& p) { return EnlargeToFullScreen(p, 640, 480); }},
+        {"keep aspect", flat, [](auto& p) { return EnlargeKeepingAspect(p, 640, 480); }},
+        {"under a pixel", {{{1, 2}, {9, 2}, {9, 2.5f}, {1, 2.5f}}},
+         [](auto& p) { return EnlargeKeepingAspect(p, 64, 48); }},
+        {"vertical neighbour", ladder, [](auto& p) { return DragWarpHandle(p, 4, {97, 22, 103, 28}, 120, 25); }},
+        {"horizontal neighbour", line, [](auto& p) { return DragWarpHandle(p, 2, {47, -3, 53, 3}, 50, -20); }},
+        {"overflow", {{{0, 0}, {3e38f, 0}, {3e38f, 1}, {0, 1}}}, [](auto& p) { return MoveOverlay(p, 3e38f, 0); }},
+    };
+    for (const auto& c : cases) {
+        EditPlacement p = test::QuadPlacement(c.from);
+        EXPECT_FALSE(c.edit(p)) << c.what;
+        test::ExpectCorners(p, c.from);
+    }
+}
+
+TEST(EditCommands, TurnsAboutTheBoxCentre) {
+    const struct {
+        QuarterTurns turn;
+        test::Quad want;
+    } cases[] = {
+        {QuarterTurns::kHalf, {{{100, 50}, {0, 50}, {0, 0}, {100, 0}}}},
+        {QuarterTurns::kClockwise, {{{75, -25}, {75, 75}, {25, 75}, {25, -25}}}},
+        {QuarterTurns::kCounterClockwise, {{{25, 75}, {25, -25}, {75, -25}, {75, 75}}}},
+    };
+    for (const auto& c : cases) {
+        EditPlacement p = test::QuadPlacement(kBox);
+        ASSERT_TRUE(RotateOverlay(p, c.turn));
+        test::ExpectCorners(p, c.want);
+    }
+    EditPlacement p = test::QuadPlacement({{{3.25f, 7.5f}, {101.5f, 1}, {99, 60.75f}, {0.5f, 49}}});
+    const test::Quad before = test::CornersOf(p);
+    for (int i = 0; i < 4; ++i) RotateOverlay(p, QuarterTurns::kClockwise);
+    test::ExpectCorners(p, before);
+}
+
+TEST(EditCommands, EnlargeFillsTheClient) {
+    const struct {
+        test::Quad from;
+        bool keep_aspect;
+        test::Quad want;
+    } cases[] = {
+        {{{{0, 0}, {160, 0}, {160, 60}, {0, 60}}}, false, {{{0, 0}, {640, 0}, {640, 480}, {0, 480}}}},
+        {kBox, true, {{{0, 80}, {640, 80}, {640, 400}, {0, 400}}}},                       // 640 x 320
+        {{{{10, 10}, {70, 10}, {70, 130}, {10, 130}}}, true,
+         {{{200, 0}, {440, 0}, {440, 480}, {200, 480}}}},  // 240 x 480
+    };
+    for (const auto& c : cases) {
+        EditPlacement p = test::QuadPlacement(c.from);
+        ASSERT_TRUE(c.keep_aspect ? EnlargeKeepingAspect(p, 640, 480) : EnlargeToFullScreen(p, 640, 480));
+        test::ExpectCorners(p, c.want);
+    }
+}
+
+TEST(EditCommands, NudgeByOnePixel) {
+    EditPlacement p = test::QuadPlacement(kBox);
+    for (auto d : {NudgeDirection::kLeft, NudgeDirection::kUp, NudgeDirection::kUp, NudgeDirection::kRight,
+                   NudgeDirection::kRight, NudgeDirection::kRight, NudgeDirection::kDown})
+        ASSERT_TRUE(NudgeOverlay(p, d));
+    test::ExpectCorners(p, {{{2, -1}, {102, -1}, {102, 49}, {2, 49}}});
+}
+
+}  // namespace
