@@ -4,6 +4,8 @@
 #include "items/image_item.h"
 #include "overlay/overlay_item.h"
 
+namespace editwnd {
+
 namespace {
 
 COverlayItem* OverlayOf(const ItemRecord& r) {
@@ -58,3 +60,5 @@ void EditTarget::Write(const EditPlacement& placement) const {
     image->placement = placement;
     image->rectangle = rectangle;
 }
+
+}  // namespace editwnd

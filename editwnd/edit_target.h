@@ -11,6 +11,8 @@
 class CMainChMgr;
 struct ItemRecord;
 
+namespace editwnd {
+
 class EditTarget {
 public:
     // The first item with this id on any channel, when it is an overlay or an image
@@ -36,3 +38,5 @@ private:
     int32_t id_;
     int32_t kind_;
 };
+
+}  // namespace editwnd

@@ -13,6 +13,8 @@
 
 namespace {
 
+using editwnd::EditTarget;
+
 EditPlacement Quad(float x0, float y0, float x1, float y1, float x2, float y2, float x3, float y3) {
     EditPlacement p;
     p.corners[0] = {x0, y0}, p.corners[1] = {x1, y1}, p.corners[2] = {x2, y2}, p.corners[3] = {x3, y3};
