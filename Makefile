@@ -1,6 +1,11 @@
 # The two commands: `make demo` renders the built-in timeline to out/,
-# `make test` builds all four targets and runs every suite.
+# `make test` builds all six builds (native, asan, i686-linux, win64, win32-dll, fuzz)
+# and runs every suite.
 SHELL := /bin/bash
+# ccache hits across clones: paths under the checkout are hashed relative to it, and
+# the build folder's own path stays out of the hash.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := true
 B := build
 CMAKE := cmake -G Ninja -Wno-dev
 WINE := /usr/lib/wine/wine64

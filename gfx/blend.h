@@ -93,14 +93,6 @@ inline void BlendOverArgb(uint8_t* d, Argb s) {
     d[3] = static_cast<uint8_t>((w + 127) / 255);
 }
 
-// Onto whichever layout the target has.
-inline void BlendOver(Bitmap& target, uint8_t* d, Argb s) {
-    if (target.Format() == PixelFormat::kArgb32)
-        BlendOverArgb(d, s);
-    else
-        BlendOverRgb(d, s);
-}
-
 // A pixel of either layout as ARGB.
 inline Argb LoadPixel(const uint8_t* p, PixelFormat f) {
     if (f == PixelFormat::kArgb32)

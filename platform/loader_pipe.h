@@ -27,7 +27,6 @@ public:
     // timeout_ms < 0 waits as long as it takes.
     bool Write(const void* data, size_t size, int timeout_ms);
     bool Read(void* data, size_t size, int timeout_ms);
-    bool Broken() const { return broken_; }
 
 private:
     friend class PipeListener;

@@ -218,7 +218,7 @@ TEST(TextTitle, ClipsTextOffTheFrameAndNamesAMissingFont) {
         render::TextTitle::Create(t, "/nonexistent/font.ttf");
         FAIL() << "loaded";
     } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "ferrule-render: cannot load font \"/nonexistent/font.ttf\"");
+        EXPECT_STREQ(e.what(), "cannot load font \"/nonexistent/font.ttf\"");
     }
 }
 

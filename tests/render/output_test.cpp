@@ -1,21 +1,12 @@
 // What ferrule-render writes: MP4s decoded back, joined pieces, PNGs read back, the progress line.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-#include <unistd.h>
-
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
-
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#include <stb/stb_image.h>
 
 #include "tests/render/render_support.h"
 #include "tools/ferrule-render/av_holders.h"
@@ -27,26 +18,7 @@
 namespace {
 
 using render::Output;
-
-class TempDir {
-public:
-    TempDir() {
-        char name[] = "/tmp/ferrule-output-XXXXXX";
-        if (!mkdtemp(name)) throw std::runtime_error("mkdtemp failed");
-        path_ = name;
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    std::string path_;
-};
+using rtest::TempDir;
 
 Output TinyOutput(int frames) {
     Output out;
@@ -66,10 +38,6 @@ std::vector<uint8_t> TwoToneFrame(const Output& out, int pitch, std::array<uint8
             for (int c = 0; c < 3; ++c)
                 frame[static_cast<size_t>(y) * pitch + 3 * x + c] = (y < out.height / 2 ? bottom : top)[c];
     return frame;
-}
-
-std::vector<uint8_t> SolidFrame(const Output& out, int pitch, std::array<uint8_t, 3> bgr) {
-    return TwoToneFrame(out, pitch, bgr, bgr);
 }
 
 void Tone(int16_t* buf, int64_t start, int64_t count, int channels) {
@@ -186,21 +154,19 @@ void WritePiece(const std::string& path, const Output& out, std::array<uint8_t, 
 TEST(Mp4Writer, VideoAndAudioDecodeBackWithTheirLengthsAndColour) {
     const TempDir dir;
     const Output out = TinyOutput(12);
-    WritePiece(dir / "a.mp4", out, {40, 160, 200}, true, {220, 90, 20});
-    const Decoded d = Decode(dir / "a.mp4");
-    EXPECT_EQ(d.video_frames, 12);
-    EXPECT_EQ(d.width, 64);
-    EXPECT_EQ(d.height, 48);
-    EXPECT_TRUE(StrictlyIncreasing(d.frame_pts));
-    ASSERT_FALSE(d.top_bgr.empty());
-    ExpectColour(d.bottom_bgr.front(), {40, 160, 200});
-    ExpectColour(d.top_bgr.front(), {220, 90, 20});
-    ExpectAudioLength(d, 12 * 48000 / 25);
-
-    WritePiece(dir / "v.mp4", out, {10, 20, 30}, false, {10, 20, 30});
-    const Decoded v = Decode(dir / "v.mp4");
-    EXPECT_EQ(v.video_frames, 12);
-    EXPECT_FALSE(v.has_audio);
+    for (const bool audio : {true, false}) {
+        WritePiece(dir / "a.mp4", out, {40, 160, 200}, audio, {220, 90, 20});
+        const Decoded d = Decode(dir / "a.mp4");
+        EXPECT_EQ(d.video_frames, 12);
+        EXPECT_EQ(d.width, 64);
+        EXPECT_EQ(d.height, 48);
+        EXPECT_TRUE(StrictlyIncreasing(d.frame_pts));
+        ASSERT_FALSE(d.top_bgr.empty());
+        ExpectColour(d.bottom_bgr.front(), {40, 160, 200});
+        ExpectColour(d.top_bgr.front(), {220, 90, 20});
+        if (audio) ExpectAudioLength(d, 12 * 48000 / 25);
+        else EXPECT_FALSE(d.has_audio);
+    }
 }
 
 TEST(Mp4Writer, UnfinishedOrFailedOutputLeavesNoFile) {
@@ -208,7 +174,7 @@ TEST(Mp4Writer, UnfinishedOrFailedOutputLeavesNoFile) {
     const Output out = TinyOutput(4);
     {
         render::Mp4Writer writer(dir / "partial.mp4", out, true);
-        const std::vector<uint8_t> frame = SolidFrame(out, out.width * 3, {1, 2, 3});
+        const std::vector<uint8_t> frame = TwoToneFrame(out, out.width * 3, {1, 2, 3}, {1, 2, 3});
         writer.WriteVideo(frame.data(), out.width * 3);
         EXPECT_TRUE(std::filesystem::exists(dir / "partial.mp4"));
     }
@@ -306,42 +272,33 @@ TEST(PngFrames, FrameAndContactSheetReadBackTopDownRgb) {
     const uint8_t frame[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0,  //
                              10, 11, 12, 13, 14, 15, 16, 17, 18, 0, 0};
     render::WritePngFrame(dir / "f.png", frame, 11, 3, 2);
-    int w = 0, h = 0, n = 0;
-    uint8_t* rgb = stbi_load((dir / "f.png").c_str(), &w, &h, &n, 3);
-    ASSERT_NE(rgb, nullptr);
-    EXPECT_EQ(std::vector<uint8_t>(rgb, rgb + w * h * 3),
-              (std::vector<uint8_t>{12, 11, 10, 15, 14, 13, 18, 17, 16, 3, 2, 1, 6, 5, 4, 9, 8, 7}));
-    stbi_image_free(rgb);
+    const rtest::Png png = rtest::ReadPng(dir / "f.png");
+    EXPECT_EQ(png.width, 3);
+    EXPECT_EQ(png.rgb, (std::vector<uint8_t>{12, 11, 10, 15, 14, 13, 18, 17, 16, 3, 2, 1, 6, 5, 4, 9, 8, 7}));
     EXPECT_THROW(render::WritePngFrame(dir / "missing/f.png", frame, 11, 3, 2), std::runtime_error);
 
     // 8x4 frames to 4x2 tiles: each tile pixel the mean of a 2x2 block.
     const Output out = [] { Output o; o.width = 8; o.height = 4; return o; }();
     render::ContactSheet sheet(8, 4, 2, 4);
-    std::vector<uint8_t> striped = SolidFrame(out, 24, {0, 0, 0});
+    std::vector<uint8_t> striped = TwoToneFrame(out, 24, {}, {});
     for (int y = 0; y < 4; ++y) striped[static_cast<size_t>(y) * 24 + 2] = 200;  // red in column 0
     for (int i = 0; i < 3; ++i) sheet.Add(striped.data(), 24);
     sheet.Write(dir / "sheet.png");
-    uint8_t* s = stbi_load((dir / "sheet.png").c_str(), &w, &h, &n, 3);
-    ASSERT_NE(s, nullptr);
-    EXPECT_EQ(w, 4 + 2 * (4 + 4));
-    EXPECT_EQ(h, 4 + 2 * (2 + 4));
-    auto at = [&](int x, int y, int c) { return s[(y * w + x) * 3 + c]; };
+    const rtest::Png s = rtest::ReadPng(dir / "sheet.png");
+    ASSERT_EQ(s.width, 4 + 2 * (4 + 4));
+    ASSERT_EQ(s.height, 4 + 2 * (2 + 4));
+    auto at = [&](int x, int y, int c) { return s.rgb[size_t(y * s.width + x) * 3 + c]; };
     EXPECT_EQ(at(0, 0, 0), render::ContactSheet::kBackground);
     EXPECT_EQ(at(4, 4, 0), 100) << "half of the block is red";
     EXPECT_EQ(at(5, 4, 0), 0);
     EXPECT_EQ(at(4, 10, 0), 100) << "third tile starts the second row";
     EXPECT_EQ(at(12, 10, 0), render::ContactSheet::kBackground) << "no fourth tile";
-    stbi_image_free(s);
 }
-
-}  // namespace
-
-namespace {
 
 // The whole program: an MP4 from one process or from two pieces has every frame, the
 // size and the whole sound.
 TEST(Render, AnMp4FromOneOrTwoJobsDecodesToItsFramesSizeAndSound) {
-    const rtest::TempDir dir;
+    const TempDir dir;
     rtest::WriteText(dir / "t.json", R"({"output": {"width": 64, "height": 48, "fps": 25, "frames": 30},
         "channels": [{"items": [{"type": "overlay", "first": 0, "last": 29, "audio": true,
                                  "generate": {"kind": "gradient", "tone": true}}]}]})");

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -13,6 +14,17 @@
 #include <stb/stb_image.h>
 
 namespace rtest {
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "ferrule-render-test-XXXXXX").string();
@@ -25,6 +37,13 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+std::vector<std::string> TempDir::Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
@@ -33,15 +52,9 @@ Run RunRender(const std::vector<std::string>& args) {
     const TempDir scratch;
     std::string command = "'" FERRULE_RENDER_PATH "'";
     for (const std::string& a : args) command += " '" + a + "'";
-    command += " 2>'" + scratch / "stderr" + "' >/dev/null";
+    command += " 2>'" + scratch / "stderr" + "' >'" + scratch / "stdout" + "'";
     const int raw = std::system(command.c_str());
-    Run run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::ifstream in(scratch / "stderr");
-    std::ostringstream text;
-    text << in.rdbuf();
-    run.errors = text.str();
-    return run;
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(scratch / "stdout"), ReadText(scratch / "stderr")};
 }
 
 Png ReadPng(const std::string& path) {

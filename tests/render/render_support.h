@@ -17,6 +17,7 @@ public:
     TempDir& operator=(const TempDir&) = delete;
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& path() const { return path_; }
+    std::vector<std::string> Names() const;  // what it holds, sorted
 
 private:
     std::filesystem::path path_;
@@ -26,7 +27,7 @@ void WriteText(const std::string& path, const std::string& text);
 
 struct Run {
     int status = -1;  // the exit status, or -1 when it did not exit
-    std::string errors;  // its standard error
+    std::string output, errors;  // its standard output and standard error
 };
 // ferrule-render with these arguments (shell-quoted here).
 Run RunRender(const std::vector<std::string>& args);

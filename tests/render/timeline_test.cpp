@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "tools/ferrule-render/timeline.h"
 
@@ -48,21 +49,33 @@ TEST(Timeline, ReadsEveryItemKindWithItsDefaults) {
     EXPECT_EQ(std::get<render::Slide>(t.channels[1].items[1].what).transition, render::TransitionKind::kZoomIn);
 }
 
+// Each fault, at every level of objects, and the path it is reported at.
 TEST(Timeline, EachFaultNamesItsPath) {
     EXPECT_EQ(ErrorOf(R"({"channels": [)").rfind("t.json: syntax error at byte ", 0), 0u);
-    EXPECT_EQ(ErrorOf(R"({"channels": [], "colour": 1})"), "t.json: /colour: unknown key");
-    EXPECT_EQ(ErrorOf(R"({"output": {"frames": -3}, "channels": []})"), "t.json: /output/frames: must be from 1 to 10000000");
-    EXPECT_EQ(ErrorOf(R"({"output": {"width": "wide"}, "channels": []})"), "t.json: /output/width: must be an integer");
-    EXPECT_EQ(ErrorOf(R"({"channels": [{"items": [{"type": "title", "first": 0, "last": 1, "text": 5}]}]})"),
-              "t.json: /channels/0/items/0/text: must be a string");
-    EXPECT_EQ(ErrorOf(R"({"channels": [{"items": [{"type": "overlay", "first": 0, "last": 1, "media": "gone.mkv"}]}]})"),
-              "t.json: /channels/0/items/0/media: no such file \"/nonexistent-base/gone.mkv\"");
-    EXPECT_EQ(ErrorOf(R"({"channels": [{"items": [{"type": "slide", "first": 4, "last": 3}]}]})"),
-              "t.json: /channels/0/items/0/last: must not be before first");
-    EXPECT_EQ(ErrorOf(R"({"channels": [{"items": [{"type": "slide", "first": 0, "last": 3, "transition": "spin"}]}]})"),
-              "t.json: /channels/0/items/0/transition: unknown transition \"spin\"");
-    EXPECT_EQ(ErrorOf(R"({"channels": [{"items": [{"type": "title", "first": 0, "last": 1, "text": "a", "sise": 3}]}]})"),
-              "t.json: /channels/0/items/0/sise: unknown key");
+    const auto item = [](const std::string& keys) { return R"({"channels": [{"items": [{)" + keys + "}]}]}"; };
+    const std::string title = R"("type": "title", "first": 0, "last": 1, )";
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"channels": [], "colour": 1})", "/colour: unknown key"},
+        {R"({"output": {"fps": 25, "rate": 1}, "channels": []})", "/output/rate: unknown key"},
+        {R"({"channels": [{"items": [], "hidden": true}]})", "/channels/0/hidden: unknown key"},
+        {item(title + R"("text": "a", "sise": 3)"), "/channels/0/items/0/sise: unknown key"},
+        {item(R"("type": "overlay", "first": 0, "last": 1, "generate": {"kind": "checker", "colr": "#000000"})"),
+         "/channels/0/items/0/generate/colr: unknown key"},
+        {R"({"output": {"frames": -3}, "channels": []})", "/output/frames: must be from 1 to 10000000"},
+        {R"({"output": {"width": "wide"}, "channels": []})", "/output/width: must be an integer"},
+        {item(R"("type": "title", "first": "0", "last": 1, "text": "x")"), "/channels/0/items/0/first: must be an integer"},
+        {item(title + R"("text": 5)"), "/channels/0/items/0/text: must be a string"},
+        {item(R"("type": "overlay", "first": 0, "last": 1, "media": "gone.mkv")"),
+         "/channels/0/items/0/media: no such file \"/nonexistent-base/gone.mkv\""},
+        {item(R"("type": "subtitles", "first": 0, "last": 1, "file": "none.srt")"),
+         "/channels/0/items/0/file: no such file \"/nonexistent-base/none.srt\""},
+        {item(R"("type": "pictures", "first": 0, "last": 1, "files": ["gone.png"])"),
+         "/channels/0/items/0/files/0: no such file \"/nonexistent-base/gone.png\""},
+        {item(R"("type": "slide", "first": 4, "last": 3)"), "/channels/0/items/0/last: must not be before first"},
+        {item(R"("type": "slide", "first": 0, "last": 3, "transition": "spin")"),
+         "/channels/0/items/0/transition: unknown transition \"spin\""},
+    };
+    for (const auto& [text, message] : cases) EXPECT_EQ(ErrorOf(text), "t.json: " + message) << text;
 }
 
 }  // namespace

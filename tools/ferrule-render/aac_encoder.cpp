@@ -18,7 +18,7 @@ AacEncoder::AacEncoder(Mp4File& file, int rate, int channels) : file_(file), cha
     const std::string& path = file.path();
     const AVCodec* codec = avcodec_find_encoder_by_name("aac");
     if (!codec)
-        throw std::runtime_error("ferrule-render: this FFmpeg has no AAC encoder (aac); write PNG frames with --frames DIR instead");
+        throw std::runtime_error("this FFmpeg has no AAC encoder (aac); write PNG frames with --frames DIR instead");
     codec_.reset(avcodec_alloc_context3(codec));
     if (!codec_) throw std::runtime_error(path + ": out of memory for the AAC encoder");
     codec_->sample_fmt = AV_SAMPLE_FMT_FLTP;

@@ -83,7 +83,7 @@ void WritePicture(const std::string& path, int kind) {
 void WriteText(const std::string& path, const char* text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
-    if (!out) throw std::runtime_error("ferrule-render: cannot write \"" + path + "\"");
+    if (!out) throw std::runtime_error("cannot write \"" + path + "\"");
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ private:
 
 InputFormatPtr OpenConcat(const std::string& list_path) {
     const AVInputFormat* concat = av_find_input_format("concat");
-    if (!concat) throw std::runtime_error("ferrule-render: this FFmpeg has no concat demuxer to join pieces");
+    if (!concat) throw std::runtime_error("this FFmpeg has no concat demuxer to join pieces");
     AVDictionary* options = nullptr;
     av_dict_set(&options, "safe", "0", 0);
     // Keep the pieces' length-prefixed H.264 as it is; MP4 wants it that way.

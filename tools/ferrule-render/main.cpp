@@ -3,6 +3,7 @@
 //   ferrule-render TIMELINE --frames DIR [--jobs N] [--quiet]
 //   ferrule-render TIMELINE --frame N -o OUT.png
 //   ferrule-render --demo DIR         DIR/demo.mp4 and DIR/demo-contact.png
+//   ferrule-render --help             this usage on stdout
 // Exit status: 0 done, 1 a failure while rendering, 2 a bad timeline or command line.
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,7 +36,11 @@ constexpr const char* kUsage =
     "usage: ferrule-render TIMELINE -o OUT.mp4 [--jobs N] [--quiet]\n"
     "       ferrule-render TIMELINE --frames DIR [--jobs N] [--quiet]\n"
     "       ferrule-render TIMELINE --frame N -o OUT.png\n"
-    "       ferrule-render --demo DIR\n";
+    "       ferrule-render --demo DIR\n"
+    "       ferrule-render --help\n";
+
+// Every error the program reports goes out through here, under one prefix.
+void PrintError(const char* what) { std::fprintf(stderr, "ferrule-render: %s\n", what); }
 
 // A command line we cannot follow: exit status 2, as a bad timeline.
 struct UsageError : std::runtime_error {
@@ -50,6 +55,7 @@ struct Options {
     std::optional<std::string> demo_dir;
     int jobs = 0;  // 0: one a core
     bool quiet = false;
+    bool help = false;  // -h, --help: nothing else is looked at
     std::optional<render::FrameRange> piece;  // a worker's share
 };
 
@@ -68,6 +74,10 @@ Options ParseOptions(int argc, char** argv) {
             if (i + count >= argc) throw UsageError(a + " wants a value");
             return argv[++i];
         };
+        if (a == "-h" || a == "--help") {
+            o.help = true;
+            return o;
+        }
         if (a == "-o") o.output = value();
         else if (a == "--frames") o.frames_dir = value();
         else if (a == "--frame") o.frame = ParseCount(a, value(), 0);
@@ -102,7 +112,7 @@ class TempDir {
 public:
     TempDir() {
         std::string pattern = (fs::temp_directory_path() / "ferrule-render-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("ferrule-render: cannot make a temporary folder");
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
         path_ = pattern;
     }
     ~TempDir() {
@@ -200,6 +210,10 @@ int main(int argc, char** argv) {
     Options options;
     try {
         options = ParseOptions(argc, argv);
+        if (options.help) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
         if (options.demo_dir) {
             RenderDemo(options);
             return 0;
@@ -209,15 +223,16 @@ int main(int argc, char** argv) {
         else Render(options, timeline);
         return 0;
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "ferrule-render: %s\n%s", e.what(), kUsage);
+        PrintError(e.what());
+        std::fputs(kUsage, stderr);
         return 2;
     } catch (const render::TimelineError& e) {
-        std::fprintf(stderr, "ferrule-render: %s\n", e.what());
+        PrintError(e.what());
         return 2;
     } catch (const AvisynthError& e) {
-        std::fprintf(stderr, "ferrule-render: %s\n", e.msg);
+        PrintError(e.msg);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+        PrintError(e.what());
     }
     return 1;
 }

@@ -13,7 +13,7 @@ namespace {
 template <class Fn>
 void Resolve(void* library, const char* name, Fn& fn) {
     void* symbol = dlsym(library, name);
-    if (!symbol) throw std::runtime_error(std::string("ferrule-render: the plugin does not export ") + name);
+    if (!symbol) throw std::runtime_error(std::string("the plugin does not export ") + name);
     fn = reinterpret_cast<Fn>(symbol);
 }
 
@@ -23,7 +23,7 @@ PluginApi::PluginApi(IScriptEnvironment* env, const std::string& path) {
     env->Invoke("LoadPlugin", AVSValue(path.c_str()));
     // The frame server holds the library open; this handle only finds the exports.
     library_ = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (!library_) throw std::runtime_error("ferrule-render: the plugin \"" + path + "\" did not stay loaded");
+    if (!library_) throw std::runtime_error("the plugin \"" + path + "\" did not stay loaded");
     Resolve(library_, "AddTitleEff", AddTitleEff);
     Resolve(library_, "AddSlideEff", AddSlideEff);
     Resolve(library_, "UpdateSlideEffsData", UpdateSlideEffsData);

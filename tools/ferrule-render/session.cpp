@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include <map>
+#include <stdexcept>
 #include <variant>
 
 #include "channels/effect_records.h"
@@ -27,7 +28,36 @@ uint32_t ColorRef(uint32_t rgb) { return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) |
 Session::Session(const Timeline& timeline, const std::string& plugin_path)
     : env_(NewFrameServer()), output_(timeline.output), renderers_(std::make_unique<Renderers>()) {
     api_ = std::make_unique<PluginApi>(env_.get(), plugin_path);
+    try {
+        Place(timeline);
+    } catch (const AvisynthError& e) {
+        throw std::runtime_error(e.msg);
+    }
+}
 
+Session::~Session() {
+    // The items go before the renderers and records they borrow, then the manager.
+    if (api_) api_->RemoveAllItems();
+    main_ = PClip();
+}
+
+PVideoFrame Session::Frame(int n) const {
+    try {
+        return main_->GetFrame(n, env_.get());
+    } catch (const AvisynthError& e) {
+        throw std::runtime_error(e.msg);
+    }
+}
+
+void Session::Audio(int16_t* out, int64_t start, int64_t count) const {
+    try {
+        main_->GetAudio(out, start, count, env_.get());
+    } catch (const AvisynthError& e) {
+        throw std::runtime_error(e.msg);
+    }
+}
+
+void Session::Place(const Timeline& timeline) {
     const Output& o = output_;
     const AVSValue args[] = {o.frames, o.width, o.height, "RGB24", o.fps, o.audio_rate, o.audio_channels == 2};
     const char* names[] = {"length", "width", "height", "pixel_type", "fps", "audio_rate", "stereo"};
@@ -55,12 +85,6 @@ Session::Session(const Timeline& timeline, const std::string& plugin_path)
     api_->UpdateSlideEffsData();
 }
 
-Session::~Session() {
-    // The items go before the renderers and records they borrow, then the manager.
-    if (api_) api_->RemoveAllItems();
-    main_ = PClip();
-}
-
 SlideRenderer* Session::TransitionFor(TransitionKind kind) {
     std::unique_ptr<Transition>& t = renderers_->transitions[kind];
     if (!t) t = std::make_unique<Transition>(kind);
@@ -82,7 +106,7 @@ void Session::PlaceOverlay(const Item& item, const Overlay& ov, int channel) {
     PClip clip;
     if (!ov.source.media.empty()) {
         if (!api_->ImportClip(ov.source.media.c_str(), &clip) || !clip)
-            env_->ThrowError("ferrule-render: cannot import \"%s\"", ov.source.media.c_str());
+            throw std::runtime_error("cannot import \"" + ov.source.media + "\"");
     } else {
         clip = new GeneratedClip(ov.source, output_);
     }

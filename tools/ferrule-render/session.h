@@ -21,8 +21,9 @@ namespace render {
 
 class Session {
 public:
-    // Frame-server errors while placing pass out as AvisynthError; nothing half-placed
-    // outlives the throw, as the whole session goes with it.
+    // Frame-server errors, while placing or later, pass out as std::runtime_error: an
+    // AvisynthError's text lives in the frame server, which goes with the session.
+    // Nothing half-placed outlives the throw, as the whole session goes with it.
     explicit Session(const Timeline& timeline, const std::string& plugin_path = FERRULE_PLUGIN_PATH);
     ~Session();
     Session(const Session&) = delete;
@@ -33,13 +34,14 @@ public:
     const Output& Format() const { return output_; }
 
     // Bottom-up RGB24 rows of the composed frame.
-    PVideoFrame Frame(int n) const { return main_->GetFrame(n, env_.get()); }
+    PVideoFrame Frame(int n) const;
     // Interleaved 16-bit samples of the mix.
-    void Audio(int16_t* out, int64_t start, int64_t count) const { main_->GetAudio(out, start, count, env_.get()); }
+    void Audio(int16_t* out, int64_t start, int64_t count) const;
 
 private:
     struct Renderers;  // the host's renderer objects, which the items borrow
 
+    void Place(const Timeline& timeline);
     void PlaceTitle(const Item& item, const Title& title, int channel);
     void PlaceSlide(const Item& item, const Slide& slide, int channel);
     void PlaceOverlay(const Item& item, const Overlay& overlay, int channel);

@@ -82,7 +82,7 @@ TextTitle::TextTitle(const Title& title, std::vector<uint8_t> mask, int mask_wid
       offset_y_(offset_y) {}
 
 std::unique_ptr<TextTitle> TextTitle::Create(const Title& title, const std::string& font_path) {
-    const std::runtime_error cannot_load("ferrule-render: cannot load font \"" + font_path + "\"");
+    const std::runtime_error cannot_load("cannot load font \"" + font_path + "\"");
     FT_Library raw_library = nullptr;
     if (FT_Init_FreeType(&raw_library)) throw cannot_load;
     const LibraryPtr library(raw_library);

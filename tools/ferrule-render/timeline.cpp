@@ -25,15 +25,15 @@ constexpr TransitionEntry kTransitions[] = {
     {"zoom-in", TransitionKind::kZoomIn},
 };
 
-// One JSON object being read: every read names its path, and keys nobody read are
-// faults, so a misspelt key never passes silently.
+// One JSON object being read: every read names its path, and Finish, after the last
+// read, makes any key nobody read a fault, so a misspelt key never passes silently.
 class Object {
 public:
     Object(const json& value, std::string path, const std::string& file) : value_(value), path_(std::move(path)), file_(file) {
         if (!value_.is_object()) Fail(path_, "must be an object");
     }
-    ~Object() noexcept(false) {
-        if (std::uncaught_exceptions()) return;
+
+    void Finish() const {
         for (auto it = value_.begin(); it != value_.end(); ++it)
             if (!read_.count(it.key())) Fail(Path(it.key()), "unknown key");
     }
@@ -163,7 +163,7 @@ public:
     Timeline Parse(const json& root) {
         Object o(root, "", file_);
         Timeline t;
-        if (o.Has("output")) t.output = ParseOutput(Object(o.Need("output"), "/output", file_));
+        if (o.Has("output")) t.output = ParseOutput(o.Need("output"));
         const json& channels = o.Need("channels");
         if (!channels.is_array()) o.Fail("/channels", "must be an array");
         for (size_t c = 0; c < channels.size(); ++c) {
@@ -175,13 +175,16 @@ public:
             if (!items.is_array()) ch.Fail(path + "/items", "must be an array");
             for (size_t i = 0; i < items.size(); ++i)
                 channel.items.push_back(ParseItem(items[i], path + "/items/" + std::to_string(i), t.output));
+            ch.Finish();
             t.channels.push_back(std::move(channel));
         }
+        o.Finish();
         return t;
     }
 
 private:
-    Output ParseOutput(Object o) {
+    Output ParseOutput(const json& value) {
+        Object o(value, "/output", file_);
         Output out;
         out.width = o.Int("width", out.width, 2, 8192);
         out.height = o.Int("height", out.height, 2, 8192);
@@ -189,6 +192,7 @@ private:
         out.frames = o.Int("frames", out.frames, 1, 10000000);
         out.audio_rate = o.Int("audio_rate", out.audio_rate, 8000, 192000);
         out.audio_channels = o.Int("audio_channels", out.audio_channels, 1, 2);
+        o.Finish();
         return out;
     }
 
@@ -255,6 +259,7 @@ private:
         } else {
             o.Fail(path + "/type", "must be title, slide, overlay, pictures or subtitles");
         }
+        o.Finish();
         return item;
     }
 
@@ -273,6 +278,7 @@ private:
             ov.source.height = g.Int("height", out.height / 2, 2, 8192);
             ov.source.frames = g.Int("frames", out.frames, 1, 10000000);
             ov.source.tone = g.Bool("tone", false);
+            g.Finish();
         }
         ov.clip_start = o.Int("clip_start", 0, 0);
         ov.audio = o.Bool("audio", false);

@@ -19,7 +19,7 @@ Mp4Writer::Mp4Writer(const std::string& path, const Output& out, bool with_audio
     if (!codec) codec = avcodec_find_encoder(AV_CODEC_ID_H264);
     if (!codec)
         throw std::runtime_error(
-            "ferrule-render: this FFmpeg has no H.264 encoder (libx264); write PNG frames with --frames DIR instead");
+            "this FFmpeg has no H.264 encoder (libx264); write PNG frames with --frames DIR instead");
     video_.reset(avcodec_alloc_context3(codec));
     if (!video_) throw std::runtime_error(path + ": out of memory for the H.264 encoder");
     video_->width = out.width;

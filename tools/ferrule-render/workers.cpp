@@ -19,7 +19,7 @@ namespace {
 std::string SelfPath() {
     char path[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) throw std::runtime_error("ferrule-render: cannot find its own program file");
+    if (n <= 0) throw std::runtime_error("cannot find its own program file");
     return std::string(path, static_cast<size_t>(n));
 }
 
@@ -45,7 +45,7 @@ void RunWorkers(const std::vector<std::vector<std::string>>& arguments, const Fr
     for (const std::vector<std::string>& args : arguments) {
         int fds[2];
         if (pipe(fds) != 0) {
-            failure = "ferrule-render: cannot make a pipe for a worker";
+            failure = "cannot make a pipe for a worker";
             break;
         }
         std::vector<char*> argv{const_cast<char*>(self.c_str())};
@@ -62,7 +62,7 @@ void RunWorkers(const std::vector<std::vector<std::string>>& arguments, const Fr
         close(fds[1]);
         if (rc != 0) {
             close(fds[0]);
-            failure = std::string("ferrule-render: cannot start a worker: ") + std::strerror(rc);
+            failure = std::string("cannot start a worker: ") + std::strerror(rc);
             break;
         }
         w.progress = fds[0];
@@ -102,7 +102,7 @@ void RunWorkers(const std::vector<std::vector<std::string>>& arguments, const Fr
         while (waitpid(w.pid, &status, 0) < 0 && errno == EINTR) {
         }
         if (failure.empty() && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
-            failure = "ferrule-render: a worker failed (" +
+            failure = "a worker failed (" +
                       (WIFEXITED(status) ? "status " + std::to_string(WEXITSTATUS(status))
                                          : "signal " + std::to_string(WTERMSIG(status))) +
                       ")";
