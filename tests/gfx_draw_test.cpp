@@ -237,17 +237,14 @@ TEST(GfxDraw, NothingForDegenerateNonFiniteOrEmptyInput) {
 
 TEST(GfxDrawPolygon, CoverageScalesAlpha) {
     // Flat ends at x = 2 and 8 cut the end pixels in half: 8 of 16 samples.
-    auto b = Bitmap::Create(12, 9);
-    gfx::DrawLine(*b, {2, 5}, {8, 5}, kRed, 1);
-    auto half = Bitmap::Create(12, 9);
-    gfx::DrawLine(*half, {2, 5}, {8, 5}, 0x80FF0000u, 1);
-    for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 12; ++x) {
-            const Argb want = y != 5 || x < 2 || x > 8 ? 0u : (x == 2 || x == 8) ? 0x80FF0000u : kRed;
-            const Argb want_half = y != 5 || x < 2 || x > 8 ? 0u : (x == 2 || x == 8) ? 0x40FF0000u : 0x80FF0000u;
-            EXPECT_EQ(b->GetPixel(x, y), want) << x << "," << y;
-            EXPECT_EQ(half->GetPixel(x, y), want_half) << x << "," << y;
-        }
+    for (const auto& [colour, end] : {std::pair{kRed, 0x80FF0000u}, std::pair{0x80FF0000u, 0x40FF0000u}}) {
+        auto b = Bitmap::Create(12, 9);
+        gfx::DrawLine(*b, {2, 5}, {8, 5}, colour, 1);
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 12; ++x)
+                EXPECT_EQ(b->GetPixel(x, y), y != 5 || x < 2 || x > 8 ? 0u : (x == 2 || x == 8) ? end : colour)
+                    << std::hex << colour << " at " << std::dec << x << "," << y;
+    }
 }
 
 TEST(GfxDrawPolygon, MiterJoinsUpToTheLimitThenBevel) {
