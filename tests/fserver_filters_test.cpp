@@ -19,6 +19,7 @@ using test::GradientClip;
 using test::InvokeError;
 using test::kPlanes;
 using test::Samples;
+using test::Shape;
 using test::SampleClip;
 using test::VideoFormat;
 
@@ -37,14 +38,6 @@ std::string Size(const PClip& clip) {
     return std::to_string(clip->GetVideoInfo().width) + "x" + std::to_string(clip->GetVideoInfo().height);
 }
 
-// Frame rate, length, audio rate and audio length.
-std::string Timing(const PClip& clip) {
-    const VideoInfo& vi = clip->GetVideoInfo();
-    return std::to_string(vi.fps_numerator) + "/" + std::to_string(vi.fps_denominator) + " " +
-           std::to_string(vi.num_frames) + "f " + std::to_string(vi.audio_samples_per_second) + "Hz " +
-           std::to_string(vi.num_audio_samples);
-}
-
 int16_t Pattern(int64_t s, int ch) { return static_cast<int16_t>(s * 7 + ch); }
 
 ::testing::AssertionResult StillGradient(const GradientClip& clip) {
@@ -59,16 +52,16 @@ protected:
 };
 
 TEST_F(FrameServerFilters, AssumeFpsChangesTheRateAndOptionallyTheAudioRate) {
-    EXPECT_EQ(Timing(Call(e, "AssumeFPS", {src, 50, 2})), "25/1 100f 48000Hz 192000");  // reduced
+    EXPECT_EQ(Shape(Call(e, "AssumeFPS", {src, 50, 2})), "4x2 25/1 100f 48000Hz x2 192000");  // reduced
     const char* sync[] = {nullptr, nullptr, nullptr, "sync_audio"};
     const PClip synced = Call(e, "AssumeFPS", {src, 24, 1, true}, sync);
-    EXPECT_EQ(Timing(synced), "24/1 100f 46080Hz 192000");  // 48000 * 24 / 25
+    EXPECT_EQ(Shape(synced), "4x2 24/1 100f 46080Hz x2 192000");  // 48000 * 24 / 25
     EXPECT_EQ(Samples<int16_t>(synced, 5, 2, e), (std::vector<int16_t>{35, 36, 42, 43}));
-    EXPECT_EQ(Timing(src), "25/1 100f 48000Hz 192000");  // the source keeps its rate
+    EXPECT_EQ(Shape(src), "4x2 25/1 100f 48000Hz x2 192000");  // the source keeps its rate
 
     // One integer means a denominator of 1; a float goes over 1000; sync_audio positionally too.
-    EXPECT_EQ(Timing(Call(e, "AssumeFPS", {src, 30})), "30/1 100f 48000Hz 192000");
-    EXPECT_EQ(Timing(Call(e, "AssumeFPS", {src, 29.97, true})), "2997/100 100f 57542Hz 192000");  // 57542.4
+    EXPECT_EQ(Shape(Call(e, "AssumeFPS", {src, 30})), "4x2 30/1 100f 48000Hz x2 192000");
+    EXPECT_EQ(Shape(Call(e, "AssumeFPS", {src, 29.97, true})), "4x2 2997/100 100f 57542Hz x2 192000");  // 57542.4
     // Halves round up: 5 Hz at 2 fps played at 1 fps is 2.5 Hz.
     VideoInfo slow = test::WithAudio(test::Rgb24Info(4, 2), 5, 1);
     slow.fps_numerator = 2;
@@ -82,20 +75,20 @@ TEST_F(FrameServerFilters, AssumeFpsChangesTheRateAndOptionallyTheAudioRate) {
 
 TEST_F(FrameServerFilters, ChangeFpsRepeatsOrDropsFramesAndKeepsTheAudio) {
     const PClip doubled = Call(e, "ChangeFPS", {src, 50});
-    EXPECT_EQ(Timing(doubled), "50/1 200f 48000Hz 192000");
+    EXPECT_EQ(Shape(doubled), "4x2 50/1 200f 48000Hz x2 192000");
     EXPECT_EQ(Firsts(doubled, {0, 1, 2, 3, 199}, e), (std::vector<int>{0, 0, 1, 1, 99}));
     // Frame n is floor(n * 2.5), past the end the last one; the audio is the source's.
     const PClip fewer = Call(e, "ChangeFPS", {src, 10, 1});
-    EXPECT_EQ(Timing(fewer), "10/1 40f 48000Hz 192000");
+    EXPECT_EQ(Shape(fewer), "4x2 10/1 40f 48000Hz x2 192000");
     EXPECT_EQ(Firsts(fewer, {0, 1, 2, 3, 39, 500}, e), (std::vector<int>{0, 2, 5, 7, 97, 99}));
     EXPECT_EQ(Samples<int16_t>(fewer, 10, 1, e), (std::vector<int16_t>{70, 71}));
     // 119.88 frames round to 120; frame n is floor(n * 25 * 1001 / 30000): 0.834, 5.005, 99.27.
     const char* linear[] = {nullptr, nullptr, nullptr, "linear"};
     const PClip ntsc = Call(e, "ChangeFPS", {src, 30000, 1001, false}, linear);
-    EXPECT_EQ(Timing(ntsc), "30000/1001 120f 48000Hz 192000");
+    EXPECT_EQ(Shape(ntsc), "4x2 30000/1001 120f 48000Hz x2 192000");
     EXPECT_EQ(Firsts(ntsc, {1, 6, 119}, e), (std::vector<int>{0, 5, 99}));
-    EXPECT_EQ(Timing(Call(e, "ChangeFPS", {src, 12.5})), "25/2 50f 48000Hz 192000");
-    EXPECT_EQ(Timing(Call(e, "ChangeFPS", {src, 25})), Timing(src));  // identity
+    EXPECT_EQ(Shape(Call(e, "ChangeFPS", {src, 12.5})), "4x2 25/2 50f 48000Hz x2 192000");
+    EXPECT_EQ(Shape(Call(e, "ChangeFPS", {src, 25})), Shape(src));  // identity
     // The length rounds to nearest, halves up: 5 frames at 2 fps become 2.5 at 1 fps.
     VideoInfo five = test::Rgb24Info(4, 2, 5);
     five.fps_numerator = 2;
@@ -141,7 +134,7 @@ TEST_F(FrameServerFilters, FlipsMirrorEveryFormat) {
 
 TEST_F(FrameServerFilters, ReversePlaysFramesAndAudioBackwards) {
     const PClip rev = Call(e, "Reverse", {src});
-    EXPECT_EQ(Timing(rev), Timing(src));
+    EXPECT_EQ(Shape(rev), Shape(src));
     EXPECT_EQ(Firsts(rev, {0, 4, 99}, e), (std::vector<int>{99, 95, 0}));
     EXPECT_EQ(rev->GetParity(0), src->GetParity(99));
 
@@ -253,7 +246,7 @@ TEST_F(FrameServerFilters, AudioChannelFunctionsPickAverageAndScale) {
     const PClip three = new test::PatternClip(test::WithAudio(test::Rgb24Info(4, 2), 48000, 3));
     const PClip picked = Call(e, "GetChannel", {three, 3, 1});
     EXPECT_EQ(picked->GetVideoInfo().nchannels, 2);
-    EXPECT_EQ(Timing(picked), Timing(three));
+    EXPECT_EQ(Shape(picked), "4x2 25/1 100f 48000Hz x2 192000");
     EXPECT_EQ(Samples<int16_t>(picked, 10, 2, e), (std::vector<int16_t>{72, 70, 79, 77}));
     EXPECT_EQ(Samples<int16_t>(Call(e, "GetChannel", {three, 2, 2, 2}), 1, 1, e), (std::vector<int16_t>{8, 8, 8}));
     EXPECT_EQ(Samples<int16_t>(Call(e, "GetChannel", {three, 1, 2, 3}), 4, 2, e), Samples<int16_t>(three, 4, 2, e));

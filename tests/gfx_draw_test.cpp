@@ -57,23 +57,24 @@ Frame RgbGradient(int w, int h) {
 }
 
 // Drawings that move whole pixels: target pixel (x, y) shows source pixel from(x, y).
+using P = std::pair<int, int>;
 struct Mapping {
     const char* what;
     int sw, sh, tw, th;
     PointF corners[3];
     bool bicubic_too;  // false where bicubic would blend neighbours
-    std::pair<int, int> (*from)(int x, int y);
+    P (*from)(int x, int y);
 };
 
 TEST(GfxDrawImagePoints, WholePixelMappingsCopyExactlyOntoArgbAndRgb24) {
     const Mapping cases[] = {
-        {"identity", 7, 5, 7, 5, {{0, 0}, {7, 0}, {0, 5}}, true, [](int x, int y) { return std::pair{x, y}; }},
-        {"moved", 5, 4, 12, 10, {{3, 2}, {8, 2}, {3, 6}}, true, [](int x, int y) { return std::pair{x - 3, y - 2}; }},
-        {"off the left", 6, 3, 8, 4, {{-2, 1}, {4, 1}, {-2, 4}}, true, [](int x, int y) { return std::pair{x + 2, y - 1}; }},
-        {"doubled", 3, 2, 6, 4, {{0, 0}, {6, 0}, {0, 4}}, false, [](int x, int y) { return std::pair{x / 2, y / 2}; }},
-        {"mirrored", 5, 3, 5, 3, {{5, 0}, {0, 0}, {5, 3}}, true, [](int x, int y) { return std::pair{4 - x, y}; }},
+        {"identity", 7, 5, 7, 5, {{0, 0}, {7, 0}, {0, 5}}, true, [](int x, int y) { return P{x, y}; }},
+        {"moved", 5, 4, 12, 10, {{3, 2}, {8, 2}, {3, 6}}, true, [](int x, int y) { return P{x - 3, y - 2}; }},
+        {"off the left", 6, 3, 8, 4, {{-2, 1}, {4, 1}, {-2, 4}}, true, [](int x, int y) { return P{x + 2, y - 1}; }},
+        {"doubled", 3, 2, 6, 4, {{0, 0}, {6, 0}, {0, 4}}, false, [](int x, int y) { return P{x / 2, y / 2}; }},
+        {"mirrored", 5, 3, 5, 3, {{5, 0}, {0, 0}, {5, 3}}, true, [](int x, int y) { return P{4 - x, y}; }},
         // A quarter turn clockwise: the top-left corner goes to the top right.
-        {"turned", 5, 3, 3, 5, {{3, 0}, {3, 5}, {0, 0}}, true, [](int x, int y) { return std::pair{y, 2 - x}; }},
+        {"turned", 5, 3, 3, 5, {{3, 0}, {3, 5}, {0, 0}}, true, [](int x, int y) { return P{y, 2 - x}; }},
     };
     for (const Mapping& c : cases)
         for (Interpolation mode : kModes) {
@@ -94,7 +95,8 @@ TEST(GfxDrawImagePoints, WholePixelMappingsCopyExactlyOntoArgbAndRgb24) {
                     const bool in = sx >= 0 && sy >= 0 && sx < c.sw && sy < c.sh;
                     // Onto transparent pixels the source is copied, alpha and all.
                     ASSERT_EQ(onto_argb->GetPixel(x, y), in ? argb->GetPixel(sx, sy) : 0u) << x << "," << y;
-                    ASSERT_EQ(onto_rgb.view.GetPixel(x, y), in ? rgb.view.GetPixel(sx, sy) : 0xFF555555u) << x << "," << y;
+                    ASSERT_EQ(onto_rgb.view.GetPixel(x, y), in ? rgb.view.GetPixel(sx, sy) : 0xFF555555u)
+                        << x << "," << y;
                 }
                 for (int b = c.tw * 3; b < row; ++b) ASSERT_EQ(onto_rgb.mem[y * row + b], 0x55) << "row padding";
             }

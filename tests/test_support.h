@@ -121,7 +121,8 @@ inline std::vector<uint8_t> FrameBytes(const PVideoFrame& f) {
 inline std::vector<uint8_t> RowBytes(const PVideoFrame& f) {
     std::vector<uint8_t> out;
     for (int y = 0; y < f->GetHeight(); ++y)
-        out.insert(out.end(), f->GetReadPtr() + y * f->GetPitch(), f->GetReadPtr() + y * f->GetPitch() + f->GetRowSize());
+        out.insert(out.end(), f->GetReadPtr() + y * f->GetPitch(),
+                   f->GetReadPtr() + y * f->GetPitch() + f->GetRowSize());
     return out;
 }
 // All of the buffer under a frame, as it was filled.

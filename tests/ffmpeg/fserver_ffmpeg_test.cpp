@@ -59,7 +59,8 @@ TEST(FrameServerFfmpeg, LanczosResizeKeepsAConstantColourAndTheFormat) {
 TEST(FrameServerFfmpeg, LanczosResizeMapsRowsAndTheSourceWindowTheRightWayUp) {
     test::EnvPtr env = test::NewEnv();
     // Memory row y (the picture's bottom first) has grey 16 + 3y; output row y covers rows 2y and 2y + 1.
-    const PClip ramp = new GradientClip(VideoFormat(VideoInfo::CS_BGR32, 8, 64), env.get(), [](int, int y, int) { return 16 + 3 * y; });
+    const auto grey = [](int, int y, int) { return 16 + 3 * y; };
+    const PClip ramp = new GradientClip(VideoFormat(VideoInfo::CS_BGR32, 8, 64), env.get(), grey);
     const PVideoFrame half = Resized(env.get(), ramp, {8, 32});
     for (int y = 3; y < 29; ++y) EXPECT_NEAR(At(half, 0, y), 16 + 3 * (2 * y + 0.5), 1.0) << "row " << y;
 
@@ -74,7 +75,8 @@ TEST(FrameServerFfmpeg, LanczosResizeMapsRowsAndTheSourceWindowTheRightWayUp) {
     const PVideoFrame top = Resized(env.get(), rgb, {15, 3, 0, 0, -1, 3});
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 45; ++x) ASSERT_EQ(At(top, x, y), window(0, y + 3, x));
-    const PVideoFrame g = Resized(env.get(), new GradientClip(VideoFormat(VideoInfo::CS_YUY2, 16, 6), env.get(), window), {8, 2, 4, 3, 8, 2});
+    const PClip yuy2 = new GradientClip(VideoFormat(VideoInfo::CS_YUY2, 16, 6), env.get(), window);
+    const PVideoFrame g = Resized(env.get(), yuy2, {8, 2, 4, 3, 8, 2});
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 16; ++x) ASSERT_EQ(At(g, x, y), window(0, y + 3, x + 8));  // YUY2 rows run top-down
 }
@@ -133,8 +135,8 @@ TEST(FrameServerFfmpeg, ResampleAudioKeepsTheToneAndBlocksInAnyOrderJoinUp) {
         SCOPED_TRACE(testing::Message() << c.from << " -> " << c.to << "/" << c.denominator);
         const double a = c.type == SAMPLE_FLOAT ? 0.5 : 12000;
         const Tone tone{{0.0, -a / 4, a / 3}, a, 1000};
-        const PClip out = Invoke(env.get(), "ResampleAudio", {tone.Clip(c.from, c.type, c.samples), c.to, c.denominator})
-                              .AsClip();
+        const PClip in = tone.Clip(c.from, c.type, c.samples);
+        const PClip out = Invoke(env.get(), "ResampleAudio", {in, c.to, c.denominator}).AsClip();
         const VideoInfo& vi = out->GetVideoInfo();
         EXPECT_EQ(vi.audio_samples_per_second, static_cast<int>(std::lround(double(c.to) / c.denominator)));
         EXPECT_EQ(vi.num_audio_samples, c.out_samples);  // rounded to nearest

@@ -118,7 +118,8 @@ TEST(SondrelMedia, AKilledLoaderFailsItsClipAndTheNextImportStartsTheNextNumber)
     PClip second = channel->Open(m.path.c_str(), m.env.get());
     ASSERT_TRUE(second);
     EXPECT_EQ(numbers, (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(test::BufferBytes(second->GetFrame(9, m.env.get())), Laid(m.local->GetFrame(9, m.env.get()), m.local->GetVideoInfo()));
+    EXPECT_EQ(test::BufferBytes(second->GetFrame(9, m.env.get())),
+              Laid(m.local->GetFrame(9, m.env.get()), m.local->GetVideoInfo()));
     EXPECT_EQ(channel->Connections(), 2u);
     first = second = PClip();
     channel.reset();  // closes loader 2's connection: it ends

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -18,6 +19,15 @@ inline VideoInfo VideoFormat(int pixel_type, int width, int height, int frames =
     VideoInfo vi = Rgb24Info(width, height, frames);
     vi.pixel_type = pixel_type;
     return vi;
+}
+
+// Size, frame rate, length, audio rate, channels and audio length.
+inline std::string Shape(const PClip& clip) {
+    const VideoInfo& vi = clip->GetVideoInfo();
+    return std::to_string(vi.width) + "x" + std::to_string(vi.height) + " " + std::to_string(vi.fps_numerator) + "/" +
+           std::to_string(vi.fps_denominator) + " " + std::to_string(vi.num_frames) + "f " +
+           std::to_string(vi.audio_samples_per_second) + "Hz x" + std::to_string(vi.nchannels) + " " +
+           std::to_string(vi.num_audio_samples);
 }
 
 constexpr int kPlanes[] = {PLANAR_Y, PLANAR_U, PLANAR_V};
