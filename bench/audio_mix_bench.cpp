@@ -8,16 +8,13 @@
 #include <vector>
 
 #include "avs/avisynth.h"
+#include "bench/workloads.h"
 #include "channels/overlay_records.h"
 #include "plugin/exports.h"
 
 namespace {
 
 constexpr int kBlock = 1920, kFrames = 1000, kOverlays = 8;  // one 25 fps frame of samples
-
-struct EnvDeleter {
-    void operator()(IScriptEnvironment* env) const { env->DeletingDestructor(1); }
-};
 
 AVSValue StereoBlank(IScriptEnvironment* env) {
     const AVSValue args[] = {kFrames, 64, 48, "RGB24", 25, 48000, true};
@@ -26,7 +23,7 @@ AVSValue StereoBlank(IScriptEnvironment* env) {
 }
 
 void BM_MixEightOverlays(benchmark::State& state) {
-    std::unique_ptr<IScriptEnvironment, EnvDeleter> env(CreateScriptEnvironment(AVISYNTH_INTERFACE_VERSION));
+    bench::EnvPtr env(CreateScriptEnvironment(AVISYNTH_INTERFACE_VERSION));
     AvisynthPluginInit2(env.get());
     const PClip mgr = env->Invoke("SetMainCh", env->Invoke("SetTempCh", StereoBlank(env.get()))).AsClip();
     std::vector<PClip> clips;

@@ -7,18 +7,15 @@
 #include <vector>
 
 #include "avs/avisynth.h"
+#include "bench/workloads.h"
 #include "plugin/exports.h"
 
 namespace {
 
 constexpr int kWidth = 1920, kHeight = 1080, kBytes = kWidth * 3 * kHeight;
 
-struct EnvDeleter {
-    void operator()(IScriptEnvironment* env) const { env->DeletingDestructor(1); }
-};
-
 void BM_ComposeEmptyFrame(benchmark::State& state) {
-    std::unique_ptr<IScriptEnvironment, EnvDeleter> env(CreateScriptEnvironment(AVISYNTH_INTERFACE_VERSION));
+    bench::EnvPtr env(CreateScriptEnvironment(AVISYNTH_INTERFACE_VERSION));
     AvisynthPluginInit2(env.get());
     const AVSValue args[] = {1000, kWidth, kHeight, "RGB24"};
     const char* names[] = {"length", "width", "height", "pixel_type"};

@@ -55,6 +55,7 @@ inline const std::vector<Workload>& Workloads() {
 struct EnvDeleter {
     void operator()(IScriptEnvironment* env) const { env->DeletingDestructor(1); }
 };
+using EnvPtr = std::unique_ptr<IScriptEnvironment, EnvDeleter>;
 
 // A published manager over a 1000-frame black main clip with the workload's overlays
 // (1280x720 clips) on channels 1, 2, ...
@@ -92,7 +93,7 @@ private:
         return env_->Invoke("BlankClip", AVSValue(args, 5), names).AsClip();
     }
 
-    std::unique_ptr<IScriptEnvironment, EnvDeleter> env_;
+    EnvPtr env_;
     std::vector<PClip> clips_;  // the host's references, as a host keeps them
     PClip mgr_;
 };

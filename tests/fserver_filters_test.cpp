@@ -9,11 +9,19 @@
 #include <string>
 #include <vector>
 
-#include "test_support.h"
+#include "tests/support/clips.h"
 
 namespace {
 
+using test::FrameIs;
+using test::Gradient;
+using test::GradientClip;
 using test::InvokeError;
+using test::kPlanes;
+using test::Samples;
+using test::Shape;
+using test::SampleClip;
+using test::VideoFormat;
 
 PClip Call(IScriptEnvironment* env, const char* name, std::vector<AVSValue> args, const char** names = nullptr) {
     return test::Invoke(env, name, std::move(args), names).AsClip();
@@ -30,96 +38,10 @@ std::string Size(const PClip& clip) {
     return std::to_string(clip->GetVideoInfo().width) + "x" + std::to_string(clip->GetVideoInfo().height);
 }
 
-// Frame rate, length, audio rate and audio length.
-std::string Timing(const PClip& clip) {
-    const VideoInfo& vi = clip->GetVideoInfo();
-    return std::to_string(vi.fps_numerator) + "/" + std::to_string(vi.fps_denominator) + " " +
-           std::to_string(vi.num_frames) + "f " + std::to_string(vi.audio_samples_per_second) + "Hz " +
-           std::to_string(vi.num_audio_samples);
-}
-
-constexpr int kPlanes[] = {PLANAR_Y, PLANAR_U, PLANAR_V};
-
-// Byte b of memory row r in plane k (0 luma or packed, 1 U, 2 V) of a gradient frame.
-int Gradient(int k, int r, int b) { return (k * 100 + r * 16 + b) & 0xFF; }
-
-// Every frame is one stored gradient frame, so its bytes can be checked after a filter has read it.
-class GradientClip : public test::PatternClip {
-public:
-    GradientClip(const VideoInfo& vi, IScriptEnvironment* env) : PatternClip(vi), frame_(env->NewVideoFrame(vi)) {
-        for (int k = 0; k < (vi.IsPlanar() ? 3 : 1); ++k) {
-            uint8_t* p = frame_->GetWritePtr(kPlanes[k]);
-            for (int r = 0; r < frame_->GetHeight(kPlanes[k]); ++r, p += frame_->GetPitch(kPlanes[k]))
-                for (int b = 0; b < frame_->GetRowSize(kPlanes[k]); ++b) p[b] = static_cast<uint8_t>(Gradient(k, r, b));
-        }
-    }
-    PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int, IScriptEnvironment*) override {
-        return ReturnInto(result, PVideoFrame(frame_));
-    }
-    PVideoFrame frame_;
-};
-
-VideoInfo AudioOnly(int channels, int sample_type, int64_t samples) {
-    VideoInfo vi = test::WithAudio(test::Rgb24Info(0, 0, 0), 48000, channels);
-    vi.sample_type = sample_type;
-    vi.num_audio_samples = samples;
-    return vi;
-}
-
-// Audio only at 48 kHz: the interleaved samples given, silence outside them.
-template <class Sample>
-class AudioClip : public test::PatternClip {
-public:
-    AudioClip(int channels, std::vector<Sample> samples, int sample_type)
-        : PatternClip(AudioOnly(channels, sample_type, static_cast<int64_t>(samples.size()) / channels)),
-          samples_(std::move(samples)) {}
-    void AVS_STDCALL GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment*) override {
-        const int n = GetVideoInfo().nchannels;
-        auto* out = static_cast<Sample*>(buf);
-        for (int64_t s = start; s < start + count; ++s)
-            for (int ch = 0; ch < n; ++ch)
-                *out++ = s >= 0 && s * n < static_cast<int64_t>(samples_.size()) ? samples_[s * n + ch] : Sample(0);
-    }
-
-private:
-    std::vector<Sample> samples_;
-};
-
-VideoInfo Video(int pixel_type, int width, int height) {
-    VideoInfo vi = test::Rgb24Info(width, height, 10);
-    vi.pixel_type = pixel_type;
-    return vi;
-}
-
-// The interleaved samples asked for; a guard past them must stay untouched.
-template <class Sample>
-std::vector<Sample> Audio(const PClip& clip, int64_t start, int64_t count, IScriptEnvironment* env) {
-    const size_t n = static_cast<size_t>(count * clip->GetVideoInfo().nchannels);
-    std::vector<Sample> buf(n + 1, Sample(77));
-    clip->GetAudio(buf.data(), start, count, env);
-    EXPECT_EQ(buf[n], Sample(77)) << "wrote past the samples asked for";
-    buf.pop_back();
-    return buf;
-}
-
 int16_t Pattern(int64_t s, int ch) { return static_cast<int16_t>(s * 7 + ch); }
 
-// Every byte of every plane of f equals expect(k, memory row, byte).
-template <class Expect>
-::testing::AssertionResult FrameIs(const PVideoFrame& f, bool planar, Expect expect) {
-    for (int k = 0; k < (planar ? 3 : 1); ++k) {
-        const uint8_t* p = f->GetReadPtr(kPlanes[k]);
-        for (int r = 0; r < f->GetHeight(kPlanes[k]); ++r, p += f->GetPitch(kPlanes[k]))
-            for (int b = 0; b < f->GetRowSize(kPlanes[k]); ++b)
-                if (p[b] != expect(k, r, b))
-                    return ::testing::AssertionFailure() << "plane " << k << " row " << r << " byte " << b << ": "
-                                                         << int{p[b]} << " != " << expect(k, r, b);
-    }
-    return ::testing::AssertionSuccess();
-}
-
 ::testing::AssertionResult StillGradient(const GradientClip& clip) {
-    return FrameIs(clip.frame_, clip.frame_->GetPitch(PLANAR_U) != 0, Gradient);
+    return FrameIs(clip.frame, clip.frame->GetPitch(PLANAR_U) != 0, Gradient);
 }
 
 class FrameServerFilters : public ::testing::Test {
@@ -130,16 +52,16 @@ protected:
 };
 
 TEST_F(FrameServerFilters, AssumeFpsChangesTheRateAndOptionallyTheAudioRate) {
-    EXPECT_EQ(Timing(Call(e, "AssumeFPS", {src, 50, 2})), "25/1 100f 48000Hz 192000");  // reduced
+    EXPECT_EQ(Shape(Call(e, "AssumeFPS", {src, 50, 2})), "4x2 25/1 100f 48000Hz x2 192000");  // reduced
     const char* sync[] = {nullptr, nullptr, nullptr, "sync_audio"};
     const PClip synced = Call(e, "AssumeFPS", {src, 24, 1, true}, sync);
-    EXPECT_EQ(Timing(synced), "24/1 100f 46080Hz 192000");  // 48000 * 24 / 25
-    EXPECT_EQ(Audio<int16_t>(synced, 5, 2, e), (std::vector<int16_t>{35, 36, 42, 43}));
-    EXPECT_EQ(Timing(src), "25/1 100f 48000Hz 192000");  // the source keeps its rate
+    EXPECT_EQ(Shape(synced), "4x2 24/1 100f 46080Hz x2 192000");  // 48000 * 24 / 25
+    EXPECT_EQ(Samples<int16_t>(synced, 5, 2, e), (std::vector<int16_t>{35, 36, 42, 43}));
+    EXPECT_EQ(Shape(src), "4x2 25/1 100f 48000Hz x2 192000");  // the source keeps its rate
 
     // One integer means a denominator of 1; a float goes over 1000; sync_audio positionally too.
-    EXPECT_EQ(Timing(Call(e, "AssumeFPS", {src, 30})), "30/1 100f 48000Hz 192000");
-    EXPECT_EQ(Timing(Call(e, "AssumeFPS", {src, 29.97, true})), "2997/100 100f 57542Hz 192000");  // 57542.4
+    EXPECT_EQ(Shape(Call(e, "AssumeFPS", {src, 30})), "4x2 30/1 100f 48000Hz x2 192000");
+    EXPECT_EQ(Shape(Call(e, "AssumeFPS", {src, 29.97, true})), "4x2 2997/100 100f 57542Hz x2 192000");  // 57542.4
     // Halves round up: 5 Hz at 2 fps played at 1 fps is 2.5 Hz.
     VideoInfo slow = test::WithAudio(test::Rgb24Info(4, 2), 5, 1);
     slow.fps_numerator = 2;
@@ -153,20 +75,20 @@ TEST_F(FrameServerFilters, AssumeFpsChangesTheRateAndOptionallyTheAudioRate) {
 
 TEST_F(FrameServerFilters, ChangeFpsRepeatsOrDropsFramesAndKeepsTheAudio) {
     const PClip doubled = Call(e, "ChangeFPS", {src, 50});
-    EXPECT_EQ(Timing(doubled), "50/1 200f 48000Hz 192000");
+    EXPECT_EQ(Shape(doubled), "4x2 50/1 200f 48000Hz x2 192000");
     EXPECT_EQ(Firsts(doubled, {0, 1, 2, 3, 199}, e), (std::vector<int>{0, 0, 1, 1, 99}));
     // Frame n is floor(n * 2.5), past the end the last one; the audio is the source's.
     const PClip fewer = Call(e, "ChangeFPS", {src, 10, 1});
-    EXPECT_EQ(Timing(fewer), "10/1 40f 48000Hz 192000");
+    EXPECT_EQ(Shape(fewer), "4x2 10/1 40f 48000Hz x2 192000");
     EXPECT_EQ(Firsts(fewer, {0, 1, 2, 3, 39, 500}, e), (std::vector<int>{0, 2, 5, 7, 97, 99}));
-    EXPECT_EQ(Audio<int16_t>(fewer, 10, 1, e), (std::vector<int16_t>{70, 71}));
+    EXPECT_EQ(Samples<int16_t>(fewer, 10, 1, e), (std::vector<int16_t>{70, 71}));
     // 119.88 frames round to 120; frame n is floor(n * 25 * 1001 / 30000): 0.834, 5.005, 99.27.
     const char* linear[] = {nullptr, nullptr, nullptr, "linear"};
     const PClip ntsc = Call(e, "ChangeFPS", {src, 30000, 1001, false}, linear);
-    EXPECT_EQ(Timing(ntsc), "30000/1001 120f 48000Hz 192000");
+    EXPECT_EQ(Shape(ntsc), "4x2 30000/1001 120f 48000Hz x2 192000");
     EXPECT_EQ(Firsts(ntsc, {1, 6, 119}, e), (std::vector<int>{0, 5, 99}));
-    EXPECT_EQ(Timing(Call(e, "ChangeFPS", {src, 12.5})), "25/2 50f 48000Hz 192000");
-    EXPECT_EQ(Timing(Call(e, "ChangeFPS", {src, 25})), Timing(src));  // identity
+    EXPECT_EQ(Shape(Call(e, "ChangeFPS", {src, 12.5})), "4x2 25/2 50f 48000Hz x2 192000");
+    EXPECT_EQ(Shape(Call(e, "ChangeFPS", {src, 25})), Shape(src));  // identity
     // The length rounds to nearest, halves up: 5 frames at 2 fps become 2.5 at 1 fps.
     VideoInfo five = test::Rgb24Info(4, 2, 5);
     five.fps_numerator = 2;
@@ -182,7 +104,7 @@ TEST_F(FrameServerFilters, FlipsMirrorEveryFormat) {
     for (const Case c : {Case{VideoInfo::CS_BGR24, 3, 2}, Case{VideoInfo::CS_BGR32, 3, 3},
                          Case{VideoInfo::CS_YUY2, 6, 2}, Case{VideoInfo::CS_YV12, 6, 4}}) {
         SCOPED_TRACE(c.pixel_type);
-        const VideoInfo vi = Video(c.pixel_type, c.width, c.height);
+        const VideoInfo vi = VideoFormat(c.pixel_type, c.width, c.height);
         auto* source = new GradientClip(vi, e);
         const PClip clip = source;
         const bool planar = vi.IsPlanar();
@@ -205,36 +127,36 @@ TEST_F(FrameServerFilters, FlipsMirrorEveryFormat) {
         EXPECT_TRUE(StillGradient(*source));
     }
 
-    EXPECT_EQ(Audio<int16_t>(Call(e, "FlipVertical", {src}), 3, 1, e), (std::vector<int16_t>{21, 22}));
-    EXPECT_EQ(InvokeError(e, "FlipHorizontal", {new AudioClip<int16_t>(1, {1}, SAMPLE_INT16)}),
+    EXPECT_EQ(Samples<int16_t>(Call(e, "FlipVertical", {src}), 3, 1, e), (std::vector<int16_t>{21, 22}));
+    EXPECT_EQ(InvokeError(e, "FlipHorizontal", {SampleClip(1, SAMPLE_INT16, {1})}),
               "FlipHorizontal: clip has no video");
 }
 
 TEST_F(FrameServerFilters, ReversePlaysFramesAndAudioBackwards) {
     const PClip rev = Call(e, "Reverse", {src});
-    EXPECT_EQ(Timing(rev), Timing(src));
+    EXPECT_EQ(Shape(rev), Shape(src));
     EXPECT_EQ(Firsts(rev, {0, 4, 99}, e), (std::vector<int>{99, 95, 0}));
     EXPECT_EQ(rev->GetParity(0), src->GetParity(99));
 
     // Whole sample frames keep their channel order; past either end is silence.
     std::vector<int16_t> last;
     for (int s = 191999; s > 191996; --s) last.insert(last.end(), {Pattern(s, 0), Pattern(s, 1)});
-    EXPECT_EQ(Audio<int16_t>(rev, 0, 3, e), last);
-    EXPECT_EQ(Audio<int16_t>(rev, 191998, 4, e), (std::vector<int16_t>{7, 8, 0, 1, 0, 0, 0, 0}));
-    EXPECT_EQ(Audio<int16_t>(rev, -2, 3, e), (std::vector<int16_t>{0, 0, 0, 0, last[0], last[1]}));
-    const PClip floats = new AudioClip<float>(1, {0.5f, -0.25f, 1.0f}, SAMPLE_FLOAT);
-    EXPECT_EQ(Audio<float>(Call(e, "Reverse", {floats}), 0, 3, e), (std::vector<float>{1.0f, -0.25f, 0.5f}));
+    EXPECT_EQ(Samples<int16_t>(rev, 0, 3, e), last);
+    EXPECT_EQ(Samples<int16_t>(rev, 191998, 4, e), (std::vector<int16_t>{7, 8, 0, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(Samples<int16_t>(rev, -2, 3, e), (std::vector<int16_t>{0, 0, 0, 0, last[0], last[1]}));
+    const PClip floats = SampleClip(1, SAMPLE_FLOAT, {0.5f, -0.25f, 1.0f});
+    EXPECT_EQ(Samples<float>(Call(e, "Reverse", {floats}), 0, 3, e), (std::vector<float>{1.0f, -0.25f, 0.5f}));
 }
 
 TEST_F(FrameServerFilters, CropSharesAWindowOfTheSource) {
     // RGB32 8x6: picture rows 1..3 are memory rows 4..2.
-    auto* rgb_source = new GradientClip(Video(VideoInfo::CS_BGR32, 8, 6), e);
+    auto* rgb_source = new GradientClip(VideoFormat(VideoInfo::CS_BGR32, 8, 6), e);
     const PClip rgb = rgb_source;
     for (const auto& [width, height] : {std::pair{4, 3}, std::pair{-2, -2}}) {  // negative: from the right and bottom
         const PClip c = Call(e, "Crop", {rgb, 2, 1, width, height});
         EXPECT_EQ(Size(c), "4x3");
         const PVideoFrame f = c->GetFrame(0, e);
-        EXPECT_EQ(f->GetFrameBuffer(), rgb_source->frame_->GetFrameBuffer());  // shared, not copied
+        EXPECT_EQ(f->GetFrameBuffer(), rgb_source->frame->GetFrameBuffer());  // shared, not copied
         EXPECT_TRUE(FrameIs(f, false, [](int k, int r, int b) { return Gradient(k, r + 2, b + 8); }));
     }
     EXPECT_EQ(Size(Call(e, "Crop", {rgb, 2, 1, 0, 0})), "6x5");  // zero reaches the edge
@@ -243,16 +165,16 @@ TEST_F(FrameServerFilters, CropSharesAWindowOfTheSource) {
     // align: an unaligned window comes back as an aligned copy of the same pixels.
     const char* align[] = {nullptr, nullptr, nullptr, nullptr, nullptr, "align"};
     const PVideoFrame aligned = Call(e, "Crop", {rgb, 1, 0, 4, 2, true}, align)->GetFrame(0, e);
-    EXPECT_NE(aligned->GetFrameBuffer(), rgb_source->frame_->GetFrameBuffer());
+    EXPECT_NE(aligned->GetFrameBuffer(), rgb_source->frame->GetFrameBuffer());
     EXPECT_EQ(reinterpret_cast<uintptr_t>(aligned->GetReadPtr()) % FRAME_ALIGN, 0u);
     EXPECT_TRUE(FrameIs(aligned, false, [](int k, int r, int b) { return Gradient(k, r + 4, b + 4); }));
     EXPECT_TRUE(StillGradient(*rgb_source));
 
     // YUY2 and YV12 count rows from the top; chroma follows at half the offsets.
-    const PClip yuy2 = new GradientClip(Video(VideoInfo::CS_YUY2, 8, 4), e);
+    const PClip yuy2 = new GradientClip(VideoFormat(VideoInfo::CS_YUY2, 8, 4), e);
     EXPECT_TRUE(FrameIs(Call(e, "Crop", {yuy2, 2, 1, 4, 2})->GetFrame(0, e), false,
                         [](int k, int r, int b) { return Gradient(k, r + 1, b + 4); }));
-    auto* yv12_source = new GradientClip(Video(VideoInfo::CS_YV12, 8, 8), e);
+    auto* yv12_source = new GradientClip(VideoFormat(VideoInfo::CS_YV12, 8, 8), e);
     const PClip yv12 = yv12_source;
     const auto window = [](int k, int r, int b) { return k ? Gradient(k, r + 2, b + 1) : Gradient(k, r + 4, b + 2); };
     for (const bool copy : {false, true}) {
@@ -282,7 +204,7 @@ TEST_F(FrameServerFilters, CropSharesAWindowOfTheSource) {
 
 TEST_F(FrameServerFilters, AddBordersFramesThePicture) {
     // RGB32 2x2 with left 1, top 2, right 3, bottom 1: 6x5, the picture at memory rows 1-2.
-    auto* rgb_source = new GradientClip(Video(VideoInfo::CS_BGR32, 2, 2), e);
+    auto* rgb_source = new GradientClip(VideoFormat(VideoInfo::CS_BGR32, 2, 2), e);
     const PClip rgb = rgb_source;
     const PClip framed = Call(e, "AddBorders", {rgb, 1, 2, 3, 1, static_cast<int>(0x80102030u)});
     EXPECT_EQ(Size(framed), "6x5");
@@ -293,7 +215,7 @@ TEST_F(FrameServerFilters, AddBordersFramesThePicture) {
     EXPECT_TRUE(StillGradient(*rgb_source));
     EXPECT_TRUE(FrameIs(Call(e, "AddBorders", {rgb, 0, 0, 0, 0})->GetFrame(0, e), false, Gradient));  // identity
 
-    const PClip rgb24 = new GradientClip(Video(VideoInfo::CS_BGR24, 2, 1), e);
+    const PClip rgb24 = new GradientClip(VideoFormat(VideoInfo::CS_BGR24, 2, 1), e);
     EXPECT_TRUE(FrameIs(Call(e, "AddBorders", {rgb24, 1, 1, 0, 0, 0x123456})->GetFrame(0, e), false,
                         [](int, int r, int b) {
                             const int colour[] = {0x56, 0x34, 0x12};
@@ -301,7 +223,7 @@ TEST_F(FrameServerFilters, AddBordersFramesThePicture) {
                         }));
 
     // YUY2 in studio-range white; odd left and right round down to even.
-    const PClip yuy2 = Call(e, "AddBorders", {new GradientClip(Video(VideoInfo::CS_YUY2, 2, 1), e), 3, 1, 1, 0,
+    const PClip yuy2 = Call(e, "AddBorders", {new GradientClip(VideoFormat(VideoInfo::CS_YUY2, 2, 1), e), 3, 1, 1, 0,
                                               0xFFFFFF});
     EXPECT_EQ(Size(yuy2), "4x2");
     EXPECT_TRUE(FrameIs(yuy2->GetFrame(0, e), false, [](int, int r, int b) {
@@ -310,7 +232,7 @@ TEST_F(FrameServerFilters, AddBordersFramesThePicture) {
     }));
 
     // YV12: every plane framed, chroma by half; the default black is 16/128/128; bottom 3 rounds to 2.
-    const PClip yv12 = Call(e, "AddBorders", {new GradientClip(Video(VideoInfo::CS_YV12, 2, 2), e), 2, 2, 0, 3});
+    const PClip yv12 = Call(e, "AddBorders", {new GradientClip(VideoFormat(VideoInfo::CS_YV12, 2, 2), e), 2, 2, 0, 3});
     EXPECT_EQ(Size(yv12), "4x6");
     EXPECT_TRUE(FrameIs(yv12->GetFrame(0, e), true, [](int k, int r, int b) {
         const int off = k ? 1 : 2, size = k ? 1 : 2;
@@ -324,43 +246,40 @@ TEST_F(FrameServerFilters, AudioChannelFunctionsPickAverageAndScale) {
     const PClip three = new test::PatternClip(test::WithAudio(test::Rgb24Info(4, 2), 48000, 3));
     const PClip picked = Call(e, "GetChannel", {three, 3, 1});
     EXPECT_EQ(picked->GetVideoInfo().nchannels, 2);
-    EXPECT_EQ(Timing(picked), Timing(three));
-    EXPECT_EQ(Audio<int16_t>(picked, 10, 2, e), (std::vector<int16_t>{72, 70, 79, 77}));
-    EXPECT_EQ(Audio<int16_t>(Call(e, "GetChannel", {three, 2, 2, 2}), 1, 1, e), (std::vector<int16_t>{8, 8, 8}));
-    EXPECT_EQ(Audio<int16_t>(Call(e, "GetChannel", {three, 1, 2, 3}), 4, 2, e), Audio<int16_t>(three, 4, 2, e));
-    const PClip stereo_float = new AudioClip<float>(2, {0.5f, -1.0f, 0.25f, 2.0f}, SAMPLE_FLOAT);
-    EXPECT_EQ(Audio<float>(Call(e, "GetChannel", {stereo_float, 2}), 0, 2, e), (std::vector<float>{-1.0f, 2.0f}));
+    EXPECT_EQ(Shape(picked), "4x2 25/1 100f 48000Hz x2 192000");
+    EXPECT_EQ(Samples<int16_t>(picked, 10, 2, e), (std::vector<int16_t>{72, 70, 79, 77}));
+    EXPECT_EQ(Samples<int16_t>(Call(e, "GetChannel", {three, 2, 2, 2}), 1, 1, e), (std::vector<int16_t>{8, 8, 8}));
+    EXPECT_EQ(Samples<int16_t>(Call(e, "GetChannel", {three, 1, 2, 3}), 4, 2, e), Samples<int16_t>(three, 4, 2, e));
+    const PClip stereo_float = SampleClip(2, SAMPLE_FLOAT, {0.5f, -1.0f, 0.25f, 2.0f});
+    EXPECT_EQ(Samples<float>(Call(e, "GetChannel", {stereo_float, 2}), 0, 2, e), (std::vector<float>{-1.0f, 2.0f}));
 
     // ConvertToMono: 7/3 and -7/3 truncate toward zero; full scale stays full scale.
-    const PClip mixed = new AudioClip<int16_t>(3, {1, 2, 4, -1, -2, -4, 32767, 32767, 32767, -32768, 0, 1},
-                                               SAMPLE_INT16);
+    const PClip mixed = SampleClip(3, SAMPLE_INT16, {1, 2, 4, -1, -2, -4, 32767, 32767, 32767, -32768, 0, 1});
     const PClip mono = Call(e, "ConvertToMono", {mixed});
     EXPECT_EQ(mono->GetVideoInfo().nchannels, 1);
     EXPECT_EQ(mono->GetVideoInfo().num_audio_samples, 4);
-    EXPECT_EQ(Audio<int16_t>(mono, 0, 5, e), (std::vector<int16_t>{2, -2, 32767, -10922, 0}));
-    EXPECT_EQ(Audio<int16_t>(mixed, 0, 1, e), (std::vector<int16_t>{1, 2, 4}));
-    EXPECT_EQ(Audio<float>(Call(e, "ConvertToMono", {stereo_float}), 0, 2, e), (std::vector<float>{-0.25f, 1.125f}));
+    EXPECT_EQ(Samples<int16_t>(mono, 0, 5, e), (std::vector<int16_t>{2, -2, 32767, -10922, 0}));
+    EXPECT_EQ(Samples<float>(Call(e, "ConvertToMono", {stereo_float}), 0, 2, e), (std::vector<float>{-0.25f, 1.125f}));
 
     // Amplify: halves round away from zero, sums saturate; one factor per channel, extra ones
     // ignored, the last one repeated when there are fewer; past the end stays silent.
-    const PClip ints = new AudioClip<int16_t>(2, {1000, -1000, 20000, -20000, 3, -3}, SAMPLE_INT16);
+    const PClip ints = SampleClip(2, SAMPLE_INT16, {1000, -1000, 20000, -20000, 3, -3});
     const auto amplified = [&](std::initializer_list<AVSValue> args) {
-        return Audio<int16_t>(Call(e, "Amplify", args), 0, 3, e);
+        return Samples<int16_t>(Call(e, "Amplify", args), 0, 3, e);
     };
     EXPECT_EQ(amplified({ints, 2}), (std::vector<int16_t>{2000, -2000, 32767, -32768, 6, -6}));
     EXPECT_EQ(amplified({ints, 0.5}), (std::vector<int16_t>{500, -500, 10000, -10000, 2, -2}));
-    EXPECT_EQ(amplified({ints, 1.0}), Audio<int16_t>(ints, 0, 3, e));  // identity
+    EXPECT_EQ(amplified({ints, 1.0}), Samples<int16_t>(ints, 0, 3, e));  // identity
     EXPECT_EQ(amplified({ints, 1.0, -1.0, 9.0}), (std::vector<int16_t>{1000, 1000, 20000, 20000, 3, 3}));
-    EXPECT_EQ(Audio<int16_t>(ints, 0, 1, e), (std::vector<int16_t>{1000, -1000}));
-    const PClip floats = new AudioClip<float>(3, {1.0f, 1.0f, 1.0f, 0.5f, -0.5f, 2.0f}, SAMPLE_FLOAT);
-    EXPECT_EQ(Audio<float>(Call(e, "Amplify", {floats, 2.0, 0.5}), 0, 3, e),
+    const PClip floats = SampleClip(3, SAMPLE_FLOAT, {1.0f, 1.0f, 1.0f, 0.5f, -0.5f, 2.0f});
+    EXPECT_EQ(Samples<float>(Call(e, "Amplify", {floats, 2.0, 0.5}), 0, 3, e),
               (std::vector<float>{2.0f, 0.5f, 0.5f, 1.0f, -0.25f, 1.0f, 0, 0, 0}));
 
     // Without audio there is nothing to convert or scale: the same clip; GetChannel refuses.
     const PClip silent = new test::PatternClip(test::Rgb24Info(4, 2));
     EXPECT_EQ(Call(e, "ConvertToMono", {silent}).get(), silent.get());
     EXPECT_EQ(Call(e, "Amplify", {silent, 2.0}).get(), silent.get());
-    const PClip already = new AudioClip<int16_t>(1, {5, 6}, SAMPLE_INT16);
+    const PClip already = SampleClip(1, SAMPLE_INT16, {5, 6});
     EXPECT_EQ(Call(e, "ConvertToMono", {already}).get(), already.get());
     EXPECT_EQ(InvokeError(e, "GetChannel", {silent, 1}), "GetChannel: clip has no audio");
     const char* missing = "GetChannel: Attempted to select a channel that does not exist";

@@ -7,21 +7,13 @@
 #include <vector>
 
 #include "fserver/fserver.h"
-#include "test_support.h"
+#include "tests/support/clips.h"
 
 namespace {
 
 using test::Invoke;
 using test::InvokeError;
-
-// Size, frame rate, length, audio rate, channels and audio length.
-std::string Shape(const PClip& clip) {
-    const VideoInfo& vi = clip->GetVideoInfo();
-    return std::to_string(vi.width) + "x" + std::to_string(vi.height) + " " + std::to_string(vi.fps_numerator) + "/" +
-           std::to_string(vi.fps_denominator) + " " + std::to_string(vi.num_frames) + "f " +
-           std::to_string(vi.audio_samples_per_second) + "Hz x" + std::to_string(vi.nchannels) + " " +
-           std::to_string(vi.num_audio_samples);
-}
+using test::Shape;
 
 TEST(FrameServer, NewVideoFrameRoundsThePitchRecyclesBuffersAndMakeWritableCopies) {
     test::EnvPtr env = test::NewEnv();

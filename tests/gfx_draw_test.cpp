@@ -56,124 +56,89 @@ Frame RgbGradient(int w, int h) {
     return f;
 }
 
-TEST(GfxDrawImagePoints, IdentityCornersReproduceTheSource) {
-    for (Interpolation mode : kModes) {
-        const auto src = Gradient(7, 5);
-        const std::vector<Argb> before = Pixels(*src);
-        const PointF corners[3] = {{0, 0}, {7, 0}, {0, 5}};
-        auto target = Bitmap::Create(7, 5);
-        gfx::DrawImagePoints(*target, *src, corners, mode);
-        EXPECT_EQ(Pixels(*target), before);  // onto transparent: a copy
-        EXPECT_EQ(Pixels(*src), before);
+// Drawings that move whole pixels: target pixel (x, y) shows source pixel from(x, y).
+using P = std::pair<int, int>;
+struct Mapping {
+    const char* what;
+    int sw, sh, tw, th;
+    PointF corners[3];
+    bool bicubic_too;  // false where bicubic would blend neighbours
+    P (*from)(int x, int y);
+};
 
-        Frame rgb = RgbGradient(7, 5);
-        const std::vector<uint8_t> rgb_before = rgb.mem;
-        Frame out(7, 5, 0x55);
-        gfx::DrawImagePoints(out.view, rgb.view, corners, mode);
-        EXPECT_EQ(Pixels(out.view), Pixels(rgb.view));
-        for (int y = 0; y < 5; ++y) EXPECT_EQ(out.mem[y * 24 + 21], 0x55);  // row padding left alone
-        EXPECT_EQ(rgb.mem, rgb_before);
-    }
-}
-
-TEST(GfxDrawImagePoints, IntegerTranslationIsExact) {
-    for (Interpolation mode : kModes) {
-        const auto src = Gradient(5, 4);
-        auto target = Bitmap::Create(12, 10);
-        const PointF corners[3] = {{3, 2}, {8, 2}, {3, 6}};
-        gfx::DrawImagePoints(*target, *src, corners, mode);
-        for (int y = 0; y < 10; ++y)
-            for (int x = 0; x < 12; ++x) {
-                const bool in = x >= 3 && x < 8 && y >= 2 && y < 6;
-                ASSERT_EQ(target->GetPixel(x, y), in ? src->GetPixel(x - 3, y - 2) : 0u) << x << "," << y;
-            }
-
-        // Partly off the frame on the left, RGB24 onto RGB24.
-        Frame rgb = RgbGradient(6, 3);
-        Frame out(8, 4, 0);
-        const PointF shifted[3] = {{-2, 1}, {4, 1}, {-2, 4}};
-        gfx::DrawImagePoints(out.view, rgb.view, shifted, mode);
-        for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 8; ++x) {
-                const bool in = x < 4 && y >= 1;
-                ASSERT_EQ(out.view.GetPixel(x, y), in ? rgb.view.GetPixel(x + 2, y - 1) : 0xFF000000u) << x << "," << y;
-            }
-    }
-}
-
-TEST(GfxDrawImagePoints, NearestDoublingDuplicatesPixels) {
-    const auto src = Gradient(3, 2);
-    auto target = Bitmap::Create(6, 4);
-    const PointF corners[3] = {{0, 0}, {6, 0}, {0, 4}};
-    gfx::DrawImagePoints(*target, *src, corners, Interpolation::kNearestNeighbor);
-    Frame rgb = RgbGradient(3, 2);
-    Frame out(6, 4, 0);
-    gfx::DrawImagePoints(out.view, rgb.view, corners, Interpolation::kNearestNeighbor);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 6; ++x) {
-            EXPECT_EQ(target->GetPixel(x, y), src->GetPixel(x / 2, y / 2));
-            EXPECT_EQ(out.view.GetPixel(x, y), rgb.view.GetPixel(x / 2, y / 2));
-        }
-}
-
-TEST(GfxDrawImagePoints, FlipAndQuarterTurnThroughThePoints) {
-    const auto src = Gradient(5, 3);
-    for (Interpolation mode : kModes) {
-        auto flipped = Bitmap::Create(5, 3);
-        const PointF mirror[3] = {{5, 0}, {0, 0}, {5, 3}};
-        gfx::DrawImagePoints(*flipped, *src, mirror, mode);
+TEST(GfxDrawImagePoints, WholePixelMappingsCopyExactlyOntoArgbAndRgb24) {
+    const Mapping cases[] = {
+        {"identity", 7, 5, 7, 5, {{0, 0}, {7, 0}, {0, 5}}, true, [](int x, int y) { return P{x, y}; }},
+        {"moved", 5, 4, 12, 10, {{3, 2}, {8, 2}, {3, 6}}, true, [](int x, int y) { return P{x - 3, y - 2}; }},
+        {"off the left", 6, 3, 8, 4, {{-2, 1}, {4, 1}, {-2, 4}}, true, [](int x, int y) { return P{x + 2, y - 1}; }},
+        {"doubled", 3, 2, 6, 4, {{0, 0}, {6, 0}, {0, 4}}, false, [](int x, int y) { return P{x / 2, y / 2}; }},
+        {"mirrored", 5, 3, 5, 3, {{5, 0}, {0, 0}, {5, 3}}, true, [](int x, int y) { return P{4 - x, y}; }},
         // A quarter turn clockwise: the top-left corner goes to the top right.
-        auto turned = Bitmap::Create(3, 5);
-        const PointF turn[3] = {{3, 0}, {3, 5}, {0, 0}};
-        gfx::DrawImagePoints(*turned, *src, turn, mode);
-        for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < 5; ++x) {
-                EXPECT_EQ(flipped->GetPixel(x, y), src->GetPixel(4 - x, y));
-                EXPECT_EQ(turned->GetPixel(2 - y, x), src->GetPixel(x, y));
+        {"turned", 5, 3, 3, 5, {{3, 0}, {3, 5}, {0, 0}}, true, [](int x, int y) { return P{y, 2 - x}; }},
+    };
+    for (const Mapping& c : cases)
+        for (Interpolation mode : kModes) {
+            if (mode != Interpolation::kNearestNeighbor && !c.bicubic_too) continue;
+            SCOPED_TRACE(testing::Message() << c.what << ", mode " << static_cast<int>(mode));
+            const auto argb = Gradient(c.sw, c.sh);
+            Frame rgb = RgbGradient(c.sw, c.sh);
+            const std::vector<Argb> argb_before = Pixels(*argb);
+            const std::vector<uint8_t> rgb_before = rgb.mem;
+            auto onto_argb = Bitmap::Create(c.tw, c.th);
+            Frame onto_rgb(c.tw, c.th, 0x55);
+            gfx::DrawImagePoints(*onto_argb, *argb, c.corners, mode);
+            gfx::DrawImagePoints(onto_rgb.view, rgb.view, c.corners, mode);
+            const int row = gfx::Rgb24RowBytes(c.tw);
+            for (int y = 0; y < c.th; ++y) {
+                for (int x = 0; x < c.tw; ++x) {
+                    const auto [sx, sy] = c.from(x, y);
+                    const bool in = sx >= 0 && sy >= 0 && sx < c.sw && sy < c.sh;
+                    // Onto transparent pixels the source is copied, alpha and all.
+                    ASSERT_EQ(onto_argb->GetPixel(x, y), in ? argb->GetPixel(sx, sy) : 0u) << x << "," << y;
+                    ASSERT_EQ(onto_rgb.view.GetPixel(x, y), in ? rgb.view.GetPixel(sx, sy) : 0xFF555555u)
+                        << x << "," << y;
+                }
+                for (int b = c.tw * 3; b < row; ++b) ASSERT_EQ(onto_rgb.mem[y * row + b], 0x55) << "row padding";
             }
-    }
-}
-
-TEST(GfxDrawImagePoints, RotatedDrawsExactlyThePixelsWhoseCentresAreInside) {
-    auto src = Bitmap::Create(9, 6);
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 9; ++x) src->SetPixel(x, y, 0xFF204060u);
-    const PointF c[3] = {{6.3f, 1.2f}, {20.7f, 9.1f}, {2.9f, 7.4f}};
-    const PointF quad[4] = {c[0], c[1], {c[1].x + c[2].x - c[0].x, c[1].y + c[2].y - c[0].y}, c[2]};
-    for (Interpolation mode : kModes) {
-        Frame out(24, 18, 0);
-        gfx::DrawImagePoints(out.view, *src, c, mode);
-        int drawn = 0;
-        for (int y = 0; y < 18; ++y)
-            for (int x = 0; x < 24; ++x) {
-                const bool in = gfx::PointInPolygon(quad, 4, x + 0.5f, y + 0.5f);
-                // Bicubic of a constant image is that constant.
-                ASSERT_EQ(out.view.GetPixel(x, y), in ? 0xFF204060u : 0xFF000000u) << x << "," << y;
-                drawn += in;
-            }
-        EXPECT_GT(drawn, 60);
-    }
-}
-
-TEST(GfxDrawImagePoints, BicubicKeepsConstantsAndUsesKeysWeights) {
-    // A translucent constant, shrunk and enlarged, stays that constant.
-    auto flat = Bitmap::Create(40, 30);
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x) flat->SetPixel(x, y, 0x80336699u);
-    const PointF shrink[3] = {{1, 1}, {9, 1}, {1, 7}};
-    const PointF grow[3] = {{-30, -20}, {90, 5}, {-40, 60}};
-    for (const PointF* c : {shrink, grow}) {
-        auto target = Bitmap::Create(24, 16);
-        gfx::DrawImagePoints(*target, *flat, c, Interpolation::kHighQualityBicubic);
-        int drawn = 0;
-        for (Argb p : Pixels(*target)) {
-            if (p == 0) continue;
-            EXPECT_EQ(p, 0x80336699u);
-            ++drawn;
+            EXPECT_EQ(Pixels(*argb), argb_before);
+            EXPECT_EQ(rgb.mem, rgb_before);
         }
-        EXPECT_GE(drawn, 48);
-    }
+}
 
+TEST(GfxDrawImagePoints, AConstantFillsExactlyThePixelsWhoseCentresAreInside) {
+    // Bicubic of a constant image is that constant, translucent or not, at any scale.
+    const PointF cases[][3] = {
+        {{6.3f, 1.2f}, {20.7f, 9.1f}, {2.9f, 7.4f}},  // rotated
+        {{1, 1}, {9, 1}, {1, 7}},                     // shrunk
+        {{-30, -20}, {90, 5}, {-40, 60}},             // enlarged past the target
+    };
+    // The colour, and the colour over black: (s a + 127) / 255.
+    for (const auto& [colour, on_black] : {std::pair{0xFF204060u, 0xFF204060u}, std::pair{0x80336699u, 0xFF1A334Du}}) {
+        auto src = Bitmap::Create(40, 30);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 40; ++x) src->SetPixel(x, y, colour);
+        for (const auto& c : cases)
+            for (Interpolation mode : kModes) {
+                SCOPED_TRACE(testing::Message() << std::hex << colour << " " << c[0].x << ", mode " << int(mode));
+                const PointF quad[4] = {c[0], c[1], {c[1].x + c[2].x - c[0].x, c[1].y + c[2].y - c[0].y}, c[2]};
+                auto out = Bitmap::Create(24, 18);  // transparent: the drawn colour is copied
+                Frame rgb(24, 18, 0);
+                gfx::DrawImagePoints(*out, *src, c, mode);
+                gfx::DrawImagePoints(rgb.view, *src, c, mode);
+                int drawn = 0;
+                for (int y = 0; y < 18; ++y)
+                    for (int x = 0; x < 24; ++x) {
+                        const bool in = gfx::PointInPolygon(quad, 4, x + 0.5f, y + 0.5f);
+                        ASSERT_EQ(out->GetPixel(x, y), in ? colour : 0u) << x << "," << y;
+                        ASSERT_EQ(rgb.view.GetPixel(x, y), in ? on_black : 0xFF000000u) << x << "," << y;
+                        drawn += in;
+                    }
+                EXPECT_GE(drawn, 48);
+            }
+    }
+}
+
+TEST(GfxDrawImagePoints, BicubicUsesKeysWeights) {
     // One row 0, 0, 255, 255 doubled: samples fall a quarter pixel off the source
     // centres, weights K(0.25) = 0.8671875, K(0.75) = 0.2265625, K(1.25) = -0.0703125,
     // K(1.75) = -0.0234375; overshoot is clamped.
@@ -213,28 +178,6 @@ TEST(GfxDrawImagePoints, BicubicShrinkFiltersWhereNearestAliases) {
     }
 }
 
-TEST(GfxDrawImagePoints, DegenerateOrNonFiniteDrawsNothing) {
-    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
-    const PointF cases[][3] = {
-        {{0, 0}, {5, 5}, {10, 10}},  // collinear
-        {{3, 3}, {3, 3}, {3, 3}},
-        {{0, 0}, {8, 0}, {nan, 6}},
-        {{0, 0}, {inf, 0}, {0, 6}},
-        {{0, 0}, {1e30f, 0}, {0, 1e30f}},
-        {{-1e30f, -1e30f}, {1e30f, -1e30f}, {-1e30f, 1e30f}},
-        {{0, 0}, {1e-30f, 0}, {0, 1e-30f}},
-        {{100, 100}, {108, 100}, {100, 106}},  // off the target
-    };
-    const auto src = Gradient(8, 6);
-    for (Interpolation mode : kModes)
-        for (const auto& c : cases) {
-            Frame out(10, 8, 0x21);
-            const std::vector<uint8_t> before = out.mem;
-            gfx::DrawImagePoints(out.view, *src, c, mode);
-            EXPECT_EQ(out.mem, before);
-        }
-}
-
 constexpr Argb kRed = 0xFFFF0000u;
 
 TEST(GfxDrawPolygon, TwoPixelSquareOutlineCoversTheEdgePixels) {
@@ -253,37 +196,51 @@ TEST(GfxDrawPolygon, TwoPixelSquareOutlineCoversTheEdgePixels) {
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(square[i].x == before[i].x && square[i].y == before[i].y);
 }
 
-TEST(GfxDrawPolygon, NothingForNoWidthTooFewOrBadPoints) {
+TEST(GfxDraw, NothingForDegenerateNonFiniteOrEmptyInput) {
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const PointF corners[][3] = {
+        {{0, 0}, {5, 5}, {10, 10}},  // collinear
+        {{3, 3}, {3, 3}, {3, 3}},
+        {{0, 0}, {8, 0}, {nan, 6}},
+        {{0, 0}, {inf, 0}, {0, 6}},
+        {{0, 0}, {1e30f, 0}, {0, 1e30f}},
+        {{-1e30f, -1e30f}, {1e30f, -1e30f}, {-1e30f, 1e30f}},
+        {{0, 0}, {1e-30f, 0}, {0, 1e-30f}},
+        {{100, 100}, {108, 100}, {100, 106}},  // off the target
+    };
     const PointF square[4] = {{2, 2}, {8, 2}, {8, 8}, {2, 8}};
-    const PointF bad[3] = {{2, 2}, {nan, 5}, {8, 8}};
-    const PointF far[3] = {{2, 2}, {inf, 5}, {8, 8}};
-    Frame out(12, 12, 0x40);
+    const PointF bad[3] = {{2, 2}, {nan, 5}, {8, 8}}, far[3] = {{2, 2}, {inf, 5}, {8, 8}};
+    const auto src = Gradient(8, 6);
+    Frame out(12, 12, 0x21);
     const std::vector<uint8_t> before = out.mem;
-    gfx::DrawPolygon(out.view, square, 4, kRed, 0);
-    gfx::DrawPolygon(out.view, square, 4, kRed, -1);
-    gfx::DrawPolygon(out.view, square, 4, kRed, nan);
+    for (Interpolation mode : kModes)
+        for (const auto& c : corners) {
+            gfx::DrawImagePoints(out.view, *src, c, mode);
+            ASSERT_EQ(out.mem, before) << c[0].x << "," << c[0].y << " " << c[1].x << "," << c[1].y;
+        }
+    for (float width : {0.0f, -1.0f, nan}) gfx::DrawPolygon(out.view, square, 4, kRed, width);
     gfx::DrawPolygon(out.view, square, 1, kRed, 2);
     gfx::DrawPolygon(out.view, bad, 3, kRed, 2);
     gfx::DrawPolygon(out.view, far, 3, kRed, 2);
     gfx::DrawPolygon(out.view, square, 4, 0x00FF0000u, 2);
     gfx::DrawLine(out.view, {1, 1}, {9, 9}, kRed, 0);
-    EXPECT_EQ(out.mem, before);
+    EXPECT_EQ(out.mem, before) << "pens";
+    gfx::FillEllipse(out.view, 1, 1, -5, 5, kRed);
+    gfx::FillEllipse(out.view, 1, 1, nan, 5, kRed);
+    gfx::DrawEllipse(out.view, 1, 1, 5, 5, kRed, 0);
+    EXPECT_EQ(out.mem, before) << "ellipses";
 }
 
 TEST(GfxDrawPolygon, CoverageScalesAlpha) {
     // Flat ends at x = 2 and 8 cut the end pixels in half: 8 of 16 samples.
-    auto b = Bitmap::Create(12, 9);
-    gfx::DrawLine(*b, {2, 5}, {8, 5}, kRed, 1);
-    auto half = Bitmap::Create(12, 9);
-    gfx::DrawLine(*half, {2, 5}, {8, 5}, 0x80FF0000u, 1);
-    for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 12; ++x) {
-            const Argb want = y != 5 || x < 2 || x > 8 ? 0u : (x == 2 || x == 8) ? 0x80FF0000u : kRed;
-            const Argb want_half = y != 5 || x < 2 || x > 8 ? 0u : (x == 2 || x == 8) ? 0x40FF0000u : 0x80FF0000u;
-            EXPECT_EQ(b->GetPixel(x, y), want) << x << "," << y;
-            EXPECT_EQ(half->GetPixel(x, y), want_half) << x << "," << y;
-        }
+    for (const auto& [colour, end] : {std::pair{kRed, 0x80FF0000u}, std::pair{0x80FF0000u, 0x40FF0000u}}) {
+        auto b = Bitmap::Create(12, 9);
+        gfx::DrawLine(*b, {2, 5}, {8, 5}, colour, 1);
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 12; ++x)
+                EXPECT_EQ(b->GetPixel(x, y), y != 5 || x < 2 || x > 8 ? 0u : (x == 2 || x == 8) ? end : colour)
+                    << std::hex << colour << " at " << std::dec << x << "," << y;
+    }
 }
 
 TEST(GfxDrawPolygon, MiterJoinsUpToTheLimitThenBevel) {
@@ -399,12 +356,6 @@ TEST(GfxShapes, EllipseFillAndOutline) {
     EXPECT_EQ(ring->GetPixel(12, 5), 0u);
     EXPECT_EQ(ring->GetPixel(12, 0), 0u);
 
-    Frame out(10, 10, 3);
-    const std::vector<uint8_t> before = out.mem;
-    gfx::FillEllipse(out.view, 1, 1, -5, 5, kRed);
-    gfx::FillEllipse(out.view, 1, 1, std::nanf(""), 5, kRed);
-    gfx::DrawEllipse(out.view, 1, 1, 5, 5, kRed, 0);
-    EXPECT_EQ(out.mem, before);
 }
 
 TEST(GfxPointInPolygon, WindingRuleAndBoundaries) {

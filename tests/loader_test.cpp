@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -25,13 +24,6 @@ namespace {
 
 using test::ScriptedLoaders;
 using Bytes = std::vector<uint8_t>;
-
-// Names are machine-wide (the area on POSIX, the pipes everywhere): one of our own per
-// test, so that concurrent test programs never meet.
-std::string UniqueName() {
-    static std::mt19937 rng{std::random_device{}()};
-    return std::string(kLoaderChannelName) + "-" + std::to_string(rng() % 1000000000u);
-}
 
 template <class T>
 void Put(Bytes& b, size_t at, T v) {
@@ -63,10 +55,6 @@ Bytes CloseBlock(int32_t id) {
     return b;
 }
 
-Bytes FrameBytes(const PVideoFrame& f) {
-    const VideoFrameBuffer* vfb = f->GetFrameBuffer();
-    return Bytes(vfb->GetReadPtr(), vfb->GetReadPtr() + vfb->GetDataSize());
-}
 Bytes Pattern(int n, size_t size) {
     Bytes b(size);
     for (size_t i = 0; i < size; ++i) b[i] = test::FrameByte(n, i);
@@ -103,7 +91,7 @@ protected:
     }
     static int32_t Id(const PClip& clip) { return dynamic_cast<CLoaderClip&>(*clip.get()).RemoteId(); }
 
-    std::string name = UniqueName();
+    std::string name = test::UniqueLoaderName("");
     ScriptedLoaders loaders{name};  // joined last: the channel's closing ends them
     test::EnvPtr env = test::NewEnv();
     std::string trace;
@@ -237,11 +225,11 @@ TEST_F(LoaderImport, EveryFrameRefillsTheOneFrameInPlace) {
     const FrameLayout l = LayOutFrame(want, 16);
     ASSERT_EQ(f3->GetFrameBuffer()->GetDataSize(), l.data_size);
     EXPECT_EQ(l.data_size, 128);
-    EXPECT_EQ(FrameBytes(f3), Pattern(3, 128));
+    EXPECT_EQ(test::BufferBytes(f3), Pattern(3, 128));
     const int seq = f3->GetFrameBuffer()->GetSequenceNumber();
     const PVideoFrame f5 = clip->GetFrame(5, env.get());
     EXPECT_EQ(f3.get(), f5.get());
-    EXPECT_EQ(FrameBytes(f3), Pattern(5, 128)) << "the first reference shows the second frame";
+    EXPECT_EQ(test::BufferBytes(f3), Pattern(5, 128)) << "the first reference shows the second frame";
     EXPECT_GT(f3->GetFrameBuffer()->GetSequenceNumber(), seq);
     EXPECT_EQ(Received(0), (std::vector<Bytes>{OpenBlock("a"), FrameBlock(id, 3), FrameBlock(id, 5)}));
 }
@@ -281,7 +269,7 @@ TEST_F(LoaderImport, TheClipsSlotsServeAnMsvcCaller) {
     alignas(PVideoFrame) unsigned char storage[sizeof(PVideoFrame)];
     PVideoFrame* frame = test::SlotOf<test::GetFrameFn>(clip, 1)(clip, reinterpret_cast<PVideoFrame*>(storage), 6, env.get());
     ASSERT_EQ(static_cast<void*>(frame), static_cast<void*>(storage));
-    EXPECT_EQ(FrameBytes(*frame), Pattern(6, 128));
+    EXPECT_EQ(test::BufferBytes(*frame), Pattern(6, 128));
     frame->~PVideoFrame();
 
     EXPECT_FALSE(test::SlotOf<test::GetParityFn>(clip, 2)(clip, 0));
@@ -309,27 +297,22 @@ TEST_F(LoaderImport, DroppingAClipSendsOneCloseAndKeepsTheConnection) {
     EXPECT_EQ(loaders.Started(), std::vector<int>{0});
 }
 
-TEST_F(LoaderImport, AFailedStartSaysSoAndStillUsesUpItsNumber) {
+TEST_F(LoaderImport, ALoaderThatCannotStartOrNeverListensFailsItsImportAndUsesUpItsNumber) {
     loaders.Plan(0, ScriptedLoaders::Launch::kRefuse);
+    loaders.Plan(1, ScriptedLoaders::Launch::kNoPipe);
     EXPECT_FALSE(Open("a"));
     EXPECT_EQ(messages, std::vector<std::string>{"can't run Sondrel.exe"});
     EXPECT_EQ(trace, "test1\ntest4\n");
     EXPECT_EQ(channel->LaunchCounter(), 1);
-    const PClip clip = Open("a");
-    ASSERT_TRUE(clip);
-    EXPECT_EQ(loaders.Started(), (std::vector<int>{0, 1}));
-    EXPECT_EQ(Received(1), std::vector<Bytes>{OpenBlock("a")});
-}
-
-TEST_F(LoaderImport, ALoaderThatNeverListensIsGivenUpAfterItsAttempts) {
-    loaders.Plan(0, ScriptedLoaders::Launch::kNoPipe);
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_FALSE(Open("a"));
+    EXPECT_FALSE(Open("a"));  // given up after its attempts
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
     EXPECT_EQ(trace, "test1\ntest3\ntest3\ntest3\ntest4\n");
     EXPECT_EQ(channel->Connections(), 0u);
-    ASSERT_TRUE(Open("a"));
-    EXPECT_EQ(loaders.Started(), (std::vector<int>{0, 1}));
+    const PClip clip = Open("a");
+    ASSERT_TRUE(clip);
+    EXPECT_EQ(loaders.Started(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(Received(2), std::vector<Bytes>{OpenBlock("a")});
 }
 
 TEST_F(LoaderImport, ClipsWithoutVideoOrWithTooLargeFramesAskForNoFrame) {
@@ -342,7 +325,7 @@ TEST_F(LoaderImport, ClipsWithoutVideoOrWithTooLargeFramesAskForNoFrame) {
     const PVideoFrame f = big->GetFrame(0, env.get());
     ASSERT_TRUE(f);
     EXPECT_EQ(f->GetFrameBuffer()->GetDataSize(), 4096 * 4 * 1024);
-    EXPECT_EQ(FrameBytes(f), Bytes(4096 * 4 * 1024, 0));
+    EXPECT_EQ(test::BufferBytes(f), Bytes(4096 * 4 * 1024, 0));
     EXPECT_EQ(loaders.Log().size(), before) << "nothing asked";
 }
 
@@ -369,7 +352,7 @@ TEST_F(LoaderImport, FailingLoadersFailTheRequestInBoundedTimeAndTheNextImportWo
         const auto t0 = std::chrono::steady_clock::now();
         const PVideoFrame f = clip->GetFrame(2, env.get());
         EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
-        EXPECT_EQ(FrameBytes(f), Bytes(128, 0));
+        EXPECT_EQ(test::BufferBytes(f), Bytes(128, 0));
         Bytes buf(40, 0xEE);
         clip->GetAudio(buf.data(), 0, 10, env.get());
         EXPECT_EQ(buf, Bytes(40, 0xEE));
@@ -378,7 +361,7 @@ TEST_F(LoaderImport, FailingLoadersFailTheRequestInBoundedTimeAndTheNextImportWo
         const PClip next = Open("a");
         ASSERT_TRUE(next);
         EXPECT_EQ(loaders.Started().back(), round + 1);
-        EXPECT_EQ(FrameBytes(next->GetFrame(4, env.get())), Pattern(4, 128));
+        EXPECT_EQ(test::BufferBytes(next->GetFrame(4, env.get())), Pattern(4, 128));
         ++round;
     }
 }

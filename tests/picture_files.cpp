@@ -1,6 +1,5 @@
 #include "tests/picture_files.h"
 
-#include <atomic>
 #include <fstream>
 
 #define STB_IMAGE_WRITE_STATIC
@@ -13,21 +12,8 @@
 
 namespace test {
 
-PictureFolder::PictureFolder() {
-    static std::atomic<int> counter{0};
-    dir_ = std::filesystem::temp_directory_path() /
-           ("ferrule-pictures-" + std::to_string(counter++) + "-" +
-            std::to_string(reinterpret_cast<uintptr_t>(this) & 0xFFFFFF));
-    std::filesystem::create_directories(dir_);
-}
-
-PictureFolder::~PictureFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-}
-
 std::string PictureFolder::WritePng(const std::string& name, int w, int h, const std::vector<uint32_t>& argb) {
-    const std::string path = (dir_ / name).string();
+    const std::string path = *this / name;
     WritePngFile(path, w, h, argb);
     return path;
 }

@@ -3,9 +3,10 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
+
+#include "tests/support/temp_dir.h"
 
 namespace test {
 
@@ -15,21 +16,15 @@ void WritePngFile(const std::string& path, int w, int h, const std::vector<uint3
 // Where suites leave pictures for a person to look at, created on first use.
 std::string OutputPath(const std::string& name);
 
-class PictureFolder {
+class PictureFolder : public TempDir {
 public:
-    PictureFolder();
-    ~PictureFolder();
-    PictureFolder(const PictureFolder&) = delete;
-    PictureFolder& operator=(const PictureFolder&) = delete;
+    PictureFolder() : TempDir("ferrule-pictures-") {}
 
     // A w x h PNG of top-down ARGB pixels; returns its path.
     std::string WritePng(const std::string& name, int w, int h, const std::vector<uint32_t>& argb);
     std::string Solid(const std::string& name, int w, int h, uint32_t argb) {
         return WritePng(name, w, h, std::vector<uint32_t>(static_cast<size_t>(w) * h, argb));
     }
-
-private:
-    std::filesystem::path dir_;
 };
 
 }  // namespace test

@@ -2,12 +2,18 @@
 
 #include <cstring>
 #include <memory>
+#include <random>
 
 #include "loader/loader_block.h"
 #include "platform/loader_pipe.h"
 #include "platform/shared_area.h"
 
 namespace test {
+
+std::string UniqueLoaderName(const std::string& tag) {
+    static std::mt19937 rng{std::random_device{}()};
+    return std::string(kLoaderChannelName) + "-" + tag + std::to_string(rng() % 1000000000u);
+}
 
 VideoInfo ScriptedFormat() {
     VideoInfo vi{};

@@ -33,6 +33,10 @@ inline uint8_t AudioByte(int64_t i) { return static_cast<uint8_t>(i * 5 + (i >> 
 
 VideoInfo ScriptedFormat();  // the format of an ordinary clip
 
+// Loader names are machine-wide (the area on POSIX, the pipes everywhere): one of the
+// test's own, so that concurrent test programs never meet.
+std::string UniqueLoaderName(const std::string& tag);
+
 class ScriptedLoaders {
 public:
     enum class Launch { kServe, kRefuse, kNoPipe };

@@ -5,29 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "loader/loader_channel.h"
 #include "tests/picture_files.h"
+#include "tests/scripted_loader.h"
 #include "tests/test_support.h"
 
 #if defined(FERRULE_HAVE_SONDREL)
 
 namespace {
-
-std::string SondrelName() {
-    static std::mt19937 rng{std::random_device{}()};
-    return std::string(kLoaderChannelName) + "-s" + std::to_string(rng() % 1000000000u);
-}
-
-std::vector<uint8_t> Rows(const PVideoFrame& f) {
-    std::vector<uint8_t> out;
-    for (int y = 0; y < f->GetHeight(); ++y)
-        out.insert(out.end(), f->GetReadPtr() + y * f->GetPitch(), f->GetReadPtr() + y * f->GetPitch() + f->GetRowSize());
-    return out;
-}
 
 TEST(Sondrel, APictureThroughTheLoaderIsTheInProcessImportByteForByte) {
     test::EnvPtr env = test::NewEnv();
@@ -39,20 +27,20 @@ TEST(Sondrel, APictureThroughTheLoaderIsTheInProcessImportByteForByte) {
     const PClip local = env->Invoke("Import", AVSValue(path.c_str())).AsClip();
 
     LoaderChannelOptions options = ProductLoaderOptions();
-    options.name = SondrelName();
+    options.name = test::UniqueLoaderName("s");
     auto channel = LoaderChannel::Create(std::move(options));
     ASSERT_TRUE(channel);
     PClip a = channel->Open(path.c_str(), env.get());
     ASSERT_TRUE(a);
     EXPECT_EQ(std::memcmp(&a->GetVideoInfo(), &local->GetVideoInfo(), sizeof(VideoInfo)), 0);
-    EXPECT_EQ(Rows(a->GetFrame(0, env.get())), Rows(local->GetFrame(0, env.get())));
+    EXPECT_EQ(test::RowBytes(a->GetFrame(0, env.get())), test::RowBytes(local->GetFrame(0, env.get())));
 
     const PClip b = channel->Open(path.c_str(), env.get());
     ASSERT_TRUE(b);
     EXPECT_EQ(channel->Connections(), 1u) << "both on loader 0";
     a = PClip();
     EXPECT_EQ(channel->Connections(), 1u);
-    EXPECT_EQ(Rows(b->GetFrame(0, env.get())), Rows(local->GetFrame(0, env.get())));
+    EXPECT_EQ(test::RowBytes(b->GetFrame(0, env.get())), test::RowBytes(local->GetFrame(0, env.get())));
     EXPECT_FALSE(channel->Open((path + ".missing").c_str(), env.get()));
     EXPECT_EQ(channel->LaunchCounter(), 1) << "a file it cannot open starts no loader";
 }

@@ -118,5 +118,18 @@ inline std::vector<uint8_t> FrameBytes(const PVideoFrame& f) {
     const uint8_t* p = f->GetReadPtr();
     return std::vector<uint8_t>(p, p + static_cast<size_t>(f->GetPitch()) * f->GetHeight());
 }
+// The bytes of a frame's rows without the padding between them.
+inline std::vector<uint8_t> RowBytes(const PVideoFrame& f) {
+    std::vector<uint8_t> out;
+    for (int y = 0; y < f->GetHeight(); ++y)
+        out.insert(out.end(), f->GetReadPtr() + y * f->GetPitch(),
+                   f->GetReadPtr() + y * f->GetPitch() + f->GetRowSize());
+    return out;
+}
+// All of the buffer under a frame, as it was filled.
+inline std::vector<uint8_t> BufferBytes(const PVideoFrame& f) {
+    const VideoFrameBuffer* vfb = f->GetFrameBuffer();
+    return std::vector<uint8_t>(vfb->GetReadPtr(), vfb->GetReadPtr() + vfb->GetDataSize());
+}
 
 }  // namespace test

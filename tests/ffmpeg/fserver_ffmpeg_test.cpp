@@ -8,40 +8,20 @@
 #include <string>
 #include <vector>
 
-#include "tests/test_support.h"
+#include "tests/support/clips.h"
 
 namespace {
 
+using test::GradientClip;
 using test::Invoke;
 using test::InvokeError;
+using test::VideoFormat;
 
 PClip Blank(IScriptEnvironment* env, int width, int height, const char* type, int color) {
     const AVSValue args[] = {width, height, type, color};
     const char* names[] = {"width", "height", "pixel_type", "color"};
     return env->Invoke("BlankClip", AVSValue(args, 4), names).AsClip();
 }
-
-// Frames whose byte at memory row y, byte x is value(x, y).
-class GradientClip : public test::PatternClip {
-public:
-    GradientClip(int width, int height, int pixel_type, int (*value)(int x, int y))
-        : PatternClip(Format(width, height, pixel_type)), value_(value) {}
-    PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int, IScriptEnvironment* env) override {
-        PVideoFrame f = env->NewVideoFrame(GetVideoInfo());
-        uint8_t* p = f->GetWritePtr();
-        for (int y = 0; y < f->GetHeight(); ++y, p += f->GetPitch())
-            for (int x = 0; x < f->GetRowSize(); ++x) p[x] = static_cast<uint8_t>(value_(x, y));
-        return ReturnInto(result, std::move(f));
-    }
-
-private:
-    static VideoInfo Format(int width, int height, int pixel_type) {
-        VideoInfo vi = test::Rgb24Info(width, height, 10);
-        vi.pixel_type = pixel_type;
-        return vi;
-    }
-    int (*value_)(int, int);
-};
 
 int At(const PVideoFrame& f, int x, int y, int plane = 0) {
     return f->GetReadPtr(plane)[y * f->GetPitch(plane) + x];
@@ -79,24 +59,26 @@ TEST(FrameServerFfmpeg, LanczosResizeKeepsAConstantColourAndTheFormat) {
 TEST(FrameServerFfmpeg, LanczosResizeMapsRowsAndTheSourceWindowTheRightWayUp) {
     test::EnvPtr env = test::NewEnv();
     // Memory row y (the picture's bottom first) has grey 16 + 3y; output row y covers rows 2y and 2y + 1.
-    const PClip ramp = new GradientClip(8, 64, VideoInfo::CS_BGR32, [](int, int y) { return 16 + 3 * y; });
+    const auto grey = [](int, int y, int) { return 16 + 3 * y; };
+    const PClip ramp = new GradientClip(VideoFormat(VideoInfo::CS_BGR32, 8, 64), env.get(), grey);
     const PVideoFrame half = Resized(env.get(), ramp, {8, 32});
     for (int y = 3; y < 29; ++y) EXPECT_NEAR(At(half, 0, y), 16 + 3 * (2 * y + 0.5), 1.0) << "row " << y;
 
     // A window at its own size comes out exactly. Picture rows 1..4 of 6 are memory rows 1..4 too;
     // columns 2..11 are bytes 6..35.
-    const auto window = [](int x, int y) { return (x + 40 * y) & 0xFF; };
-    const PClip rgb = new GradientClip(16, 6, VideoInfo::CS_BGR24, window);
+    const auto window = [](int, int y, int x) { return (x + 40 * y) & 0xFF; };
+    const PClip rgb = new GradientClip(VideoFormat(VideoInfo::CS_BGR24, 16, 6), env.get(), window);
     const PVideoFrame f = Resized(env.get(), rgb, {10, 4, 2, 1, 10, 4});
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 30; ++x) ASSERT_EQ(At(f, x, y), window(x + 6, y + 1));
+        for (int x = 0; x < 30; ++x) ASSERT_EQ(At(f, x, y), window(0, y + 1, x + 6));
     // Picture rows 0..2 are the last three memory rows; a width of -1 counts from the right.
     const PVideoFrame top = Resized(env.get(), rgb, {15, 3, 0, 0, -1, 3});
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 45; ++x) ASSERT_EQ(At(top, x, y), window(x, y + 3));
-    const PVideoFrame g = Resized(env.get(), new GradientClip(16, 6, VideoInfo::CS_YUY2, window), {8, 2, 4, 3, 8, 2});
+        for (int x = 0; x < 45; ++x) ASSERT_EQ(At(top, x, y), window(0, y + 3, x));
+    const PClip yuy2 = new GradientClip(VideoFormat(VideoInfo::CS_YUY2, 16, 6), env.get(), window);
+    const PVideoFrame g = Resized(env.get(), yuy2, {8, 2, 4, 3, 8, 2});
     for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 16; ++x) ASSERT_EQ(At(g, x, y), window(x + 8, y + 3));  // YUY2 rows run top-down
+        for (int x = 0; x < 16; ++x) ASSERT_EQ(At(g, x, y), window(0, y + 3, x + 8));  // YUY2 rows run top-down
 }
 
 TEST(FrameServerFfmpeg, LanczosResizeNamesWhatIsWrong) {
@@ -119,45 +101,25 @@ TEST(FrameServerFfmpeg, LanczosResizeNamesWhatIsWrong) {
     EXPECT_EQ(error({rgb, 8, 8, 0, 0, 16, 8, 2}), "(no error)");  // taps given
 }
 
-// Audio only: channel ch of sample s is dc[ch] + amplitude * sin(2 pi freq s / rate).
-class ToneClip : public test::PatternClip {
-public:
-    ToneClip(int rate, int sample_type, int64_t samples, std::vector<double> dc, double amplitude, double freq)
-        : PatternClip(Format(rate, sample_type, samples, static_cast<int>(dc.size()))), dc_(std::move(dc)),
-          amplitude_(amplitude), freq_(freq) {}
-    void AVS_STDCALL GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment*) override {
-        const VideoInfo& vi = GetVideoInfo();
-        for (size_t i = 0; i < static_cast<size_t>(count) * dc_.size(); ++i) {
-            const double t = double(start + int64_t(i / dc_.size())) / vi.audio_samples_per_second;
-            const double v = Value(t, i % dc_.size());
-            if (vi.sample_type == SAMPLE_FLOAT) static_cast<float*>(buf)[i] = static_cast<float>(v);
-            else static_cast<int16_t*>(buf)[i] = static_cast<int16_t>(std::lround(v));
-        }
+// Channel ch at t seconds: dc[ch] + amplitude * sin(2 pi freq t).
+struct Tone {
+    std::vector<double> dc;
+    double amplitude, freq;
+    double operator()(double t, size_t ch) const { return dc[ch] + amplitude * std::sin(2 * M_PI * freq * t); }
+    PClip Clip(int rate, int sample_type, int64_t samples) const {
+        return new test::AudioClip(test::AudioFormat(rate, static_cast<int>(dc.size()), sample_type, samples),
+                                   [tone = *this, rate](int64_t s, int ch) { return tone(double(s) / rate, ch); });
     }
-    double Value(double t, size_t ch) const { return dc_[ch] + amplitude_ * std::sin(2 * M_PI * freq_ * t); }
-
-private:
-    static VideoInfo Format(int rate, int sample_type, int64_t samples, int channels) {
-        VideoInfo vi = test::WithAudio(test::Rgb24Info(0, 0, 0), rate, channels);
-        vi.sample_type = sample_type;
-        vi.num_audio_samples = samples;
-        return vi;
-    }
-    std::vector<double> dc_;
-    double amplitude_, freq_;
 };
 
 // Samples [start, start + count) as doubles, channels interleaved.
 std::vector<double> Audio(IScriptEnvironment* env, const PClip& clip, int64_t start, int64_t count) {
-    const VideoInfo& vi = clip->GetVideoInfo();
-    const size_t n = static_cast<size_t>(count * vi.nchannels);
-    std::vector<float> floats(n);
-    std::vector<int16_t> shorts(n);
-    if (vi.sample_type == SAMPLE_FLOAT) clip->GetAudio(floats.data(), start, count, env);
-    else clip->GetAudio(shorts.data(), start, count, env);
-    std::vector<double> out(n);
-    for (size_t i = 0; i < n; ++i) out[i] = vi.sample_type == SAMPLE_FLOAT ? floats[i] : shorts[i];
-    return out;
+    if (clip->GetVideoInfo().sample_type == SAMPLE_FLOAT) {
+        const std::vector<float> f = test::Samples<float>(clip, start, count, env);
+        return std::vector<double>(f.begin(), f.end());
+    }
+    const std::vector<int16_t> i = test::Samples<int16_t>(clip, start, count, env);
+    return std::vector<double>(i.begin(), i.end());
 }
 
 TEST(FrameServerFfmpeg, ResampleAudioKeepsTheToneAndBlocksInAnyOrderJoinUp) {
@@ -172,8 +134,9 @@ TEST(FrameServerFfmpeg, ResampleAudioKeepsTheToneAndBlocksInAnyOrderJoinUp) {
                           Case{SAMPLE_FLOAT, 8000, 44100, 1, 8000, 44100}}) {
         SCOPED_TRACE(testing::Message() << c.from << " -> " << c.to << "/" << c.denominator);
         const double a = c.type == SAMPLE_FLOAT ? 0.5 : 12000;
-        auto* tone = new ToneClip(c.from, c.type, c.samples, {0.0, -a / 4, a / 3}, a, 1000);
-        const PClip out = Invoke(env.get(), "ResampleAudio", {PClip(tone), c.to, c.denominator}).AsClip();
+        const Tone tone{{0.0, -a / 4, a / 3}, a, 1000};
+        const PClip in = tone.Clip(c.from, c.type, c.samples);
+        const PClip out = Invoke(env.get(), "ResampleAudio", {in, c.to, c.denominator}).AsClip();
         const VideoInfo& vi = out->GetVideoInfo();
         EXPECT_EQ(vi.audio_samples_per_second, static_cast<int>(std::lround(double(c.to) / c.denominator)));
         EXPECT_EQ(vi.num_audio_samples, c.out_samples);  // rounded to nearest
@@ -184,7 +147,7 @@ TEST(FrameServerFfmpeg, ResampleAudioKeepsTheToneAndBlocksInAnyOrderJoinUp) {
         const std::vector<double> whole = Audio(env.get(), out, 0, total);
         for (int k = 100; k < total - 100; ++k)
             for (size_t ch = 0; ch < 3; ++ch)
-                ASSERT_NEAR(whole[k * 3 + ch], tone->Value(double(k) * c.denominator / c.to, ch), a * 0.01) << k;
+                ASSERT_NEAR(whole[k * 3 + ch], tone(double(k) * c.denominator / c.to, ch), a * 0.01) << k;
 
         // Blocks of uneven sizes, asked for back to front, give the same samples.
         std::vector<std::pair<int64_t, int64_t>> blocks;
@@ -208,7 +171,7 @@ TEST(FrameServerFfmpeg, ResampleAudioKeepsTheToneAndBlocksInAnyOrderJoinUp) {
 
 TEST(FrameServerFfmpeg, ResampleAudioPassesOverWhatItNeedNotChange) {
     test::EnvPtr env = test::NewEnv();
-    const PClip src = new ToneClip(48000, SAMPLE_INT16, 1000, {0.0}, 100, 50);
+    const PClip src = Tone{{0.0}, 100, 50}.Clip(48000, SAMPLE_INT16, 1000);
     EXPECT_EQ(Invoke(env.get(), "ResampleAudio", {src, 48000}).AsClip().get(), src.get());
     EXPECT_EQ(Invoke(env.get(), "ResampleAudio", {src, 48000 * 7, 7}).AsClip().get(), src.get());
     const AVSValue no_rate[] = {0};

@@ -6,25 +6,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <numeric>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libavutil/opt.h>
-}
-
 #include "tests/ffmpeg/media_writer.h"
-#include "tests/test_support.h"
+#include "tests/support/clips.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using test::AudioTrack;
 using test::kHeight;
 using test::kWidth;
@@ -74,13 +66,6 @@ void ExpectInfo(const PClip& clip, int frames, int rate, int sample_type, int ch
     EXPECT_EQ(std::memcmp(&clip->GetVideoInfo(), &want, sizeof want), 0);
 }
 
-template <class T>
-std::vector<T> Samples(IScriptEnvironment* env, const PClip& clip, int64_t start, int64_t count) {
-    std::vector<T> out(static_cast<size_t>(count * clip->GetVideoInfo().nchannels), T(99));
-    clip->GetAudio(out.data(), start, count, env);
-    return out;
-}
-
 // Blocks of samples in any order match value() inside the stream and are silence outside.
 template <class T>
 void ExpectAudio(IScriptEnvironment* env, const PClip& clip, double (*value)(int64_t, int), int64_t total) {
@@ -89,7 +74,7 @@ void ExpectAudio(IScriptEnvironment* env, const PClip& clip, double (*value)(int
     std::mt19937 rng(3);
     for (int i = 0; i < 20; ++i) blocks.push_back({int64_t(rng() % total) - 100, int64_t(rng() % 3000)});
     for (const auto& [start, count] : blocks) {
-        const std::vector<T> got = Samples<T>(env, clip, start, count);
+        const std::vector<T> got = test::Samples<T>(clip, start, count, env);
         const int channels = clip->GetVideoInfo().nchannels;
         for (size_t i = 0; i < got.size(); ++i) {
             const int64_t s = start + int64_t(i / channels);
@@ -171,20 +156,15 @@ TEST(Import, FilesItCannotReadNameTheFile) {
     std::mt19937 rng(11);
     std::string noise(4096, '\0');
     for (char& c : noise) c = char(rng());
-    std::ofstream(dir / "noise.mkv", std::ios::binary) << noise;
-    EXPECT_EQ(ImportError(env.get(), dir / "noise.mkv"),
+    EXPECT_EQ(ImportError(env.get(), dir.Write("noise.mkv", noise)),
               "Import: cannot open \"" + dir / "noise.mkv" + "\": Invalid data found when processing input");
 
     // A Matroska header cut short, and subtitles alone.
     const VideoTrack video{AV_CODEC_ID_FFV1, AV_PIX_FMT_0RGB32, 2, PaintLossless};
     Write(dir / "whole.mkv", &video, nullptr);
-    std::string header(64, '\0');
-    std::ifstream(dir / "whole.mkv", std::ios::binary).read(header.data(), 64);
-    std::ofstream(dir / "cut.mkv", std::ios::binary) << header;
-    EXPECT_EQ(ImportError(env.get(), dir / "cut.mkv"),
+    EXPECT_EQ(ImportError(env.get(), dir.Write("cut.mkv", dir.Read("whole.mkv").substr(0, 64))),
               "Import: cannot open \"" + dir / "cut.mkv" + "\": Input/output error");
-    std::ofstream(dir / "text.srt") << "1\n00:00:01,000 --> 00:00:02,000\nHello\n";
-    EXPECT_EQ(ImportError(env.get(), dir / "text.srt"),
+    EXPECT_EQ(ImportError(env.get(), dir.Write("text.srt", "1\n00:00:01,000 --> 00:00:02,000\nHello\n")),
               "Import: \"" + dir / "text.srt" + "\" has neither video nor audio");
 }
 
@@ -213,7 +193,7 @@ TEST(Import, DamagedDataInsideAFileStillGivesEveryFrameAndSample) {
         const VideoInfo& vi = clip->GetVideoInfo();
         for (const std::vector<int>& order : Orders(vi.num_frames))
             for (int n : order) ASSERT_EQ(clip->GetFrame(n, env.get())->GetRowSize(), kWidth * 3);
-        for (int64_t s = vi.num_audio_samples; s > -2000; s -= 7000) Samples<float>(env.get(), clip, s, 5000);
+        for (int64_t s = vi.num_audio_samples; s > -2000; s -= 7000) test::Samples<float>(clip, s, 5000, env.get());
     }
 }
 

@@ -3,9 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <stdexcept>
 #include <string>
 
 extern "C" {
@@ -13,18 +10,9 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
-namespace test {
+#include "tests/support/temp_dir.h"
 
-struct TempDir {
-    std::filesystem::path path;
-    TempDir() {
-        std::string name = (std::filesystem::temp_directory_path() / "ferrule_import_XXXXXX").string();
-        if (!mkdtemp(name.data())) throw std::runtime_error("mkdtemp");
-        path = name;
-    }
-    ~TempDir() { std::filesystem::remove_all(path); }
-    std::string operator/(const char* name) const { return (path / name).string(); }
-};
+namespace test {
 
 struct VideoTrack {
     AVCodecID codec;

@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "loader/loader_channel.h"
 #include "platform/process_start.h"
 #include "tests/ffmpeg/media_writer.h"
+#include "tests/scripted_loader.h"
 #include "tests/test_support.h"
 
 extern char** environ;
@@ -35,11 +35,6 @@ void PaintCounter(AVFrame* f, int n) {
 }
 double Hum(int64_t s, int ch) { return 9000 * std::sin(0.03 * double(s)) + 500 * ch; }
 
-std::string SondrelName() {
-    static std::mt19937 rng{std::random_device{}()};
-    return std::string(kLoaderChannelName) + "-m" + std::to_string(rng() % 1000000000u);
-}
-
 // The frame as the area carries it: every plane row at the alignment-16 layout.
 std::vector<uint8_t> Laid(const PVideoFrame& f, const VideoInfo& vi) {
     const FrameLayout l = LayOutFrame(vi, 16);
@@ -48,11 +43,6 @@ std::vector<uint8_t> Laid(const PVideoFrame& f, const VideoInfo& vi) {
         std::memcpy(out.data() + l.offset + y * l.pitch, f->GetReadPtr() + y * f->GetPitch(), size_t(l.row_size));
     return out;
 }
-std::vector<uint8_t> Buffer(const PVideoFrame& f) {
-    const VideoFrameBuffer* vfb = f->GetFrameBuffer();
-    return std::vector<uint8_t>(vfb->GetReadPtr(), vfb->GetReadPtr() + vfb->GetDataSize());
-}
-
 struct Media {
     test::TempDir dir;
     std::string path = dir / "counter.mkv";
@@ -69,7 +59,7 @@ struct Media {
 TEST(SondrelMedia, EveryFrameAndSampleArriveAsTheInProcessImportGivesThem) {
     Media m;
     LoaderChannelOptions options = ProductLoaderOptions();
-    options.name = SondrelName();
+    options.name = test::UniqueLoaderName("m");
     auto channel = LoaderChannel::Create(std::move(options));
     ASSERT_TRUE(channel);
     const PClip clip = channel->Open(m.path.c_str(), m.env.get());
@@ -78,7 +68,7 @@ TEST(SondrelMedia, EveryFrameAndSampleArriveAsTheInProcessImportGivesThem) {
     ASSERT_EQ(std::memcmp(&clip->GetVideoInfo(), &vi, sizeof vi), 0);
     for (int n : {0, 1, 29, 14, 13, 2, 2}) {
         const PVideoFrame got = clip->GetFrame(n, m.env.get());
-        ASSERT_EQ(Buffer(got), Laid(m.local->GetFrame(n, m.env.get()), vi)) << "frame " << n;
+        ASSERT_EQ(test::BufferBytes(got), Laid(m.local->GetFrame(n, m.env.get()), vi)) << "frame " << n;
     }
     for (auto [start, count] : {std::pair<int64_t, int64_t>{0, 57600}, {-100, 300}, {57000, 1000}, {12345, 1}}) {
         std::vector<int16_t> want(size_t(count * 2) + 2, 7), got = want;
@@ -96,7 +86,7 @@ TEST(SondrelMedia, AKilledLoaderFailsItsClipAndTheNextImportStartsTheNextNumber)
     std::vector<pid_t> pids;
     const std::string program = platform::ExecutableFolder() + platform::kLoaderProgramName;
     LoaderChannelOptions options;
-    options.name = SondrelName();
+    options.name = test::UniqueLoaderName("m");
     options.reply_timeout_ms = 3000;
     options.message = [](const char*) {};
     options.start = [&](const std::string& name, int number) {
@@ -115,12 +105,12 @@ TEST(SondrelMedia, AKilledLoaderFailsItsClipAndTheNextImportStartsTheNextNumber)
     EXPECT_FALSE(channel->Open(m.path.c_str(), m.env.get()));
     PClip first = channel->Open(m.path.c_str(), m.env.get());
     ASSERT_TRUE(first);
-    const std::vector<uint8_t> frame5 = Buffer(first->GetFrame(5, m.env.get()));
+    const std::vector<uint8_t> frame5 = test::BufferBytes(first->GetFrame(5, m.env.get()));
 
     ASSERT_EQ(pids.size(), 1u);
     kill(pids[0], SIGKILL);
     waitpid(pids[0], nullptr, 0);
-    EXPECT_EQ(Buffer(first->GetFrame(9, m.env.get())), frame5) << "the frame keeps what it had";
+    EXPECT_EQ(test::BufferBytes(first->GetFrame(9, m.env.get())), frame5) << "the frame keeps what it had";
     std::vector<int16_t> untouched(20, 3);
     first->GetAudio(untouched.data(), 0, 10, m.env.get());
     EXPECT_EQ(untouched, std::vector<int16_t>(20, 3));
@@ -128,7 +118,8 @@ TEST(SondrelMedia, AKilledLoaderFailsItsClipAndTheNextImportStartsTheNextNumber)
     PClip second = channel->Open(m.path.c_str(), m.env.get());
     ASSERT_TRUE(second);
     EXPECT_EQ(numbers, (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(Buffer(second->GetFrame(9, m.env.get())), Laid(m.local->GetFrame(9, m.env.get()), m.local->GetVideoInfo()));
+    EXPECT_EQ(test::BufferBytes(second->GetFrame(9, m.env.get())),
+              Laid(m.local->GetFrame(9, m.env.get()), m.local->GetVideoInfo()));
     EXPECT_EQ(channel->Connections(), 2u);
     first = second = PClip();
     channel.reset();  // closes loader 2's connection: it ends

@@ -1,37 +1,23 @@
 // "TextSub" and "VobSub" over 30 fps RGB clips, on subtitle files the tests write.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "tests/ffmpeg/subtitle_texts.h"
+#include "tests/support/temp_dir.h"
 #include "tests/test_support.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr int kWidth = 320, kHeight = 240;
 
 // An environment and a folder of files of its own, removed afterwards.
 class SubFiles : public testing::Test {
 protected:
-    SubFiles() : dir_(fs::temp_directory_path() / ("ferrule_sub_" + std::to_string(getpid()))) {
-        fs::create_directories(dir_);
-    }
-    ~SubFiles() override { fs::remove_all(dir_); }
-
-    std::string Write(const char* name, const std::string& bytes) const {
-        const std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
     PClip Blank(const char* type) const {
         const AVSValue args[] = {kWidth, kHeight, type, 0x204060, 30, 1, 90};
         const char* names[] = {"width", "height", "pixel_type", "color", "fps", "fps_denominator", "length"};
@@ -46,18 +32,10 @@ protected:
     }
 
     test::EnvPtr env = test::NewEnv();
-    const fs::path dir_;
+    const test::TempDir dir;
 };
 
 class SubText : public SubFiles {};
-
-std::vector<uint8_t> Bytes(const PVideoFrame& f) {
-    std::vector<uint8_t> out;
-    for (int y = 0; y < f->GetHeight(); ++y)
-        out.insert(out.end(), f->GetReadPtr() + y * f->GetPitch(),
-                   f->GetReadPtr() + y * f->GetPitch() + f->GetRowSize());
-    return out;
-}
 
 // Memory rows (bottom-up) holding a byte unlike the input's, as [first, last]; -1 if none.
 std::pair<int, int> ChangedRows(const std::vector<uint8_t>& in, const std::vector<uint8_t>& out, int row_size) {
@@ -78,12 +56,12 @@ TEST_F(SubText, DrawsTheLineInTheLowerPictureOnlyWhileItLasts) {
         for (const auto& [name, text] : {std::pair{"line.ass", kAss}, std::pair{"line.srt", kSrt}}) {
             SCOPED_TRACE(std::string(type) + " " + name);
             const PClip clip = Blank(type);
-            const std::vector<uint8_t> in = Bytes(clip->GetFrame(0, env.get()));
-            const PClip out = Render("TextSub", clip, Write(name, text));
+            const std::vector<uint8_t> in = test::RowBytes(clip->GetFrame(0, env.get()));
+            const PClip out = Render("TextSub", clip, dir.Write(name, text));
             const int row_size = clip->GetVideoInfo().RowSize(), bpp = row_size / kWidth;
-            for (int n : {0, 29, 60, 89}) EXPECT_EQ(Bytes(out->GetFrame(n, env.get())), in) << "frame " << n;
+            for (int n : {0, 29, 60, 89}) EXPECT_EQ(test::RowBytes(out->GetFrame(n, env.get())), in) << "frame " << n;
             for (int n : {30, 45, 59}) {
-                const std::vector<uint8_t> f = Bytes(out->GetFrame(n, env.get()));
+                const std::vector<uint8_t> f = test::RowBytes(out->GetFrame(n, env.get()));
                 const auto [first, last] = ChangedRows(in, f, row_size);
                 EXPECT_GE(first, 0) << "frame " << n;
                 EXPECT_LT(last, kHeight / 4) << "frame " << n << ": bottom-aligned text sits in the first rows";
@@ -91,19 +69,19 @@ TEST_F(SubText, DrawsTheLineInTheLowerPictureOnlyWhileItLasts) {
                     << "white text over a background of 0x60 at most";
                 for (size_t i = 3; bpp == 4 && i < f.size(); i += 4) ASSERT_EQ(f[i], 0) << "alpha stays the clip's";
             }
-            EXPECT_EQ(Bytes(clip->GetFrame(45, env.get())), in) << "the input frame is left alone";
+            EXPECT_EQ(test::RowBytes(clip->GetFrame(45, env.get())), in) << "the input frame is left alone";
         }
 }
 
 TEST_F(SubText, NamesWhatIsWrong) {
     const PClip rgb = Blank("RGB32");
-    const std::string missing = (dir_ / "missing.srt").string();
+    const std::string missing = dir / "missing.srt";
     EXPECT_EQ(Error("TextSub", rgb, missing), "TextSub: cannot open \"" + missing + "\"");
     for (const char* name : {"garbage.ass", "garbage.srt"}) {
-        const std::string path = Write(name, std::string("\x00\x01\x02\x03 no subtitles\n", 18));
+        const std::string path = dir.Write(name, std::string("\x00\x01\x02\x03 no subtitles\n", 18));
         EXPECT_EQ(Error("TextSub", rgb, path), "TextSub: cannot read subtitles from \"" + path + "\"");
     }
-    EXPECT_EQ(Error("TextSub", Blank("YUY2"), Write("line.ass", kAss)), "TextSub: input must be RGB24 or RGB32");
+    EXPECT_EQ(Error("TextSub", Blank("YUY2"), dir.Write("line.ass", kAss)), "TextSub: input must be RGB24 or RGB32");
 }
 
 class SubVob : public SubFiles {
@@ -113,7 +91,7 @@ protected:
     void WritePair() const {
         std::string palette = "000000, ff0000";
         for (int i = 2; i < 16; ++i) palette += ", ffffff";
-        Write("pair.idx", "# VobSub index file, v7 (do not modify this line!)\nsize: 320x240\npalette: " + palette +
+        dir.Write("pair.idx", "# VobSub index file, v7 (do not modify this line!)\nsize: 320x240\npalette: " + palette +
                               "\nid: en, index: 0\ntimestamp: 00:00:01:000, filepos: 000000000\n");
         std::string spu = {0, 54, 0, 24};
         for (int y = 0; y < 10; ++y) spu += std::string("\x00\x01", 2);  // a row: the rest of the line in colour 1
@@ -125,7 +103,7 @@ protected:
         const std::string pack("\x00\x00\x01\xBA\x44\x00\x04\x00\x04\x01\x01\x89\xC3\xF8", 14);
         const std::string pes =
             std::string("\x00\x00\x01\xBD\x00", 5) + char(4 + spu.size()) + "\x81" + std::string("\x00\x00\x20", 3);
-        Write("pair.sub", pack + pes + spu);
+        dir.Write("pair.sub", pack + pes + spu);
     }
 };
 
@@ -135,27 +113,27 @@ TEST_F(SubVob, CompositesThePaletteRectangleWhileItIsShown) {
         for (const char* name : {"pair.idx", "pair.sub"}) {
             SCOPED_TRACE(std::string(type) + " " + name);
             const PClip clip = Blank(type);
-            const std::vector<uint8_t> in = Bytes(clip->GetFrame(0, env.get()));
-            const PClip out = Render("VobSub", clip, (dir_ / name).string());
+            const std::vector<uint8_t> in = test::RowBytes(clip->GetFrame(0, env.get()));
+            const PClip out = Render("VobSub", clip, dir / name);
             const int row_size = clip->GetVideoInfo().RowSize(), bpp = row_size / kWidth;
-            for (int n : {0, 29, 60}) EXPECT_EQ(Bytes(out->GetFrame(n, env.get())), in) << "frame " << n;
+            for (int n : {0, 29, 60}) EXPECT_EQ(test::RowBytes(out->GetFrame(n, env.get())), in) << "frame " << n;
             std::vector<uint8_t> want = in;
             for (int y = 200; y < 220; ++y)  // picture row y is memory row 239 - y
                 for (int x = 10; x < 50; ++x) std::memcpy(&want[(kHeight - 1 - y) * row_size + x * bpp], "\0\0\xFF", 3);
-            for (int n : {30, 59}) EXPECT_EQ(Bytes(out->GetFrame(n, env.get())), want) << "frame " << n;
-            EXPECT_EQ(Bytes(clip->GetFrame(30, env.get())), in) << "the input frame is left alone";
+            for (int n : {30, 59}) EXPECT_EQ(test::RowBytes(out->GetFrame(n, env.get())), want) << "frame " << n;
+            EXPECT_EQ(test::RowBytes(clip->GetFrame(30, env.get())), in) << "the input frame is left alone";
         }
 }
 
 TEST_F(SubVob, NamesWhatIsWrong) {
     const PClip rgb = Blank("RGB24");
-    const std::string missing = (dir_ / "missing.idx").string();
+    const std::string missing = dir / "missing.idx";
     EXPECT_EQ(Error("VobSub", rgb, missing), "VobSub: cannot open \"" + missing + "\"");
-    const std::string garbage = Write("garbage.idx", "no index here\n");
-    Write("garbage.sub", std::string(64, '\0'));
+    const std::string garbage = dir.Write("garbage.idx", "no index here\n");
+    dir.Write("garbage.sub", std::string(64, '\0'));
     EXPECT_EQ(Error("VobSub", rgb, garbage), "VobSub: cannot read subtitles from \"" + garbage + "\"");
     WritePair();
-    EXPECT_EQ(Error("VobSub", Blank("YUY2"), (dir_ / "pair.idx").string()), "VobSub: input must be RGB24 or RGB32");
+    EXPECT_EQ(Error("VobSub", Blank("YUY2"), dir / "pair.idx"), "VobSub: input must be RGB24 or RGB32");
 }
 
 }  // namespace
