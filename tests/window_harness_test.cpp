@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -192,6 +194,42 @@ TEST_F(WindowHarness, MouseLeaveArrivesWhenThePointerLeavesTheChild) {
     test::win::PumpFor(50);
     EXPECT_EQ(child_->Count(WM_MOUSELEAVE), 1u);
     EXPECT_TRUE(Has(*host_, WM_MOUSEMOVE, {300, 250}));
+}
+
+TEST(WindowKeys, KeyPressWithModifiersReachesTheFocusedWindowInOrder) {
+    // What the window saw: the key, and whether Ctrl and Shift were down at the time.
+    struct Seen {
+        UINT message;
+        WPARAM key;
+        bool ctrl, shift;
+    };
+    std::vector<Seen> seen;
+    auto host = RecordingWindow::TopLevel(200, 100, kHostOrigin, [&](HWND, UINT message, WPARAM wParam, LPARAM) {
+        if (message == WM_KEYDOWN || message == WM_KEYUP) {
+            seen.push_back({message, wParam, GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0});
+        }
+        return std::optional<LRESULT>();
+    });
+    ASSERT_TRUE(host);
+    SetFocus(host->hwnd());
+    ASSERT_EQ(GetFocus(), host->hwnd());
+
+    test::win::PressKey('Z', {VK_CONTROL, VK_SHIFT});
+    ASSERT_TRUE(test::win::PumpUntil([&] { return seen.size() >= 6; }));
+    test::win::PumpFor(50);
+    const Seen want[] = {
+        {WM_KEYDOWN, VK_CONTROL, true, false}, {WM_KEYDOWN, VK_SHIFT, true, true},
+        {WM_KEYDOWN, 'Z', true, true},         {WM_KEYUP, 'Z', true, true},
+        {WM_KEYUP, VK_SHIFT, true, false},     {WM_KEYUP, VK_CONTROL, false, false},
+    };
+    ASSERT_EQ(seen.size(), std::size(want));
+    for (size_t i = 0; i < seen.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(seen[i].message, want[i].message);
+        EXPECT_EQ(seen[i].key, want[i].key);
+        EXPECT_EQ(seen[i].ctrl, want[i].ctrl);
+        EXPECT_EQ(seen[i].shift, want[i].shift);
+    }
 }
 
 // ---- the resources, from the test program and from the product DLL ---------------------
