@@ -8,8 +8,6 @@ export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := true
 B := build
 CMAKE := cmake -G Ninja -Wno-dev
-WINE := /usr/lib/wine/wine64
-WINE_ENV := WINEPREFIX=$(CURDIR)/$(B)/win64/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 GTEST_ENV := GTEST_COLOR=no
 
 .PHONY: all demo test bootstrap native asan i686-linux win64 win32-dll fuzz bench clean
@@ -52,14 +50,13 @@ bench: native
 	@$(B)/native/render-rate
 
 test: native asan i686-linux win64 win32-dll fuzz
-	@[ -d $(B)/win64/wineprefix ] || $(WINE_ENV) $(WINE) wineboot -i >/dev/null 2>&1
 	@scripts/run_suites.sh \
 	  "native|$(GTEST_ENV) $(B)/native/ferrule_tests" \
 	  "render|$(GTEST_ENV) $(B)/native/ferrule_render_tests" \
 	  "asan|$(GTEST_ENV) ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(B)/asan/ferrule_tests" \
 	  "render-asan|$(GTEST_ENV) ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(B)/asan/ferrule_render_tests" \
 	  "i686-linux|$(GTEST_ENV) qemu-i386 $(B)/i686-linux/ferrule_tests" \
-	  "win64|cd $(B)/win64 && $(GTEST_ENV) $(WINE_ENV) $(WINE) ./ferrule_tests.exe" \
+	  "win64|$(GTEST_ENV) FERRULE_WIN64_BUILD=$(B)/win64 scripts/win64_tests.sh" \
 	  "win32-dll|scripts/check_exports.sh $(B)/win32-dll/Ferrule.dll" \
 	  "fuzz|$(B)/fuzz/warp_fuzz -seed=1 -max_total_time=30 -timeout=5 -rss_limit_mb=2048 && echo 'passed 1, failed 0'"
 

@@ -16,8 +16,9 @@ declare -A allowed=(
   [overlay]="avs framework gfx platform warp channels"
   [items]="avs framework gfx platform warp channels"
   [loader]="avs platform"
-  [editwnd]="avs framework gfx platform warp channels overlay items"
-  [plugin]="avs framework gfx platform warp channels overlay items loader editwnd"
+  [resources]=""
+  [editwnd]="avs framework gfx platform warp channels overlay items resources"
+  [plugin]="avs framework gfx platform warp channels overlay items loader editwnd resources"
   [fserver]="avs"
   [tools]="avs framework gfx platform warp channels overlay items loader editwnd plugin fserver"
 )

@@ -1,0 +1,244 @@
+#ifdef _WIN32
+
+#include "tests/window_support.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#include <stb_image_write.h>
+#pragma GCC diagnostic pop
+
+namespace test::win {
+
+namespace {
+
+const wchar_t kClassName[] = L"FerruleRecordingWindow";
+
+ATOM RegisterOnce(WNDPROC proc) {
+    static const ATOM atom = [proc] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        wc.lpszClassName = kClassName;
+        return RegisterClassExW(&wc);
+    }();
+    return atom;
+}
+
+void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+void SendKey(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+// Absolute mouse coordinates run from 0 to 65536 over the primary screen and are
+// truncated back to pixels, so round up.
+LONG Normalised(LONG pixel, int extent) {
+    return static_cast<LONG>((static_cast<long long>(pixel) * 65536 + extent - 1) / extent);
+}
+
+}  // namespace
+
+POINT Message::Point() const {
+    return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
+std::unique_ptr<RecordingWindow> RecordingWindow::TopLevel(int width, int height, POINT origin, Handler handler) {
+    std::unique_ptr<RecordingWindow> w(new RecordingWindow(std::move(handler)));
+    RegisterOnce(&RecordingWindow::Proc);
+    // A popup has no frame, so its client area is the window rectangle.
+    CreateWindowExW(WS_EX_TOPMOST, kClassName, L"Ferrule test host", WS_POPUP | WS_CLIPCHILDREN, origin.x,
+                    origin.y, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), w.get());
+    if (!w->hwnd_) return nullptr;
+    ShowWindow(w->hwnd_, SW_SHOW);
+    SetForegroundWindow(w->hwnd_);
+    UpdateWindow(w->hwnd_);
+    const HWND hwnd = w->hwnd_;
+    PumpUntil([hwnd] { return GetForegroundWindow() == hwnd && IsWindowVisible(hwnd); });
+    return w;
+}
+
+std::unique_ptr<RecordingWindow> RecordingWindow::Child(HWND parent, RECT r, Handler handler) {
+    std::unique_ptr<RecordingWindow> w(new RecordingWindow(std::move(handler)));
+    RegisterOnce(&RecordingWindow::Proc);
+    CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                    parent, nullptr, GetModuleHandleW(nullptr), w.get());
+    if (!w->hwnd_) return nullptr;
+    UpdateWindow(w->hwnd_);
+    return w;
+}
+
+RecordingWindow::~RecordingWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+std::vector<Message> RecordingWindow::Messages(UINT message) const {
+    std::vector<Message> out;
+    for (const Message& m : log_) {
+        if (m.message == message) out.push_back(m);
+    }
+    return out;
+}
+
+LRESULT CALLBACK RecordingWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<RecordingWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    self->log_.push_back(Message{message, wParam, lParam});
+    std::optional<LRESULT> answer;
+    if (self->handler_) answer = self->handler_(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+    }
+    return answer ? *answer : DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms) {
+    const ULONGLONG end = GetTickCount64() + timeout_ms;
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done()) return true;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 10)),
+                                  QS_ALLINPUT);
+    }
+}
+
+void PumpFor(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+POINT ClientToScreenPoint(HWND hwnd, POINT client) {
+    ClientToScreen(hwnd, &client);
+    return client;
+}
+
+bool MoveMouseToScreen(POINT screen) {
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, Normalised(screen.x, GetSystemMetrics(SM_CXSCREEN)),
+              Normalised(screen.y, GetSystemMetrics(SM_CYSCREEN)));
+    return PumpUntil(
+        [screen] {
+            POINT at;
+            return GetCursorPos(&at) && at.x == screen.x && at.y == screen.y;
+        },
+        1000);
+}
+
+bool MoveMouseTo(HWND hwnd, POINT client) {
+    return MoveMouseToScreen(ClientToScreenPoint(hwnd, client));
+}
+
+void LeftDown() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
+void LeftUp() { SendMouse(MOUSEEVENTF_LEFTUP); }
+void RightDown() { SendMouse(MOUSEEVENTF_RIGHTDOWN); }
+void RightUp() { SendMouse(MOUSEEVENTF_RIGHTUP); }
+
+void PressKey(WORD vk, std::initializer_list<WORD> modifiers) {
+    for (WORD m : modifiers) SendKey(m, false);
+    SendKey(vk, false);
+    SendKey(vk, true);
+    for (auto m = modifiers.end(); m != modifiers.begin();) SendKey(*--m, true);
+}
+
+COLORREF ScreenPixel(POINT screen) {
+    HDC dc = GetDC(nullptr);
+    const COLORREF c = GetPixel(dc, screen.x, screen.y);
+    ReleaseDC(nullptr, dc);
+    return c;
+}
+
+COLORREF ClientPixel(HWND hwnd, POINT client) {
+    return ScreenPixel(ClientToScreenPoint(hwnd, client));
+}
+
+Capture CaptureClient(HWND hwnd) {
+    Capture cap;
+    RECT r;
+    GetClientRect(hwnd, &r);
+    cap.width = r.right;
+    cap.height = r.bottom;
+    if (cap.width <= 0 || cap.height <= 0) return cap;
+    const POINT origin = ClientToScreenPoint(hwnd, POINT{0, 0});
+
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = cap.width;
+    bi.bmiHeader.biHeight = -cap.height;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, cap.width, cap.height, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const auto* px = static_cast<const uint32_t*>(bits);
+    cap.rgb.assign(px, px + static_cast<size_t>(cap.width) * cap.height);
+    for (uint32_t& p : cap.rgb) p &= 0xFFFFFFu;
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return cap;
+}
+
+std::string SavePng(const Capture& capture, const std::string& name) {
+    wchar_t exe[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    if (n == 0 || n == MAX_PATH) return "";
+    const std::filesystem::path dir = std::filesystem::path(exe).parent_path() / "window-shots";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) return "";
+    std::vector<uint8_t> rgb;
+    rgb.reserve(capture.rgb.size() * 3);
+    for (uint32_t p : capture.rgb) {
+        rgb.push_back(static_cast<uint8_t>(p >> 16));
+        rgb.push_back(static_cast<uint8_t>(p >> 8));
+        rgb.push_back(static_cast<uint8_t>(p));
+    }
+    const std::string path = (dir / (name + ".png")).string();
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return "";
+    const int ok = stbi_write_png_to_func(
+        [](void* context, void* data, int size) { std::fwrite(data, 1, size, static_cast<std::FILE*>(context)); },
+        f, capture.width, capture.height, 3, rgb.data(), capture.width * 3);
+    return std::fclose(f) == 0 && ok ? path : "";
+}
+
+}  // namespace test::win
+
+#endif  // _WIN32
