@@ -3,6 +3,7 @@
 
 #include "channels/edit_placement.h"
 #include "editwnd/handle_layout.h"
+#include "resources/resource.h"
 
 namespace editwnd {
 
@@ -14,7 +15,7 @@ enum class EditCursor {
     kLibrary,  // the library's cursor resource
 };
 
-constexpr int kLibraryCursorId = 1002;
+constexpr int kLibraryCursorId = IDC_ROTATE_WARP;
 
 // The inside of the overlay wins over the handles here (a click tests them the other
 // way round).

@@ -49,3 +49,10 @@ FERRULE_API void FERRULE_CC GetFrameByID(int n, int id, uint8_t** buffer, int32_
 FERRULE_API int FERRULE_CC GetClipFrame(const PClip* clip, int n, uint8_t** buffer, int32_t* size);
 
 FERRULE_API int FERRULE_CC ImportClip(const char* path, PClip* clip_out);
+
+#if defined(_WIN32)
+#include <windows.h>
+// Opens the edit window over an overlay or image item of the main manager as a child
+// of parent; null when there is no such item or no main manager.
+FERRULE_API HWND FERRULE_CC CreateOverlayEditWnd(int id, HWND parent);
+#endif

@@ -1,0 +1,58 @@
+// The edit window on Win32: one child window of the host's that turns its messages
+// into calls on the portable model and shows the model's paint. One object per
+// process; at most one window at a time.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "editwnd/edit_target.h"
+#include "editwnd/overlay_edit_model.h"
+#include "gfx/bitmap.h"
+
+class CMainChMgr;
+
+namespace editwnd {
+
+class COverlayEditWnd {
+public:
+    COverlayEditWnd();
+    COverlayEditWnd(const COverlayEditWnd&) = delete;
+    COverlayEditWnd& operator=(const COverlayEditWnd&) = delete;
+
+    // Opens the window over the item with this id as a visible child of parent, with
+    // an empty rectangle: the host sizes it. An open window is destroyed first (and so
+    // reports). Null for an id that names no overlay or image item of mgr.
+    HWND Open(CMainChMgr& mgr, int32_t id, HWND parent);
+
+    HWND hwnd() const { return hwnd_; }
+    const COverlayEditModel& model() const { return model_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void Carry(const EditResponse& response);
+    void Report();
+    void Paint();
+    void ShowContextMenu();
+    void ChooseCursor();
+
+    HWND hwnd_ = nullptr;
+    HWND parent_ = nullptr;
+    std::optional<EditTarget> target_;
+    COverlayEditModel model_;
+    bool sized_ = false;
+    // The frame without the item and the item's own picture, as opening found them;
+    // either may be missing, and the window works without it.
+    std::vector<uint8_t> background_bytes_, picture_bytes_;
+    std::optional<gfx::Bitmap> background_, picture_;
+};
+
+// The process's edit window object, alive while the library is loaded.
+COverlayEditWnd& TheOverlayEditWnd();
+
+}  // namespace editwnd
