@@ -3,34 +3,17 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "gfx/blend.h"
+#include "tests/support/frames.h"
 #include "warp/draw_warped_image.h"
 
 namespace {
 
-// A 4 x 3 picture: pixel (x, y) has blue x * 10 + 10, green y, and is opaque except
-// (3, 2), whose alpha is 0x80.
-struct Picture {
-    std::vector<uint8_t> bytes = std::vector<uint8_t>(4 * 4 * 3);
-    gfx::Bitmap bitmap = gfx::Bitmap::OverArgb(bytes.data(), 4, 3, 16);
-    Picture() {
-        for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < 4; ++x) bitmap.SetPixel(x, y, Pixel(x, y));
-    }
-    static gfx::Argb Pixel(int x, int y) {
-        return (x == 3 && y == 2 ? 0x80000000u : 0xFF000000u) | (y << 8) | (x * 10 + 10);
-    }
-};
-
-struct Frame {  // an RGB24 target filled with one byte value
-    int w, h;
-    std::vector<uint8_t> bytes;
-    gfx::Bitmap bitmap;
-    Frame(int w_, int h_, uint8_t fill)
-        : w(w_), h(h_), bytes(gfx::Rgb24RowBytes(w_) * h_, fill), bitmap(gfx::Bitmap::OverRgb24(bytes.data(), w_, h_)) {}
-};
+using Picture = test::Picture4x3;
+using Frame = test::Rgb24Frame;
 
 std::vector<gfx::PointF> Corners(float x0, float y0, float x1, float y1, float x2, float y2, float x3, float y3) {
     return {{x0, y0}, {x1, y1}, {x2, y2}, {x3, y3}};
@@ -107,23 +90,18 @@ TEST(DrawWarpedImage, FrameRectangleLimitsWarpedPixelsRightAndBottomInclusive) {
 
 TEST(DrawWarpedImage, RectanglePathDrawsUnscaledAndScalesAlphaByOpacity) {
     const Picture pic;
-    const auto rect = Corners(0, 0, 4, 0, 4, 3, 0, 3);
-    auto full = gfx::Bitmap::Create(5, 4);
-    Warp(*full, rect, pic.bitmap, 255, 1, 1);
-    auto half = gfx::Bitmap::Create(5, 4);
-    Warp(*half, rect, pic.bitmap, 128, 1, 1);
-    auto none = gfx::Bitmap::Create(5, 4);
-    Warp(*none, rect, pic.bitmap, 0, 1, 1);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 5; ++x) {
-            const bool in = x < 4 && y < 3;
-            EXPECT_EQ(full->GetPixel(x, y), in ? Picture::Pixel(x, y) : 0u);
-            // Onto a clear bitmap source-over copies: alpha 255 becomes 255 * 128 / 255 = 128,
-            // and 0x80 becomes 64.
-            const gfx::Argb a = (x == 3 && y == 2) ? 64 : 128;
-            EXPECT_EQ(half->GetPixel(x, y), in ? gfx::WithAlpha(Picture::Pixel(x, y), a) : 0u);
-            EXPECT_EQ(none->GetPixel(x, y), 0u);
-        }
+    // Onto a clear bitmap source-over copies: alpha 255 becomes opacity * 255 / 255, and
+    // the 0x80 of (3, 2) becomes 0x80 * opacity / 255.
+    for (const auto& [opacity, alpha, corner_alpha] : {std::tuple{255, 255u, 128u}, {128, 128u, 64u}, {0, 0u, 0u}}) {
+        auto target = gfx::Bitmap::Create(5, 4);
+        Warp(*target, Corners(0, 0, 4, 0, 4, 3, 0, 3), pic.bitmap, opacity, 1, 1);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 5; ++x) {
+                const gfx::Argb a = x == 3 && y == 2 ? corner_alpha : alpha;
+                EXPECT_EQ(target->GetPixel(x, y), x < 4 && y < 3 && a ? gfx::WithAlpha(Picture::Pixel(x, y), a) : 0u)
+                    << opacity << " " << x << "," << y;
+            }
+    }
 }
 
 TEST(DrawWarpedImage, OutlineCoversTheEdgesAndNothingFarFromThem) {

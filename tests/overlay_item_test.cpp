@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -131,27 +130,29 @@ TEST_F(OverlayItems, TimingFadesAndFlags) {
     EXPECT_EQ(item.pass_through, 1);  // all-zero corners, opaque, no key colour
     EXPECT_EQ(item.rectangle, 1);
 
-    OverlayEffect r;  // every side within 1.0 of straight
-    const OverlayCorner rect[4] = {{0, 0}, {100, 1.0f}, {101, 50}, {1.0f, 50}};
-    std::copy(rect, rect + 4, r.placement.corners);
-    EXPECT_TRUE(IsRectangle(r));
-    EXPECT_FALSE(IsPassThrough(r));
-    r.placement.corners[1].y = 1.01f;
-    EXPECT_FALSE(IsRectangle(r));
-    r.placement.corners[1].y = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_FALSE(IsRectangle(r));
-
-    OverlayEffect p;
-    p.placement.corners[0].x = -0.0f;  // equal to 0.0 as a number
-    EXPECT_TRUE(IsPassThrough(p));
-    p.placement.corners[2].y = -0.0f;  // but not zero bits
-    EXPECT_FALSE(IsPassThrough(p));
-    p = OverlayEffect{};
-    p.placement.opacity = 254;
-    EXPECT_FALSE(IsPassThrough(p));
-    p.placement.opacity = 255;
-    p.placement.key_colour = 0x00FFFFFF;
-    EXPECT_FALSE(IsPassThrough(p));
+    // A rectangle has every side within 1.0 of straight; pass-through wants all-zero
+    // corners, full opacity and no key colour.
+    const struct {
+        void (*change)(EditPlacement&);
+        bool rectangle, pass_through;
+    } flags[] = {
+        {[](EditPlacement& p) { p.corners[1] = {100, 1.0f}, p.corners[2] = {101, 50}, p.corners[3] = {1.0f, 50}; },
+         true, false},
+        {[](EditPlacement& p) { p.corners[1] = {100, 1.01f}, p.corners[2] = {101, 50}, p.corners[3] = {1, 50}; },
+         false, false},
+        {[](EditPlacement& p) { p.corners[1] = {100, NAN}, p.corners[2] = {101, 50}, p.corners[3] = {1, 50}; }, false,
+         false},
+        {[](EditPlacement& p) { p.corners[0].x = -0.0f; }, true, true},  // equal to 0.0 as a number
+        {[](EditPlacement& p) { p.corners[0].x = p.corners[2].y = -0.0f; }, true, false},  // but not zero bits
+        {[](EditPlacement& p) { p.opacity = 254; }, true, false},
+        {[](EditPlacement& p) { p.key_colour = 0x00FFFFFF; }, true, false},
+    };
+    for (const auto& f : flags) {
+        OverlayEffect changed;
+        f.change(changed.placement);
+        EXPECT_EQ(IsRectangle(changed), f.rectangle) << &f - flags;
+        EXPECT_EQ(IsPassThrough(changed), f.pass_through) << &f - flags;
+    }
 }
 
 TEST_F(OverlayItems, SlidesOfAChannelZeroOverlayBecomeItemsOnChannelOneAndErrorsPlaceNothing) {

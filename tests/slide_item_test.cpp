@@ -2,9 +2,6 @@
 // whose table is built by hand.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-
 #include "fake_renderers.h"
 #include "items/slide_item.h"
 #include "items/title_item.h"
@@ -14,35 +11,13 @@
 namespace {
 
 using test::FakeRenderer;
-
-// The byte every one of the frame's 24 bytes holds, or "?".
-std::string Fill(const std::vector<uint8_t>& f) {
-    const bool uniform = f.size() == 24 && std::all_of(f.begin(), f.end(), [&](uint8_t b) { return b == f[0]; });
-    return uniform ? std::to_string(f[0]) : "?";
-}
-
-// The recorded calls: the slot, and for a transition "parameter duration position
-// output-size from-fill to-fill".
-std::string Log(const FakeRenderer& r) {
-    std::string s;
-    for (const test::RendererCall& c : r.log) {
-        s += (s.empty() ? "" : "; ") + std::to_string(c.slot);
-        if (c.slot == 8)
-            s += " " + std::to_string(c.parameter) + " " + std::to_string(c.duration) + " " +
-                 std::to_string(c.position) + " " + std::to_string(c.output_size) + " from " + Fill(c.from) + " to " +
-                 Fill(c.to);
-    }
-    return s;
-}
+using test::Log;
 
 class Slides : public ::testing::Test {
 protected:
     test::EnvPtr env = test::NewEnv();
     test::PublishedManager pm{env.get(), test::Rgb24Info(4, 2, 100)};  // 12-byte rows, 24 bytes
     FakeRenderer t0 = test::NewTitleRenderer(1), t2 = test::NewTitleRenderer(10), t4 = test::NewTitleRenderer(100);
-
-    PVideoFrame Frame(int n) { return pm.clip->GetFrame(n, env.get()); }
-    int InputRequests() const { return pm.input->frame_requests; }
 
     // Titles on host channels 0, 1 and 3 (internal 0, 2 and 4) that add 1, 10 and 100.
     void AddTitles() {
@@ -59,16 +34,16 @@ TEST_F(Slides, FromFrameIsBlackUntilUpdatedThenTheFrameBeforeUpToItsChannel) {
     FakeRenderer s = test::NewSlideRenderer(0);
     const SlideEffect e{0, 7, s.AsSlide(), 0, 1234, 40, 49};
     AddSlideEff(&e, 2, 0);  // internal channel 3, between the titles of 2 and 4
-    Frame(39);
+    pm.Frame(39);
     EXPECT_EQ(Log(s), "");
-    Frame(40);
-    EXPECT_EQ(Log(s), "8 1234 10 0 24 from 0 to 11; 6");  // then asked whether to keep the snapshot
+    pm.Frame(40);
+    EXPECT_EQ(Log(s), "8 1234 10 0 24 from 24x0 to 24x11; 6");  // then asked whether to keep the snapshot
 
     t0.add = 2;  // frame 39 now composes differently from what frame 40 saw
     UpdateSlideEffsData();
     s.log.clear();
-    const PVideoFrame f = Frame(45);
-    EXPECT_EQ(Log(s), "8 1234 10 5 24 from 12 to 12; 6");  // channels 0 to 3 of frame 39, nothing of 4
+    const PVideoFrame f = pm.Frame(45);
+    EXPECT_EQ(Log(s), "8 1234 10 5 24 from 24x12 to 24x12; 6");  // channels 0 to 3 of frame 39, nothing of 4
     EXPECT_EQ(f->GetReadPtr()[0], 112);
 }
 
@@ -77,9 +52,9 @@ TEST_F(Slides, TwoSlidesOnOneFrameChain) {
     const SlideEffect ea{0, 1, a.AsSlide(), 0, 0, 10, 20}, eb{0, 2, b.AsSlide(), 0, 0, 15, 30};
     AddSlideEff(&ea, 1, 0);
     AddSlideEff(&eb, 1, 0);
-    const PVideoFrame f = Frame(16);
-    EXPECT_EQ(Log(a), "8 0 11 6 24 from 0 to 0; 6");
-    EXPECT_EQ(Log(b), "8 0 16 1 24 from 0 to 3; 6");
+    const PVideoFrame f = pm.Frame(16);
+    EXPECT_EQ(Log(a), "8 0 11 6 24 from 24x0 to 24x0; 6");
+    EXPECT_EQ(Log(b), "8 0 16 1 24 from 24x0 to 24x3; 6");
     EXPECT_EQ(f->GetReadPtr()[5], 7);
 }
 
@@ -90,19 +65,20 @@ TEST_F(Slides, StartingAtZeroOrDroppingSnapshotsKeepsTheFromFrameBlack) {
     AddSlideEff(&ez, 0, 0);
     AddSlideEff(&ed, 2, 0);
     const ItemRecord* item = pm.mgr->FindItem(9);
-    const int before = InputRequests();
+    const int before = pm.input->frame_requests;
     UpdateSlideEffsData();
-    EXPECT_EQ(InputRequests(), before);  // no frame before 0, and the dropper is asked first: nothing composed
+    EXPECT_EQ(pm.input->frame_requests, before);  // no frame before 0, and the dropper is asked first: nothing composed
     EXPECT_EQ(item->snapshot, nullptr);
 
-    Frame(3);
-    Frame(20);
+    pm.Frame(3);
+    pm.Frame(20);
     t0.add = 50;
-    Frame(21);
+    pm.Frame(21);
     EXPECT_EQ(item->snapshot, nullptr);
     EXPECT_EQ(item->snapshot_size, 0u);
-    EXPECT_EQ(Log(zero), "6; 8 0 6 3 24 from 0 to 1; 6");
-    EXPECT_EQ(Log(drops), "6; 8 0 11 0 24 from 0 to 11; 6; 8 0 11 1 24 from 0 to 60; 6");  // black, not frame 20
+    EXPECT_EQ(Log(zero), "6; 8 0 6 3 24 from 24x0 to 24x1; 6");
+    EXPECT_EQ(Log(drops),  // black, not frame 20
+              "6; 8 0 11 0 24 from 24x0 to 24x11; 6; 8 0 11 1 24 from 24x0 to 24x60; 6");
 }
 
 TEST_F(Slides, SnapshotsAreTakenOnHiddenChannelsToo) {
@@ -114,8 +90,8 @@ TEST_F(Slides, SnapshotsAreTakenOnHiddenChannelsToo) {
     UpdateSlideEffsData();
     const ItemRecord* item = pm.mgr->FindItem(3);
     ASSERT_NE(item->snapshot, nullptr);
-    EXPECT_EQ(Fill(std::vector<uint8_t>(item->snapshot.get(), item->snapshot.get() + item->snapshot_size)), "11");
-    Frame(60);
+    EXPECT_EQ(test::Fill(std::vector<uint8_t>(item->snapshot.get(), item->snapshot.get() + item->snapshot_size)), "24x11");
+    pm.Frame(60);
     EXPECT_EQ(Log(s), "6");  // but a hidden slide is not drawn
 }
 

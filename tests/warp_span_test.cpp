@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "tests/support/frames.h"
 #include "warp/float_walk.h"
 #include "warp/warp_span.h"
 
@@ -69,63 +70,45 @@ TEST(WarpSpan, EdgePositionsFollowTheDistanceAlongTheEdge) {
     EXPECT_EQ(v, 0.0f);
 }
 
-struct Source {
-    std::vector<uint8_t> bytes;
-    gfx::Bitmap bitmap;
-    // A 4 x 3 ARGB source whose pixel (x, y) is 0xFF000000 | (y << 8) | x * 10 + 10,
-    // with the alpha of (3, 2) set to 0x80.
-    Source() : bytes(4 * 4 * 3), bitmap(gfx::Bitmap::OverArgb(bytes.data(), 4, 3, 16)) {
-        for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < 4; ++x) bitmap.SetPixel(x, y, 0xFF000000u | (y << 8) | (x * 10 + 10));
-        bitmap.SetPixel(3, 2, 0x80000000u | (2 << 8) | 40);
-    }
+struct Sample {
+    float u, v;
+    int opacity;
+    gfx::Argb want;
 };
 
-TEST(WarpSpan, NearestTruncatesAndReadsPastTheRowEnd) {
-    const Source s;
-    const SourceView v = SourceView::Of(s.bitmap);
-    EXPECT_EQ(SampleNearest(v, 2.99f, 1.0f, 255), 0xFF000100u | 30);  // column 2, not 3
-    EXPECT_EQ(SampleNearest(v, -0.5f, 1.0f, 255), 0u);                 // left of the source
-    EXPECT_EQ(SampleNearest(v, 1.0f, -0.01f, 255), 0u);
-    EXPECT_EQ(SampleNearest(v, std::nanf(""), 1.0f, 255), 0u);
-    // Column 4 of row 0 is the first pixel of row 1, as in the locked rows.
-    EXPECT_EQ(SampleNearest(v, 4.0f, 0.0f, 255), 0xFF000100u | 10);
-    EXPECT_EQ(SampleNearest(v, 0.0f, 3.0f, 255), 0u);  // below the last row
-    EXPECT_EQ(SampleNearest(v, 1e30f, 0.0f, 255), 0u);
-    // Opacity scales alpha with integer division: 255 * 128 / 255 = 128, 0x80 * 100 / 255 = 50.
-    EXPECT_EQ(SampleNearest(v, 0.0f, 0.0f, 128), 0x80000000u | 10);
-    EXPECT_EQ(SampleNearest(v, 3.0f, 2.0f, 100), (50u << 24) | (2u << 8) | 40);
-    EXPECT_EQ(SampleNearest(v, 0.0f, 0.0f, 0), 10u);
-}
-
-TEST(WarpSpan, BilinearWeightsTheFourNeighbours) {
-    const Source s;
-    const SourceView v = SourceView::Of(s.bitmap);
-    // On a pixel exactly: c0 itself.
-    EXPECT_EQ(SampleBilinear(v, 1.0f, 1.0f, 255), s.bitmap.GetPixel(1, 1));
-    EXPECT_EQ(SampleBilinear(v, 3.0f, 2.0f, 255), s.bitmap.GetPixel(3, 2));
-    // Halfway between columns 1 and 2 of row 0: blue (20 + 30) / 2 = 25.
-    EXPECT_EQ(SampleBilinear(v, 1.5f, 0.0f, 255), 0xFF000000u | 25);
-    // A quarter of the way down from row 0 to row 1: green 0.25 * 1 truncates to 0,
-    // blue stays 10.
-    EXPECT_EQ(SampleBilinear(v, 0.0f, 0.25f, 255), 0xFF000000u | 10);
-    // Past the right edge of row 0 the neighbour is row 1's first pixel, weighted by
-    // fu: blue 40 * 0.5 + 10 * 0.5 = 25, green 0 * 0.5 + 1 * 0.5 truncates to 0.
-    EXPECT_EQ(SampleBilinear(v, 3.5f, 0.0f, 255), 0xFF000000u | 25);
-    // Below the last row the neighbours count as 0: alpha 255 * 0.5 = 127.
-    EXPECT_EQ(SampleBilinear(v, 0.0f, 2.5f, 255) >> 24, 127u);
-    // Opacity afterwards, by integer division.
-    EXPECT_EQ(SampleBilinear(v, 1.0f, 1.0f, 200) >> 24, 200u);
-    EXPECT_EQ(SampleBilinear(v, std::nanf(""), 0.0f, 255), 0u);
+TEST(WarpSpan, SamplersReadTheSourceAsTheLockedRowsLieAndScaleAlphaByOpacity) {
+    const test::Picture4x3 s;
+    const SourceView view = SourceView::Of(s.bitmap);
+    const float nan = std::nanf("");
+    const auto px = test::Picture4x3::Pixel;
+    const Sample nearest[] = {
+        {2.99f, 1, 255, px(2, 1)},  // truncated: column 2, not 3
+        {-0.5f, 1, 255, 0}, {1, -0.01f, 255, 0}, {nan, 1, 255, 0}, {0, 3, 255, 0}, {1e30f, 0, 255, 0},
+        {4, 0, 255, px(0, 1)},  // column 4 of row 0 is the first pixel of row 1
+        // Alpha times opacity, by integer division: 255 * 128 / 255 = 128, 0x80 * 100 / 255 = 50.
+        {0, 0, 128, 0x80000000u | 10}, {3, 2, 100, (50u << 24) | (2u << 8) | 40}, {0, 0, 0, 10},
+    };
+    for (const Sample& c : nearest)
+        EXPECT_EQ(SampleNearest(view, c.u, c.v, c.opacity), c.want) << "nearest " << c.u << "," << c.v;
+    const Sample bilinear[] = {
+        {1, 1, 255, px(1, 1)}, {3, 2, 255, px(3, 2)},  // on a pixel: that pixel
+        {1.5f, 0, 255, 0xFF000000u | 25},              // blue (20 + 30) / 2
+        {0, 0.25f, 255, 0xFF000000u | 10},             // green 0.25 * 1 truncates to 0
+        // Past the right edge of row 0 the neighbour is row 1's first pixel: blue
+        // 40 * 0.5 + 10 * 0.5, green 0.5 truncated.
+        {3.5f, 0, 255, 0xFF000000u | 25},
+        {0, 2.5f, 255, 0x7F000105u},               // below the last row the neighbours count as 0
+        {1, 1, 200, gfx::WithAlpha(px(1, 1), 200)},  // opacity afterwards
+        {nan, 0, 255, 0},
+    };
+    for (const Sample& c : bilinear)
+        EXPECT_EQ(SampleBilinear(view, c.u, c.v, c.opacity), c.want) << "bilinear " << c.u << "," << c.v;
 }
 
 TEST(WarpSpan, TruncationIsTowardZeroWithIndefiniteForTheRest) {
-    EXPECT_EQ(TruncToInt(9.99f), 9);
-    EXPECT_EQ(TruncToInt(-9.99f), -9);
-    EXPECT_EQ(TruncToInt(std::nanf("")), INT32_MIN);
-    EXPECT_EQ(TruncToInt(1e30f), INT32_MIN);
-    EXPECT_EQ(TruncToInt(-std::numeric_limits<float>::infinity()), INT32_MIN);
-    EXPECT_EQ(TruncToInt(2147483520.0f), 2147483520);
+    for (const auto& [f, i] : {std::pair{9.99f, 9}, {-9.99f, -9}, {2147483520.0f, 2147483520}, {std::nanf(""), INT32_MIN},
+                               {1e30f, INT32_MIN}, {-std::numeric_limits<float>::infinity(), INT32_MIN}})
+        EXPECT_EQ(TruncToInt(f), i) << f;
 }
 
 TEST(WarpSpan, FloatWalkMatchesTheLoopBitForBit) {
