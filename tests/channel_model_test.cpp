@@ -135,7 +135,7 @@ TEST_F(ChannelModel, ExportsTranslateHostChannels) {
 
 TEST(ChannelExports, WithoutAManagerOrAfterItsReleaseEveryExportIsANoOp) {
     test::EnvPtr env = test::NewEnv();
-    CMainChMgr* saved = g_pMainChMgr;
+    const test::SavedGlobals saved;
     g_pMainChMgr = nullptr;
     FakeRenderer r = test::NewTitleRenderer();
     const TitleEffect t = Title(1, r);
@@ -155,7 +155,6 @@ TEST(ChannelExports, WithoutAManagerOrAfterItsReleaseEveryExportIsANoOp) {
         EXPECT_EQ(GetMainClip(), nullptr);
         InsertChannel(3);  // a no-op, not a call through a dangling pointer
     }
-    g_pMainChMgr = saved;
 }
 
 }  // namespace

@@ -29,14 +29,8 @@ AVSValue BlankClip(IScriptEnvironment* env, int width, int height, const char* p
     return env->Invoke("BlankClip", AVSValue(args, 4), names);
 }
 
-struct SavedGlobals {  // what the script functions publish into
-    CMainChMgr *main = g_pMainChMgr, *preview = g_pPreviewChMgr;
-    IScriptEnvironment* env = g_pScriptEnv;
-    ~SavedGlobals() { g_pMainChMgr = main, g_pPreviewChMgr = preview, g_pScriptEnv = env; }
-};
-
 TEST(Script, SetTempChAndSetMainChOverABlankClip) {
-    SavedGlobals saved;
+    const test::SavedGlobals saved;
     test::EnvPtr env = test::NewEnv();
     EXPECT_STREQ(AvisynthPluginInit2(env.get()), "`Quillet' Quillet plugin");
     for (const char* name : {"SetMainCh", "SetTempCh", "SetPreviewCh", "SetSubTitleCh"})

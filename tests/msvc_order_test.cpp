@@ -122,8 +122,7 @@ TEST_F(MsvcOrder, ManagerSlotsTakeThisThenTheResultPointer) {
 }
 
 TEST_F(MsvcOrder, PluginEntryAndCreateFunctionsThroughTheHandBuiltTable) {
-    CMainChMgr* saved = g_pMainChMgr;
-    IScriptEnvironment* saved_env = g_pScriptEnv;
+    const SavedGlobals saved;
     EXPECT_STREQ(AvisynthPluginInit2(env), "`Quillet' Quillet plugin");
     ASSERT_EQ(hand.log.size(), 5u);
     ASSERT_EQ(hand.log[0].rfind("SetMemoryMax ", 0), 0u);
@@ -155,8 +154,6 @@ TEST_F(MsvcOrder, PluginEntryAndCreateFunctionsThroughTheHandBuiltTable) {
         EXPECT_STREQ(e.msg, "CMainChMgr: input to filter must be in YUY2 or RGB");
         EXPECT_EQ(hand.log.back(), "ThrowError");
     }
-    g_pMainChMgr = saved;
-    g_pScriptEnv = saved_env;
 }
 
 }  // namespace

@@ -209,7 +209,7 @@ TEST_F(OverlayItems, SetOverlayEffectChangesTheFirstMatchOnly) {
 }
 
 TEST_F(OverlayItems, PreviewShowsOneWholeClip) {
-    CMainChMgr* saved = g_pPreviewChMgr;
+    const test::SavedGlobals saved;
     OverlayEffect e;
     g_pPreviewChMgr = nullptr;
     EXPECT_EQ(SetPreviewClip(&HostClip(48000, 2), &e), 1);  // no preview manager: nothing to do
@@ -242,7 +242,6 @@ TEST_F(OverlayItems, PreviewShowsOneWholeClip) {
     EXPECT_EQ(only()->clip.get(), host_clips.back().get());
     EXPECT_EQ(g_pPreviewChMgr->Channel(1)->size(), 2u);
     EXPECT_EQ(published.mgr->ChannelCount(), 0);  // the main manager is not touched
-    g_pPreviewChMgr = saved;
 }
 
 }  // namespace

@@ -159,10 +159,9 @@ TEST_F(Subtitles, ImportSubtitleFileHandsTheHostABlackThirtyFramesPerSecondClip)
     const PClip before = clip;
     EXPECT_EQ(ImportSubtitleFile("no-clip.sub", 8, 2, &clip), 0);
     EXPECT_EQ(clip.get(), before.get());
-    IScriptEnvironment* saved = g_pScriptEnv;
+    const test::SavedGlobals saved;
     g_pScriptEnv = nullptr;
     EXPECT_EQ(ImportSubtitleFile("line.srt", 8, 2, &clip), 0);
-    g_pScriptEnv = saved;
 }
 
 }  // namespace

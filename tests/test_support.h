@@ -98,15 +98,21 @@ inline std::vector<uint8_t> FrameBytes(const PVideoFrame& f) {
     return std::vector<uint8_t>(p, p + static_cast<size_t>(f->GetPitch()) * f->GetHeight());
 }
 
+// The globals the script functions publish into, put back when the scope ends.
+struct SavedGlobals {
+    CMainChMgr *main = g_pMainChMgr, *preview = g_pPreviewChMgr;
+    IScriptEnvironment* env = g_pScriptEnv;
+    ~SavedGlobals() { g_pMainChMgr = main, g_pPreviewChMgr = preview, g_pScriptEnv = env; }
+};
+
 // A manager over a clip, published as "SetMainCh" publishes it. The PClip keeps it
 // alive; the previous globals come back when the fixture ends.
 struct PublishedManager {
+    SavedGlobals saved;
     PClip clip;
     PatternClip* input;
     CMainChMgr* mgr;
     IScriptEnvironment* env;
-    CMainChMgr* saved_main = g_pMainChMgr;
-    IScriptEnvironment* saved_env = g_pScriptEnv;
 
     PublishedManager(IScriptEnvironment* env_, const VideoInfo& vi) : env(env_) {
         input = new PatternClip(vi);
@@ -114,11 +120,6 @@ struct PublishedManager {
         clip = mgr;
         g_pMainChMgr = mgr;
         g_pScriptEnv = env;
-    }
-    ~PublishedManager() {
-        clip = PClip();
-        g_pMainChMgr = saved_main;
-        g_pScriptEnv = saved_env;
     }
     PVideoFrame Frame(int n) const { return clip->GetFrame(n, env); }
     std::vector<uint8_t> Bytes(int n) const { return FrameBytes(Frame(n)); }
