@@ -56,6 +56,11 @@ struct FakeRenderer {
 
 struct RendererError {};
 
+// Parameter, duration, position, output size, x, y, bitmap width and height of a call.
+inline std::vector<int> Numbers(const RendererCall& c) {
+    return {c.parameter, c.duration, c.position, c.output_size, c.x, c.y, c.bitmap_width, c.bitmap_height};
+}
+
 // "count x value" of a uniform picture, "count x ?" of any other.
 inline std::string Fill(const std::vector<uint8_t>& f) {
     const bool uniform = !f.empty() && std::all_of(f.begin(), f.end(), [&](uint8_t b) { return b == f[0]; });

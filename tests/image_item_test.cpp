@@ -69,12 +69,7 @@ TEST_F(ImageItems, OneRendererOpensTheShowOrIntroducesEveryPicture) {
     ASSERT_EQ(renderer.Calls(9), 10);
     for (int i = 0; i < 10; ++i) {
         const test::RendererCall& c = renderer.log[static_cast<size_t>(i)];
-        EXPECT_EQ(c.parameter, 0 * 65536 + 25);
-        EXPECT_EQ(c.duration, 10);
-        EXPECT_EQ(c.position, i);
-        EXPECT_EQ(c.output_size, test::CanvasBytes(kW, kH));
-        EXPECT_EQ(c.x | c.y, 0);
-        ASSERT_EQ(c.bitmap_width * c.bitmap_height, kW * kH);
+        ASSERT_EQ(test::Numbers(c), (std::vector<int>{0 * 65536 + 25, 10, i, test::CanvasBytes(kW, kH), 0, 0, kW, kH}));
         EXPECT_EQ(c.bitmap_pixels[0], kRed);  // the incoming picture, fetched by the renderer
     }
     EXPECT_EQ(Pixel(100, 3, 3), 0x010101u);  // the renderer's output: black canvas + 1
@@ -88,8 +83,7 @@ TEST_F(ImageItems, OneRendererOpensTheShowOrIntroducesEveryPicture) {
     for (int n : {124, 125, 134, 135}) Pixel(n, 0, 0);
     ASSERT_EQ(renderer.Calls(9), 2);
     const test::RendererCall& first = renderer.log[0];
-    EXPECT_EQ(first.parameter, 1 * 65536 + 25);
-    EXPECT_EQ(first.position, 0);
+    ASSERT_EQ(test::Numbers(first), (std::vector<int>{1 * 65536 + 25, 10, 0, test::CanvasBytes(kW, kH), 0, 0, kW, kH}));
     EXPECT_EQ(renderer.log[1].position, 9);
     EXPECT_EQ(first.to[0], 0x00);  // blue byte of picture 0, drawn before the call
     EXPECT_EQ(first.to[2], 0xFF);

@@ -148,9 +148,7 @@ TEST_F(OverlayDrawing, ACoveringSlideHandsTheRendererTheOverlaysOwnBoxAndItsCanv
     EXPECT_EQ(second.log.size(), 1u);
     const test::RendererCall& call = first.log[0];
     // The box of the corners widened by the outline: (8, 3) to (32, 22).
-    ASSERT_EQ((std::vector<int>{call.parameter, call.duration, call.position, call.output_size, call.x, call.y,
-                                call.bitmap_width, call.bitmap_height}),
-              (std::vector<int>{77, 4, 1, d.Size(), 8, 3, 24, 19}));
+    ASSERT_EQ(test::Numbers(call), (std::vector<int>{77, 4, 1, d.Size(), 8, 3, 24, 19}));
     EXPECT_EQ(call.to, std::vector<uint8_t>(d.bytes.size(), 0x22));  // the canvas as it was
     EXPECT_TRUE(d.Filled(0x25));                                     // the renderer's frame
     EXPECT_EQ(call.bitmap_pixels[7 * 24 + 7], Expected(5, 5, 3));    // inside, clear of the outline
@@ -165,9 +163,7 @@ TEST_F(OverlayDrawing, ACoveringSlideHandsTheRendererTheOverlaysOwnBoxAndItsCanv
     Rgb24Frame f(40, 30, 0x22);
     Draw(13, f);
     ASSERT_EQ(first.log.size(), 2u);
-    const test::RendererCall& clipped = first.log[1];
-    EXPECT_EQ((std::vector<int>{clipped.x, clipped.y, clipped.bitmap_width, clipped.bitmap_height}),
-              (std::vector<int>{0, 0, 14, 11}));
+    EXPECT_EQ(test::Numbers(first.log[1]), (std::vector<int>{77, 4, 1, f.Size(), 0, 0, 14, 11}));
 }
 
 TEST(OverlayComposition, AnOverlayOnChannelTwoShowsItsFrameThroughTheFrameServer) {

@@ -54,6 +54,8 @@ protected:
     test::RecordingEnv env;
     test::PublishedManager published;
     std::vector<PClip> host_clips;
+    SlideEffect a{0, 51, nullptr, 0, 1, 10, 12}, b{0, 52, nullptr, 0, 2, 13, 19};
+    SlideEffect* list[2] = {&a, &b};
 };
 
 TEST_F(OverlayItems, ChainRunsInOrderWithTheHostsArgumentsAndKeepsTheLastClip) {
@@ -120,15 +122,11 @@ TEST_F(OverlayItems, TimingFadesAndFlags) {
         fades += std::to_string(Item(2, mode).fade_in_end) + "/" + std::to_string(Item(2, mode).fade_out_start) + " ";
     }
     EXPECT_EQ(fades, "-1/-1 5000/-1 -1/9000 5000/9000 -1/-1 ");
-    const COverlayItem& item = Item(2);
-    EXPECT_EQ(item.clip_first_frame, 3);
-    EXPECT_EQ(item.first_frame, 10);
-    EXPECT_EQ(item.last_frame, 19);
-    EXPECT_EQ(item.first_sample, 10 * 1920);  // 48000 Hz at 25 fps
-    EXPECT_EQ(item.last_sample, 19 * 1920);
-    EXPECT_EQ(item.clip_audio_start, 777);
-    EXPECT_EQ(item.pass_through, 1);  // all-zero corners, opaque, no key colour
-    EXPECT_EQ(item.rectangle, 1);
+    // Samples at 48000 Hz and 25 fps; all-zero corners, opaque, no key: pass-through, and a rectangle.
+    const COverlayItem& i = Item(2);
+    EXPECT_EQ((std::vector<int64_t>{i.clip_first_frame, i.first_frame, i.last_frame, i.first_sample, i.last_sample,
+                                    i.clip_audio_start, i.pass_through, i.rectangle}),
+              (std::vector<int64_t>{3, 10, 19, 10 * 1920, 19 * 1920, 777, 1, 1}));
 
     // A rectangle has every side within 1.0 of straight; pass-through wants all-zero
     // corners, full opacity and no key colour.
@@ -156,11 +154,8 @@ TEST_F(OverlayItems, TimingFadesAndFlags) {
 }
 
 TEST_F(OverlayItems, SlidesOfAChannelZeroOverlayBecomeItemsOnChannelOneAndErrorsPlaceNothing) {
-    SlideEffect a{0, 51, nullptr, 0, 1, 10, 12}, b{0, 52, nullptr, 0, 2, 13, 19};
-    SlideEffect* list[] = {&a, &b};
     OverlayEffect e;
-    e.slides.first = list;
-    e.slides.last = e.slides.end = list + 2;
+    e.slides = {nullptr, list, list + 2, list + 2};
     const OverlayClipInfo info = Info(HostClip(48000, 2), 5);
     AddOverlay(&info, &e, 0, 0);
     const ItemList& slides = *published.mgr->Channel(1);
@@ -226,19 +221,14 @@ TEST_F(OverlayItems, PreviewShowsOneWholeClip) {
         EXPECT_EQ(items->size(), 1u);
         return static_cast<const COverlayItem*>(items->front()->payload);
     };
-    EXPECT_EQ(only()->last_frame, 59);  // 96000 samples at 30 fps
-    EXPECT_EQ(only()->video_enabled, 0);
-    EXPECT_EQ(only()->audio_enabled, 1);
-    EXPECT_EQ(only()->fade_in_end, -1);
-    EXPECT_EQ(only()->fade_out_start, -1);
+    const COverlayItem* item = only();  // 96000 samples at 30 fps, no video, no fades
+    EXPECT_EQ((std::vector<int64_t>{item->last_frame, item->video_enabled, item->audio_enabled, item->fade_in_end,
+                                    item->fade_out_start}),
+              (std::vector<int64_t>{59, 0, 1, -1, -1}));
 
-    SlideEffect a{0, 51, nullptr, 0, 1, 10, 12}, b{0, 52, nullptr, 0, 2, 13, 19};
-    SlideEffect* list[] = {&a, &b};
-    e.slides.first = list;
-    e.slides.last = e.slides.end = list + 2;
+    e.slides = {nullptr, list, list + 2, list + 2};
     SetPreviewClip(&HostClip(0, 0, 250), &e);
-    EXPECT_EQ(only()->last_frame, 249);
-    EXPECT_EQ(only()->audio_enabled, 0);
+    EXPECT_EQ((std::vector<int64_t>{only()->last_frame, only()->audio_enabled}), (std::vector<int64_t>{249, 0}));
     EXPECT_EQ(only()->clip.get(), host_clips.back().get());
     EXPECT_EQ(g_pPreviewChMgr->Channel(1)->size(), 2u);
     EXPECT_EQ(published.mgr->ChannelCount(), 0);  // the main manager is not touched
