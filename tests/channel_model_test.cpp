@@ -30,6 +30,8 @@ std::string Layout(const CMainChMgr& m) {
 
 class ChannelModel : public ::testing::Test {
 protected:
+    void TearDown() override { EXPECT_EQ(r.log.size(), 0u); }  // no change to the model calls a renderer
+
     test::EnvPtr env = test::NewEnv();
     test::PublishedManager pm{env.get(), test::Rgb24Info(8, 2)};
     CMainChMgr& m = *pm.mgr;
@@ -103,7 +105,6 @@ TEST_F(ChannelModel, RemoveChannelAndRemoveAllItems) {
     m.AddItem(3, false, TitleItem(4, r));   // fresh channels, all shown
     m.AddItem(-1, false, TitleItem(5, r));  // a negative channel places nothing
     EXPECT_EQ(Layout(m), "-|-|-|4");
-    EXPECT_EQ(r.log.size(), 0u);  // removal never calls the renderer
 }
 
 TEST_F(ChannelModel, ExportsTranslateHostChannels) {
@@ -134,7 +135,7 @@ TEST_F(ChannelModel, ExportsTranslateHostChannels) {
 
 TEST(ChannelExports, WithoutAManagerOrAfterItsReleaseEveryExportIsANoOp) {
     test::EnvPtr env = test::NewEnv();
-    CMainChMgr* saved = g_pMainChMgr;
+    const test::SavedGlobals saved;
     g_pMainChMgr = nullptr;
     FakeRenderer r = test::NewTitleRenderer();
     const TitleEffect t = Title(1, r);
@@ -154,7 +155,6 @@ TEST(ChannelExports, WithoutAManagerOrAfterItsReleaseEveryExportIsANoOp) {
         EXPECT_EQ(GetMainClip(), nullptr);
         InsertChannel(3);  // a no-op, not a call through a dangling pointer
     }
-    g_pMainChMgr = saved;
 }
 
 }  // namespace

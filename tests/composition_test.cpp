@@ -29,14 +29,8 @@ AVSValue BlankClip(IScriptEnvironment* env, int width, int height, const char* p
     return env->Invoke("BlankClip", AVSValue(args, 4), names);
 }
 
-struct SavedGlobals {  // what the script functions publish into
-    CMainChMgr *main = g_pMainChMgr, *preview = g_pPreviewChMgr;
-    IScriptEnvironment* env = g_pScriptEnv;
-    ~SavedGlobals() { g_pMainChMgr = main, g_pPreviewChMgr = preview, g_pScriptEnv = env; }
-};
-
 TEST(Script, SetTempChAndSetMainChOverABlankClip) {
-    SavedGlobals saved;
+    const test::SavedGlobals saved;
     test::EnvPtr env = test::NewEnv();
     EXPECT_STREQ(AvisynthPluginInit2(env.get()), "`Quillet' Quillet plugin");
     for (const char* name : {"SetMainCh", "SetTempCh", "SetPreviewCh", "SetSubTitleCh"})
@@ -51,17 +45,7 @@ TEST(Script, SetTempChAndSetMainChOverABlankClip) {
     EXPECT_EQ(GetMainClip(), mgr.get());
     EXPECT_EQ(static_cast<IClip*>(g_pMainChMgr), mgr.get());
     EXPECT_EQ(mgr->GetVideoInfo().num_frames, 50);
-    for (int n : {0, 17, 49}) {
-        const PVideoFrame f = mgr->GetFrame(n, env.get());
-        EXPECT_EQ(f->GetRowSize(), 1920);
-        EXPECT_EQ(f->GetPitch(), 1920);
-        EXPECT_EQ(test::FrameBytes(f), std::vector<uint8_t>(1920 * 480, 0)) << n;
-    }
-    const int bps = mgr->GetVideoInfo().BytesPerAudioSample();
-    std::vector<uint8_t> ours(static_cast<size_t>(4000 * bps), 0xEE), theirs(ours.size(), 0x11);
-    mgr->GetAudio(ours.data(), 1000, 4000, env.get());
-    blank.AsClip()->GetAudio(theirs.data(), 1000, 4000, env.get());
-    EXPECT_EQ(ours, theirs);
+    EXPECT_TRUE(AllBytes(mgr->GetFrame(49, env.get()), 0));
 
     // Planar input is refused and the published manager stays as it was.
     EXPECT_EQ(test::ErrorOf([&] { env->Invoke("SetMainCh", BlankClip(env.get(), 64, 48, "YV12", 5)); }),
@@ -116,7 +100,6 @@ protected:
         const TitleEffect t{0, 0, id, r.AsTitle(), 0, 0, 29};
         AddTitleEff(&t, host_channel, 0);
     }
-    PVideoFrame Frame(int n) { return pm.clip->GetFrame(n, env.get()); }
 };
 
 TEST_F(Drawing, ChannelsBottomUpAndItemsInOrderHiddenSkipped) {
@@ -126,16 +109,16 @@ TEST_F(Drawing, ChannelsBottomUpAndItemsInOrderHiddenSkipped) {
     Add(a, 1, 0);
     Add(b, 2, 0);  // above a on channel 0
     Add(d, 4, 1);  // internal 2
-    EXPECT_TRUE(AllBytes(Frame(7), 1 + 2 + 4 + 8));
+    EXPECT_TRUE(AllBytes(pm.Frame(7), 1 + 2 + 4 + 8));
     // What each one saw shows the order a, b, d, c.
     EXPECT_EQ((std::vector<int>{a.log.at(0).to[0], b.log.at(0).to[0], d.log.at(0).to[0], c.log.at(0).to[0]}),
               (std::vector<int>{0, 1, 3, 11}));
 
     SetChannelVisible(1, 0);  // hides internal 2
-    EXPECT_TRUE(AllBytes(Frame(8), 1 + 2 + 4));
+    EXPECT_TRUE(AllBytes(pm.Frame(8), 1 + 2 + 4));
     EXPECT_EQ(d.log.size(), 1u);
     SetChannelVisible(1, 1);
-    EXPECT_TRUE(AllBytes(Frame(9), 15));
+    EXPECT_TRUE(AllBytes(pm.Frame(9), 15));
     // A last channel limits the composition.
     EXPECT_TRUE(AllBytes(m.ComposeFrame(9, 2, env.get()), 1 + 2 + 8));
     EXPECT_TRUE(AllBytes(m.ComposeFrame(9, 40, env.get()), 15));
@@ -145,7 +128,7 @@ TEST_F(Drawing, AnErrorWhileDrawingLeavesNoCanvasInProgress) {
     FakeRenderer bad = test::NewTitleRenderer();
     bad.throw_error = true;
     Add(bad, 1, 0);
-    EXPECT_THROW(Frame(0), test::RendererError);
+    EXPECT_THROW(pm.Frame(0), test::RendererError);
     EXPECT_EQ(m.CanvasInProgress(), nullptr);
     EXPECT_EQ(m.CanvasInProgressSize(), 0);
 }
@@ -166,7 +149,7 @@ TEST_F(Drawing, SubTitleChannelCopiesTheCanvasInProgress) {
     };
     Add(under, 1, 0);
     Add(probe, 2, 1);
-    Frame(3);
+    pm.Frame(3);
     ASSERT_EQ(seen.bytes.size(), 80u);
     EXPECT_EQ(std::vector<uint8_t>(seen.bytes.begin(), seen.bytes.begin() + 40), std::vector<uint8_t>(40, 9));
 

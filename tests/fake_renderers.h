@@ -3,10 +3,12 @@
 // a C++ class with virtuals, so a wrong slot number in the library calls a trap.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -54,6 +56,31 @@ struct FakeRenderer {
 
 struct RendererError {};
 
+// Parameter, duration, position, output size, x, y, bitmap width and height of a call.
+inline std::vector<int> Numbers(const RendererCall& c) {
+    return {c.parameter, c.duration, c.position, c.output_size, c.x, c.y, c.bitmap_width, c.bitmap_height};
+}
+
+// "count x value" of a uniform picture, "count x ?" of any other.
+inline std::string Fill(const std::vector<uint8_t>& f) {
+    const bool uniform = !f.empty() && std::all_of(f.begin(), f.end(), [&](uint8_t b) { return b == f[0]; });
+    return std::to_string(f.size()) + "x" + (uniform ? std::to_string(f[0]) : "?");
+}
+
+// The calls, "; " between them: the slot, then for a drawing call "parameter duration
+// position", the output size of a transition, its from-frame, and the canvas handed in.
+inline std::string Log(const FakeRenderer& r) {
+    std::string s;
+    for (const RendererCall& c : r.log) {
+        s += (s.empty() ? "" : "; ") + std::to_string(c.slot);
+        if (c.slot == 6) continue;
+        s += " " + std::to_string(c.parameter) + " " + std::to_string(c.duration) + " " + std::to_string(c.position);
+        if (c.slot != 5) s += " " + std::to_string(c.output_size) + " from " + Fill(c.from);
+        s += " to " + Fill(c.to);
+    }
+    return s;
+}
+
 inline std::vector<uint8_t> Capture(const FrameRef* f) {
     return std::vector<uint8_t>(f->pixels, f->pixels + CanvasBytes(f->width, f->height));
 }
@@ -77,17 +104,13 @@ inline void Finish(FakeRenderer* self, RendererCall call, const FrameRef* canvas
 
 inline void HOST_THISCALL FakeRenderTitle(FakeRenderer* self, const FrameRef* input, uint8_t** output,
                                           int32_t parameter, int32_t duration, int32_t position) {
-    RendererCall call = NewCall(5, parameter, duration, position);
-    call.to = Capture(input);
-    self->log.push_back(call);
     if (self->throw_error) throw RendererError{};
     if (self->hook) self->hook(self, input);
-    uint8_t* out = *output;
     if (self->replace_word) {
-        self->own_buffer.assign(call.to.size(), 0);
-        out = *output = self->own_buffer.data();
+        self->own_buffer.assign(static_cast<size_t>(CanvasBytes(input->width, input->height)), 0);
+        *output = self->own_buffer.data();
     }
-    for (size_t i = 0; i < call.to.size(); ++i) out[i] = static_cast<uint8_t>(call.to[i] + self->add);
+    Finish(self, NewCall(5, parameter, duration, position), input, *output);
 }
 
 inline int32_t HOST_THISCALL FakeDropsSnapshot(FakeRenderer* self) {

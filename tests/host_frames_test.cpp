@@ -4,38 +4,31 @@
 
 #include <vector>
 
+#include "channels/overlay_records.h"
 #include "fake_renderers.h"
 #include "items/title_item.h"
-#include "channels/overlay_records.h"
 #include "plugin/exports.h"
 #include "test_support.h"
 
 namespace {
 
-struct HostBuffer {
-    uint8_t* p = nullptr;
-    int32_t size = -1, width = -1, height = -1, bpp = -1;
-    ~HostBuffer() { ::operator delete(p); }
-    std::vector<uint8_t> Bytes() const { return std::vector<uint8_t>(p, p + size); }
-};
+using test::HostBuffer;
 
 class HostFrames : public ::testing::Test {
 protected:
-    HostFrames() : env(test::NewEnv()), published(env.get(), test::Rgb24Info(5, 3, 50)) {}
     void Title(test::FakeRenderer& r, int id, int channel) {
         const TitleEffect t{0, 0, id, r.AsTitle(), 0, 0, 49};
         AddTitleEff(&t, channel, 0);
     }
-    test::EnvPtr env;
-    test::PublishedManager published;
+    test::EnvPtr env = test::NewEnv();
+    test::PublishedManager pm{env.get(), test::Rgb24Info(5, 3, 50)};
 };
 
 TEST_F(HostFrames, ComposedFrameDrawsHiddenChannelsAndLeavesOutTheExcludedIdEverywhere) {
     HostBuffer none;
     GetFrame(3, 0, &none.p, &none.size, &none.width, &none.height);
     ASSERT_NE(none.p, nullptr);
-    EXPECT_EQ(none.size, 16 * 3);  // pitch of 5 RGB24 pixels, rounded up to 4
-    EXPECT_EQ(none.width * 10 + none.height, 53);
+    EXPECT_EQ(none.Shape(), (std::vector<int32_t>{16 * 3, 5, 3, -1}));  // pitch of 5 RGB24 pixels, rounded up to 4
     EXPECT_EQ(none.Bytes(), std::vector<uint8_t>(48, 0));
 
     test::FakeRenderer adds1 = test::NewTitleRenderer(1), adds2 = test::NewTitleRenderer(2),
@@ -48,7 +41,7 @@ TEST_F(HostFrames, ComposedFrameDrawsHiddenChannelsAndLeavesOutTheExcludedIdEver
     GetFrame(3, 7, &out.p, &out.size, &out.width, &out.height);
     EXPECT_EQ(out.Bytes(), std::vector<uint8_t>(48, 2));
     EXPECT_EQ(adds1.Calls(5) + adds4.Calls(5), 0);
-    EXPECT_EQ(published.mgr->CanvasInProgress(), nullptr);
+    EXPECT_EQ(pm.mgr->CanvasInProgress(), nullptr);
 }
 
 TEST_F(HostFrames, OverlayPictureIsItsClipFrameAtTheCroppedRowSize) {
@@ -62,20 +55,16 @@ TEST_F(HostFrames, OverlayPictureIsItsClipFrameAtTheCroppedRowSize) {
     info.video_enabled = 1;
     OverlayEffect e;
     e.crop_enabled = 1;
-    e.crop[0] = 2;
-    e.crop[2] = 2;
+    e.crop[0] = e.crop[2] = 2;
     AddOverlay(&info, &e, 1, 0);
     HostBuffer out;
     GetFrameByID(22, 3, &out.p, &out.size, &out.width, &out.height, &out.bpp);
     ASSERT_NE(out.p, nullptr);
-    EXPECT_EQ(std::vector<int32_t>({out.size, out.width, out.height, out.bpp}),
-              std::vector<int32_t>({32 * 2, 10, 2, 24}));
+    EXPECT_EQ(out.Shape(), (std::vector<int32_t>{32 * 2, 10, 2, 24}));
     // Clip frame 22 - 20 + 5 = 7, whose bytes are 7 + 10: 30 of them a row, then
     // the row's padding, which is zeroed rather than left as the allocator had it.
-    std::vector<uint8_t> row(32, 17);
-    row[30] = row[31] = 0;
-    std::vector<uint8_t> expected = row;
-    expected.insert(expected.end(), row.begin(), row.end());
+    std::vector<uint8_t> expected(64, 17);
+    expected[30] = expected[31] = expected[62] = expected[63] = 0;
     EXPECT_EQ(out.Bytes(), expected);
 
     HostBuffer titles;

@@ -11,6 +11,7 @@
 #include "items/image_item.h"
 #include "picture_files.h"
 #include "plugin/exports.h"
+#include "support/frames.h"
 #include "test_support.h"
 
 namespace {
@@ -20,8 +21,6 @@ constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu
 
 class ImageItems : public ::testing::Test {
 protected:
-    ImageItems() : env(test::NewEnv()), published(env.get(), test::Rgb24Info(kW, kH, 300)) {}
-
     // A show of solid pictures covering the frame, 25 frames each from frame 100.
     void Fill(ImageEffect& e, const std::vector<uint32_t>& colours, int w = kW, int h = kH) {
         for (size_t i = 0; i < colours.size(); ++i)
@@ -34,24 +33,15 @@ protected:
     // Item 5, its w x h picture placed at the canvas's top left.
     static void Place(ImageEffect& e, int w, int h) {
         e.id = 5;
-        const float fw = static_cast<float>(w), fh = static_cast<float>(h);
-        e.placement.corners[1] = {fw, 0};
-        e.placement.corners[2] = {fw, fh};
-        e.placement.corners[3] = {0, fh};
-        e.placement.reference_width = w;
-        e.placement.reference_height = h;
-        e.placement.outline_width = 0;
+        test::PlaceRect(e.placement, 0, 0, static_cast<float>(w), static_cast<float>(h));
+        e.placement.reference_width = w, e.placement.reference_height = h;
     }
-    CImageItem& Item() { return *static_cast<CImageItem*>(published.mgr->FindItem(5)->payload); }
+    CImageItem& Item() { return *static_cast<CImageItem*>(pm.mgr->FindItem(5)->payload); }
     // Colour of canvas pixel (x, y), y from the top, as 0xRRGGBB.
-    uint32_t Pixel(int n, int x, int y) {
-        const std::vector<uint8_t> f = test::FrameBytes(published.clip->GetFrame(n, env.get()));
-        const uint8_t* p = f.data() + (kH - 1 - y) * test::CanvasBytes(kW, 1) + x * 3;
-        return uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
-    }
+    uint32_t Pixel(int n, int x, int y) { return test::Rgb24Frame(pm.Frame(n)).At(x, y) & 0xFFFFFFu; }
 
-    test::EnvPtr env;
-    test::PublishedManager published;
+    test::EnvPtr env = test::NewEnv();
+    test::PublishedManager pm{env.get(), test::Rgb24Info(kW, kH, 300)};
     test::PictureFolder files;
 };
 
@@ -79,27 +69,21 @@ TEST_F(ImageItems, OneRendererOpensTheShowOrIntroducesEveryPicture) {
     ASSERT_EQ(renderer.Calls(9), 10);
     for (int i = 0; i < 10; ++i) {
         const test::RendererCall& c = renderer.log[static_cast<size_t>(i)];
-        EXPECT_EQ(c.parameter, 0 * 65536 + 25);
-        EXPECT_EQ(c.duration, 10);
-        EXPECT_EQ(c.position, i);
-        EXPECT_EQ(c.output_size, test::CanvasBytes(kW, kH));
-        EXPECT_EQ(c.x | c.y, 0);
-        ASSERT_EQ(c.bitmap_width * c.bitmap_height, kW * kH);
+        ASSERT_EQ(test::Numbers(c), (std::vector<int>{0 * 65536 + 25, 10, i, test::CanvasBytes(kW, kH), 0, 0, kW, kH}));
         EXPECT_EQ(c.bitmap_pixels[0], kRed);  // the incoming picture, fetched by the renderer
     }
     EXPECT_EQ(Pixel(100, 3, 3), 0x010101u);  // the renderer's output: black canvas + 1
     EXPECT_EQ(Pixel(110, 3, 3), 0xFF0000u);
 
     // On every picture: the first frames of picture 1 get the renderer, over picture 0.
-    published.mgr->RemoveAllItems();
+    pm.mgr->RemoveAllItems();
     renderer.log.clear();
     e.every_picture = 1;
     AddImageEff(&e, 1, 0);
     for (int n : {124, 125, 134, 135}) Pixel(n, 0, 0);
     ASSERT_EQ(renderer.Calls(9), 2);
     const test::RendererCall& first = renderer.log[0];
-    EXPECT_EQ(first.parameter, 1 * 65536 + 25);
-    EXPECT_EQ(first.position, 0);
+    ASSERT_EQ(test::Numbers(first), (std::vector<int>{1 * 65536 + 25, 10, 0, test::CanvasBytes(kW, kH), 0, 0, kW, kH}));
     EXPECT_EQ(renderer.log[1].position, 9);
     EXPECT_EQ(first.to[0], 0x00);  // blue byte of picture 0, drawn before the call
     EXPECT_EQ(first.to[2], 0xFF);
@@ -148,7 +132,7 @@ TEST_F(ImageItems, FitKeepsProportionsAndKeyColourClearsOnlyItsPixels) {
     EXPECT_EQ(prepared->GetPixel(679, 0), kRed);
     EXPECT_EQ(prepared->GetPixel(679, 479), kRed);
     EXPECT_EQ(prepared->GetPixel(680, 240), 0u);
-    published.mgr->RemoveAllItems();
+    pm.mgr->RemoveAllItems();
 
     ImageEffect keyed;
     const std::vector<uint32_t> pixels = {kGreen, 0x80FF0000u, kBlue, 0x8000FF00u, 0xFF00FE00u};
@@ -165,7 +149,7 @@ TEST_F(ImageItems, FitKeepsProportionsAndKeyColourClearsOnlyItsPixels) {
 
 TEST_F(ImageItems, RectangleFlagComesFromTheCornersToWithinOnePixel) {
     const auto flag = [&](float moved_x) {
-        published.mgr->RemoveAllItems();
+        pm.mgr->RemoveAllItems();
         ImageEffect e;
         e.id = 5;
         e.rectangle = 7;  // the host's value is not kept
@@ -185,20 +169,19 @@ TEST_F(ImageItems, HostGetsTheFirstPictureBottomRowFirstOrZerosOfTheFrameSize) {
     e.pictures.PushBack(CString(files.WritePng("two.png", 1, 2, {kRed, 0x400000FFu}).c_str()));
     e.id = 5;
     AddImageEff(&e, 1, 0);
-    uint8_t* buffer = nullptr;
-    int32_t size = 0, width = 0, height = 0, bpp = 0;
-    GetFrameByID(0, 5, &buffer, &size, &width, &height, &bpp);
-    ASSERT_NE(buffer, nullptr);
-    EXPECT_EQ(std::vector<int32_t>({size, width, height, bpp}), std::vector<int32_t>({8, 1, 2, 32}));
-    EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + 8), std::vector<uint8_t>({0xFF, 0, 0, 0x40, 0, 0, 0xFF, 0xFF}));
-    ::operator delete(buffer);
-
+    {
+        test::HostBuffer out;
+        GetFrameByID(0, 5, &out.p, &out.size, &out.width, &out.height, &out.bpp);
+        ASSERT_NE(out.p, nullptr);
+        EXPECT_EQ(out.Shape(), (std::vector<int32_t>{8, 1, 2, 32}));
+        EXPECT_EQ(out.Bytes(), (std::vector<uint8_t>{0xFF, 0, 0, 0x40, 0, 0, 0xFF, 0xFF}));
+    }
     std::filesystem::remove(std::string(e.pictures[0]));
-    GetFrameByID(0, 5, &buffer, &size, &width, &height, &bpp);
-    ASSERT_NE(buffer, nullptr);
-    EXPECT_EQ(std::vector<int32_t>({size, width, height, bpp}), std::vector<int32_t>({kW * 4 * kH, kW, kH, 32}));
-    EXPECT_EQ(std::vector<uint8_t>(buffer, buffer + size), std::vector<uint8_t>(static_cast<size_t>(size), 0));
-    ::operator delete(buffer);
+    test::HostBuffer out;
+    GetFrameByID(0, 5, &out.p, &out.size, &out.width, &out.height, &out.bpp);
+    ASSERT_NE(out.p, nullptr);
+    EXPECT_EQ(out.Shape(), (std::vector<int32_t>{kW * 4 * kH, kW, kH, 32}));
+    EXPECT_EQ(out.Bytes(), std::vector<uint8_t>(static_cast<size_t>(out.size), 0));
 }
 
 }  // namespace

@@ -3,25 +3,20 @@
 // handed an environment whose table is built by hand in the same order.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdarg>
 #include <string>
 #include <vector>
 
 #include "plugin/item_kinds.h"
 #include "plugin/exports.h"
+#include "tests/fake_renderers.h"
 #include "tests/msvc_slots.h"
 #include "test_support.h"
 
 namespace {
 
-using test::DeletingDestructorFn;
-using test::GetAudioFn;
-using test::GetFrameFn;
-using test::GetParityFn;
-using test::GetVersionFn;
-using test::GetVideoInfoFn;
-using test::SetCacheHintsFn;
-using test::SlotOf;
+using namespace test;  // the slot types of tests/msvc_slots.h
 
 // An environment laid out as a frame server built by another compiler lays it out.
 struct HandBuiltEnv {
@@ -73,29 +68,23 @@ int AVS_STDCALL EnvSetMemoryMax(HandBuiltEnv* self, int mem) {
     return mem;
 }
 
-template <class F>
-void* Slot(F f) {
-    return reinterpret_cast<void*>(f);
-}
-
-void* const kEnvTable[25] = {
-    Slot(&EnvTrap),          Slot(&EnvTrap), Slot(&EnvTrap),   Slot(&EnvTrap),
-    Slot(&EnvTrap),          Slot(&EnvThrowError),  // 5
-    Slot(&EnvAddFunction),                          // 6
-    Slot(&EnvTrap),          Slot(&EnvInvoke),      // 8
-    Slot(&EnvTrap),          Slot(&EnvTrap), Slot(&EnvTrap),   Slot(&EnvTrap),
-    Slot(&EnvTrap),          Slot(&EnvNewVideoFrame),  // 14
-    Slot(&EnvTrap),          Slot(&EnvTrap), Slot(&EnvTrap),   Slot(&EnvTrap),
-    Slot(&EnvTrap),          Slot(&EnvSetMemoryMax),  // 20
-    Slot(&EnvTrap),          Slot(&EnvTrap), Slot(&EnvTrap),   Slot(&EnvTrap),
-};
+const std::array<void*, 25> kEnvTable = [] {
+    std::array<void*, 25> t;
+    t.fill(Slot(&EnvTrap));
+    t[5] = Slot(&EnvThrowError);
+    t[6] = Slot(&EnvAddFunction);
+    t[8] = Slot(&EnvInvoke);
+    t[14] = Slot(&EnvNewVideoFrame);
+    t[20] = Slot(&EnvSetMemoryMax);
+    return t;
+}();
 
 class MsvcOrder : public ::testing::Test {
 protected:
-    test::EnvPtr real = test::NewEnv();
+    EnvPtr real = NewEnv();
     HandBuiltEnv hand = [this] {
         HandBuiltEnv h;
-        h.vtable = kEnvTable;
+        h.vtable = kEnvTable.data();
         h.real = real.get();
         return h;
     }();
@@ -103,8 +92,8 @@ protected:
 };
 
 TEST_F(MsvcOrder, ManagerSlotsTakeThisThenTheResultPointer) {
-    const VideoInfo vi = test::WithAudio(test::Rgb24Info(10, 4, 30), 8000, 2);
-    IClip* mgr = new CMainChMgr(new test::PatternClip(vi, 0x21), env, AllItemKinds());
+    const VideoInfo vi = WithAudio(Rgb24Info(10, 4, 30), 8000, 2);
+    IClip* mgr = new CMainChMgr(new PatternClip(vi, 0x21), env, AllItemKinds());
     const PClip hold(mgr);
 
     EXPECT_EQ(SlotOf<GetVersionFn>(mgr, 0)(mgr), 2);
@@ -113,7 +102,7 @@ TEST_F(MsvcOrder, ManagerSlotsTakeThisThenTheResultPointer) {
     PVideoFrame* result = SlotOf<GetFrameFn>(mgr, 1)(mgr, reinterpret_cast<PVideoFrame*>(storage), 7, env);
     ASSERT_EQ(static_cast<void*>(result), static_cast<void*>(storage));  // returned in EAX
     EXPECT_EQ((*result)->GetPitch(), 32);
-    EXPECT_EQ(test::FrameBytes(*result), std::vector<uint8_t>(128, 0));  // 4 rows of 32
+    EXPECT_EQ(FrameBytes(*result), std::vector<uint8_t>(128, 0));  // 4 rows of 32
     result->~PVideoFrame();
     EXPECT_EQ(hand.log.back(), "NewVideoFrame 10x4 -4");
 
@@ -128,13 +117,12 @@ TEST_F(MsvcOrder, ManagerSlotsTakeThisThenTheResultPointer) {
     EXPECT_EQ(info->width, 10);
 
     // The single deleting destructor, flag 1: destroy and free, return this.
-    IClip* other = new CMainChMgr(new test::PatternClip(vi), env, AllItemKinds());
+    IClip* other = new CMainChMgr(new PatternClip(vi), env, AllItemKinds());
     EXPECT_EQ(SlotOf<DeletingDestructorFn>(other, 6)(other, 1), static_cast<void*>(other));
 }
 
 TEST_F(MsvcOrder, PluginEntryAndCreateFunctionsThroughTheHandBuiltTable) {
-    CMainChMgr* saved = g_pMainChMgr;
-    IScriptEnvironment* saved_env = g_pScriptEnv;
+    const SavedGlobals saved;
     EXPECT_STREQ(AvisynthPluginInit2(env), "`Quillet' Quillet plugin");
     ASSERT_EQ(hand.log.size(), 5u);
     ASSERT_EQ(hand.log[0].rfind("SetMemoryMax ", 0), 0u);
@@ -166,8 +154,6 @@ TEST_F(MsvcOrder, PluginEntryAndCreateFunctionsThroughTheHandBuiltTable) {
         EXPECT_STREQ(e.msg, "CMainChMgr: input to filter must be in YUY2 or RGB");
         EXPECT_EQ(hand.log.back(), "ThrowError");
     }
-    g_pMainChMgr = saved;
-    g_pScriptEnv = saved_env;
 }
 
 }  // namespace

@@ -7,74 +7,47 @@
 
 #include "gfx/bitmap.h"
 #include "items/slide_item.h"
-#include "warp/draw_warped_image.h"
 #include "overlay/overlay_item.h"
 #include "plugin/exports.h"
 #include "plugin/host_channel.h"
 #include "tests/fake_renderers.h"
+#include "tests/support/frames.h"
 #include "tests/test_support.h"
 
 namespace {
-
-// Frame n, pixel (x, y) counted from the top: blue x, green y, red n + 1; a host may
-// paint pixels of its own over that.
-class PictureClip : public IClip {
-public:
-    explicit PictureClip(const VideoInfo& vi) : vi_(vi) {}
-    PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) override {
-        PVideoFrame f = env->NewVideoFrame(vi_, -4);
-        uint8_t* p = f->GetWritePtr();
-        for (int y = 0; y < vi_.height; ++y) {
-            uint8_t* row = p + static_cast<ptrdiff_t>(vi_.height - 1 - y) * f->GetPitch();
-            for (int x = 0; x < vi_.width; ++x) {
-                row[3 * x] = static_cast<uint8_t>(x);
-                row[3 * x + 1] = static_cast<uint8_t>(y);
-                row[3 * x + 2] = static_cast<uint8_t>(n + 1);
-                for (const auto& [px, py, bgr] : painted)
-                    if (px == x && py == y) {
-                        row[3 * x] = bgr[0];
-                        row[3 * x + 1] = bgr[1];
-                        row[3 * x + 2] = bgr[2];
-                    }
-            }
-        }
-        return ReturnInto(result, std::move(f));
-    }
-    bool AVS_STDCALL GetParity(int) override { return false; }
-    void AVS_STDCALL GetAudio(void*, int64_t, int64_t, IScriptEnvironment*) override {}
-    void AVS_STDCALL SetCacheHints(int, int) override {}
-    const VideoInfo& AVS_STDCALL GetVideoInfo() override { return vi_; }
-    using IClip::GetFrame;
-
-    struct Paint {
-        int x, y;
-        uint8_t bgr[3];
-    };
-    std::vector<Paint> painted;
-
-private:
-    VideoInfo vi_;
-};
 
 gfx::Argb Expected(int x, int y, int n) {
     return 0xFF000000u | ((n + 1) & 0xFF) << 16 | (y & 0xFF) << 8 | (x & 0xFF);
 }
 
-struct Canvas {
-    int w, h;
-    std::vector<uint8_t> bytes;
-    Canvas(int w_, int h_, uint8_t fill) : w(w_), h(h_), bytes(gfx::Rgb24RowBytes(w_) * h_, fill) {}
-    gfx::Argb At(int x, int y) { return gfx::Bitmap::OverRgb24(bytes.data(), w, h).GetPixel(x, y); }
-    int Size() const { return static_cast<int>(bytes.size()); }
+// Frame n is Expected(x, y, n) at pixel (x, y), with y from the top; a host may paint
+// pixels of its own over that.
+class PictureClip : public test::PatternClip {
+public:
+    using PatternClip::PatternClip;
+    PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) override {
+        const VideoInfo& vi = GetVideoInfo();
+        PVideoFrame f = env->NewVideoFrame(vi, -4);
+        gfx::Bitmap picture = gfx::Bitmap::OverRgb24(f->GetWritePtr(), vi.width, vi.height);
+        for (int y = 0; y < vi.height; ++y)
+            for (int x = 0; x < vi.width; ++x) picture.SetPixel(x, y, Expected(x, y, n));
+        for (const auto& [x, y, colour] : painted) picture.SetPixel(x, y, colour);
+        return ReturnInto(result, std::move(f));
+    }
+    using IClip::GetFrame;
+
+    struct Paint {
+        int x, y;
+        gfx::Argb colour;
+    };
+    std::vector<Paint> painted;
 };
+
+using test::Rgb24Frame;
 
 OverlayEffect Placed(float l, float t, float r, float b) {
     OverlayEffect e;
-    e.placement.corners[0] = {l, t};
-    e.placement.corners[1] = {r, t};
-    e.placement.corners[2] = {r, b};
-    e.placement.corners[3] = {l, b};
-    e.placement.outline_width = 0;
+    test::PlaceRect(e.placement, l, t, r, b);
     return e;
 }
 
@@ -94,9 +67,9 @@ protected:
         item_->pass_through = IsPassThrough(e);
         return *item_;
     }
-    void Draw(int n, Canvas& c) {
+    void Draw(int n, Rgb24Frame& c) {
         ItemRecord record(kItemOverlay, 0, item_.get(), nullptr);  // borrows the item
-        DrawOverlayItem(record, n, ::Canvas{c.bytes.data(), gfx::Rgb24RowBytes(c.w), c.w, c.h, c.Size(), env.get()});
+        DrawOverlayItem(record, n, c.AsCanvas(env.get()));
     }
 
     test::EnvPtr env = test::NewEnv();
@@ -108,7 +81,7 @@ TEST_F(OverlayDrawing, DrawsTheClipFrameOfTheTimelineFrameOnlyInsideItsRange) {
     COverlayItem& item = Item(4, 3, 5, Placed(2, 1, 6, 4));
     item.clip_first_frame = 1;
     for (int n : {9, 10, 13, 14, 20}) {
-        Canvas c(8, 6, 0x22);
+        Rgb24Frame c(8, 6, 0x22);
         Draw(n, c);
         // Frames 10..13 show clip frames 1..4; frame 14 would need a sixth clip frame.
         const bool drawn = n >= 10 && n <= 13;
@@ -120,17 +93,17 @@ TEST_F(OverlayDrawing, DrawsTheClipFrameOfTheTimelineFrameOnlyInsideItsRange) {
             }
     }
     item.video_enabled = 0;
-    Canvas c(8, 6, 0x22);
+    Rgb24Frame c(8, 6, 0x22);
     Draw(11, c);
-    EXPECT_EQ(c.bytes, std::vector<uint8_t>(c.bytes.size(), 0x22));
+    EXPECT_TRUE(c.Filled(0x22));
 }
 
 TEST_F(OverlayDrawing, KeyColourMakesExactlyThatColourTransparent) {
     OverlayEffect e = Placed(0, 0, 4, 3);
     e.placement.key_colour = 0x0000FF00u;  // pure green
     Item(4, 3, 5, e);
-    clip_->painted = {{0, 0, {0, 255, 0}}, {1, 0, {0, 254, 0}}, {2, 0, {1, 255, 0}}};
-    Canvas c(4, 3, 0x22);
+    clip_->painted = {{0, 0, 0xFF00FF00u}, {1, 0, 0xFF00FE00u}, {2, 0, 0xFF00FF01u}};
+    Rgb24Frame c(4, 3, 0x22);
     Draw(10, c);
     EXPECT_EQ(c.At(0, 0), 0xFF222222u);
     EXPECT_EQ(c.At(1, 0), 0xFF00FE00u);
@@ -139,17 +112,16 @@ TEST_F(OverlayDrawing, KeyColourMakesExactlyThatColourTransparent) {
 }
 
 TEST_F(OverlayDrawing, PassThroughCopiesTheFrameAndNeverReadsPastASmallClip) {
-    OverlayEffect e;  // all corners zero, opaque, no key
-    e.placement.outline_width = 0;
+    const OverlayEffect e = Placed(0, 0, 0, 0);  // opaque, no key
     Item(8, 6, 5, e);
     ASSERT_TRUE(item_->pass_through);
-    Canvas c(8, 6, 0x22);
+    Rgb24Frame c(8, 6, 0x22);
     Draw(12, c);
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 8; ++x) EXPECT_EQ(c.At(x, y), Expected(x, y, 2));
 
     Item(4, 2, 5, e);  // a third of the canvas's bytes: those are copied, the rest stays
-    Canvas small(8, 6, 0x22);
+    Rgb24Frame small(8, 6, 0x22);
     Draw(12, small);
     const size_t clip_bytes = gfx::Rgb24RowBytes(4) * 2;
     EXPECT_EQ(small.bytes[0], 0);  // blue 0 of the clip's bottom-left pixel
@@ -165,43 +137,33 @@ TEST_F(OverlayDrawing, ACoveringSlideHandsTheRendererTheOverlaysOwnBoxAndItsCanv
     e.slides = {nullptr, list, list + 2, list + 2};
     Item(20, 15, 10, e);
 
-    Canvas c(40, 30, 0x22);
+    Rgb24Frame c(40, 30, 0x22);
     Draw(11, c);  // only the second record covers frame 11: it draws, and nothing else
     ASSERT_EQ(second.log.size(), 1u);
     EXPECT_TRUE(first.log.empty());
 
-    Canvas d(40, 30, 0x22);
+    Rgb24Frame d(40, 30, 0x22);
     Draw(13, d);  // both cover 13: the first in the list wins
     ASSERT_EQ(first.log.size(), 1u);
     EXPECT_EQ(second.log.size(), 1u);
     const test::RendererCall& call = first.log[0];
-    EXPECT_EQ(call.parameter, 77);
-    EXPECT_EQ(call.duration, 4);
-    EXPECT_EQ(call.position, 1);
-    EXPECT_EQ(call.output_size, d.Size());
-    EXPECT_EQ(call.to, std::vector<uint8_t>(d.bytes.size(), 0x22));  // the canvas as it was
-    EXPECT_EQ(d.bytes, std::vector<uint8_t>(d.bytes.size(), 0x25));  // the renderer's frame
     // The box of the corners widened by the outline: (8, 3) to (32, 22).
-    EXPECT_EQ(call.x, 8);
-    EXPECT_EQ(call.y, 3);
-    ASSERT_EQ(call.bitmap_width, 24);
-    ASSERT_EQ(call.bitmap_height, 19);
-    EXPECT_EQ(call.bitmap_pixels[7 * 24 + 7], Expected(5, 5, 3));  // inside, clear of the outline
-    EXPECT_EQ(call.bitmap_pixels[0], 0u);                           // outside the outline
-    EXPECT_EQ(call.bitmap_pixels[2 * 24 + 12], 0xFFC8C8C8u);       // on the top edge
+    ASSERT_EQ(test::Numbers(call), (std::vector<int>{77, 4, 1, d.Size(), 8, 3, 24, 19}));
+    EXPECT_EQ(call.to, std::vector<uint8_t>(d.bytes.size(), 0x22));  // the canvas as it was
+    EXPECT_TRUE(d.Filled(0x25));                                     // the renderer's frame
+    EXPECT_EQ(call.bitmap_pixels[7 * 24 + 7], Expected(5, 5, 3));    // inside, clear of the outline
+    EXPECT_EQ(call.bitmap_pixels[0], 0u);                            // outside the outline
+    EXPECT_EQ(call.bitmap_pixels[2 * 24 + 12], 0xFFC8C8C8u);         // on the top edge
 
     // Near the canvas's corner the box is clipped to it.
     OverlayEffect edge = Placed(-6, -4, 12, 9);
     edge.placement.outline_width = 2;
     edge.slides = {nullptr, list, list + 1, list + 1};
     Item(4, 3, 10, edge);
-    Canvas f(40, 30, 0x22);
+    Rgb24Frame f(40, 30, 0x22);
     Draw(13, f);
     ASSERT_EQ(first.log.size(), 2u);
-    EXPECT_EQ(first.log[1].x, 0);
-    EXPECT_EQ(first.log[1].y, 0);
-    EXPECT_EQ(first.log[1].bitmap_width, 14);
-    EXPECT_EQ(first.log[1].bitmap_height, 11);
+    EXPECT_EQ(test::Numbers(first.log[1]), (std::vector<int>{77, 4, 1, f.Size(), 0, 0, 14, 11}));
 }
 
 TEST(OverlayComposition, AnOverlayOnChannelTwoShowsItsFrameThroughTheFrameServer) {
@@ -218,13 +180,11 @@ TEST(OverlayComposition, AnOverlayOnChannelTwoShowsItsFrameThroughTheFrameServer
     AddOverlay(&info, &e, 2, 0);
     ASSERT_NE(published.mgr->Channel(InternalChannel(2)), nullptr);
 
-    const PVideoFrame frame = published.clip->GetFrame(100, env.get());
-    const std::vector<uint8_t> bytes = test::FrameBytes(frame);
-    const gfx::Bitmap canvas = gfx::Bitmap::OverRgb24(const_cast<uint8_t*>(bytes.data()), 640, 480);
+    const Rgb24Frame canvas(published.Frame(100));
     for (int y : {0, 1, 120, 239})
-        for (int x : {0, 5, 160, 319}) EXPECT_EQ(canvas.GetPixel(100 + x, 50 + y), Expected(x, y, 10));
-    EXPECT_EQ(canvas.GetPixel(99, 50), 0xFF000000u);
-    EXPECT_EQ(canvas.GetPixel(420, 290), 0xFF000000u);
+        for (int x : {0, 5, 160, 319}) EXPECT_EQ(canvas.At(100 + x, 50 + y), Expected(x, y, 10));
+    EXPECT_EQ(canvas.At(99, 50), 0xFF000000u);
+    EXPECT_EQ(canvas.At(420, 290), 0xFF000000u);
 
     EXPECT_EQ(SetQuickWarp(0), 0);
     EXPECT_EQ(g_quick_warp, 0);

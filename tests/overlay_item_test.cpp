@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -55,6 +54,8 @@ protected:
     test::RecordingEnv env;
     test::PublishedManager published;
     std::vector<PClip> host_clips;
+    SlideEffect a{0, 51, nullptr, 0, 1, 10, 12}, b{0, 52, nullptr, 0, 2, 13, 19};
+    SlideEffect* list[2] = {&a, &b};
 };
 
 TEST_F(OverlayItems, ChainRunsInOrderWithTheHostsArgumentsAndKeepsTheLastClip) {
@@ -121,45 +122,40 @@ TEST_F(OverlayItems, TimingFadesAndFlags) {
         fades += std::to_string(Item(2, mode).fade_in_end) + "/" + std::to_string(Item(2, mode).fade_out_start) + " ";
     }
     EXPECT_EQ(fades, "-1/-1 5000/-1 -1/9000 5000/9000 -1/-1 ");
-    const COverlayItem& item = Item(2);
-    EXPECT_EQ(item.clip_first_frame, 3);
-    EXPECT_EQ(item.first_frame, 10);
-    EXPECT_EQ(item.last_frame, 19);
-    EXPECT_EQ(item.first_sample, 10 * 1920);  // 48000 Hz at 25 fps
-    EXPECT_EQ(item.last_sample, 19 * 1920);
-    EXPECT_EQ(item.clip_audio_start, 777);
-    EXPECT_EQ(item.pass_through, 1);  // all-zero corners, opaque, no key colour
-    EXPECT_EQ(item.rectangle, 1);
+    // Samples at 48000 Hz and 25 fps; all-zero corners, opaque, no key: pass-through, and a rectangle.
+    const COverlayItem& i = Item(2);
+    EXPECT_EQ((std::vector<int64_t>{i.clip_first_frame, i.first_frame, i.last_frame, i.first_sample, i.last_sample,
+                                    i.clip_audio_start, i.pass_through, i.rectangle}),
+              (std::vector<int64_t>{3, 10, 19, 10 * 1920, 19 * 1920, 777, 1, 1}));
 
-    OverlayEffect r;  // every side within 1.0 of straight
-    const OverlayCorner rect[4] = {{0, 0}, {100, 1.0f}, {101, 50}, {1.0f, 50}};
-    std::copy(rect, rect + 4, r.placement.corners);
-    EXPECT_TRUE(IsRectangle(r));
-    EXPECT_FALSE(IsPassThrough(r));
-    r.placement.corners[1].y = 1.01f;
-    EXPECT_FALSE(IsRectangle(r));
-    r.placement.corners[1].y = std::numeric_limits<float>::quiet_NaN();
-    EXPECT_FALSE(IsRectangle(r));
-
-    OverlayEffect p;
-    p.placement.corners[0].x = -0.0f;  // equal to 0.0 as a number
-    EXPECT_TRUE(IsPassThrough(p));
-    p.placement.corners[2].y = -0.0f;  // but not zero bits
-    EXPECT_FALSE(IsPassThrough(p));
-    p = OverlayEffect{};
-    p.placement.opacity = 254;
-    EXPECT_FALSE(IsPassThrough(p));
-    p.placement.opacity = 255;
-    p.placement.key_colour = 0x00FFFFFF;
-    EXPECT_FALSE(IsPassThrough(p));
+    // A rectangle has every side within 1.0 of straight; pass-through wants all-zero
+    // corners, full opacity and no key colour.
+    const struct {
+        void (*change)(EditPlacement&);
+        bool rectangle, pass_through;
+    } flags[] = {
+        {[](EditPlacement& p) { p.corners[1] = {100, 1.0f}, p.corners[2] = {101, 50}, p.corners[3] = {1.0f, 50}; },
+         true, false},
+        {[](EditPlacement& p) { p.corners[1] = {100, 1.01f}, p.corners[2] = {101, 50}, p.corners[3] = {1, 50}; },
+         false, false},
+        {[](EditPlacement& p) { p.corners[1] = {100, NAN}, p.corners[2] = {101, 50}, p.corners[3] = {1, 50}; }, false,
+         false},
+        {[](EditPlacement& p) { p.corners[0].x = -0.0f; }, true, true},  // equal to 0.0 as a number
+        {[](EditPlacement& p) { p.corners[0].x = p.corners[2].y = -0.0f; }, true, false},  // but not zero bits
+        {[](EditPlacement& p) { p.opacity = 254; }, true, false},
+        {[](EditPlacement& p) { p.key_colour = 0x00FFFFFF; }, true, false},
+    };
+    for (const auto& f : flags) {
+        OverlayEffect changed;
+        f.change(changed.placement);
+        EXPECT_EQ(IsRectangle(changed), f.rectangle) << &f - flags;
+        EXPECT_EQ(IsPassThrough(changed), f.pass_through) << &f - flags;
+    }
 }
 
 TEST_F(OverlayItems, SlidesOfAChannelZeroOverlayBecomeItemsOnChannelOneAndErrorsPlaceNothing) {
-    SlideEffect a{0, 51, nullptr, 0, 1, 10, 12}, b{0, 52, nullptr, 0, 2, 13, 19};
-    SlideEffect* list[] = {&a, &b};
     OverlayEffect e;
-    e.slides.first = list;
-    e.slides.last = e.slides.end = list + 2;
+    e.slides = {nullptr, list, list + 2, list + 2};
     const OverlayClipInfo info = Info(HostClip(48000, 2), 5);
     AddOverlay(&info, &e, 0, 0);
     const ItemList& slides = *published.mgr->Channel(1);
@@ -208,7 +204,7 @@ TEST_F(OverlayItems, SetOverlayEffectChangesTheFirstMatchOnly) {
 }
 
 TEST_F(OverlayItems, PreviewShowsOneWholeClip) {
-    CMainChMgr* saved = g_pPreviewChMgr;
+    const test::SavedGlobals saved;
     OverlayEffect e;
     g_pPreviewChMgr = nullptr;
     EXPECT_EQ(SetPreviewClip(&HostClip(48000, 2), &e), 1);  // no preview manager: nothing to do
@@ -225,23 +221,17 @@ TEST_F(OverlayItems, PreviewShowsOneWholeClip) {
         EXPECT_EQ(items->size(), 1u);
         return static_cast<const COverlayItem*>(items->front()->payload);
     };
-    EXPECT_EQ(only()->last_frame, 59);  // 96000 samples at 30 fps
-    EXPECT_EQ(only()->video_enabled, 0);
-    EXPECT_EQ(only()->audio_enabled, 1);
-    EXPECT_EQ(only()->fade_in_end, -1);
-    EXPECT_EQ(only()->fade_out_start, -1);
+    const COverlayItem* item = only();  // 96000 samples at 30 fps, no video, no fades
+    EXPECT_EQ((std::vector<int64_t>{item->last_frame, item->video_enabled, item->audio_enabled, item->fade_in_end,
+                                    item->fade_out_start}),
+              (std::vector<int64_t>{59, 0, 1, -1, -1}));
 
-    SlideEffect a{0, 51, nullptr, 0, 1, 10, 12}, b{0, 52, nullptr, 0, 2, 13, 19};
-    SlideEffect* list[] = {&a, &b};
-    e.slides.first = list;
-    e.slides.last = e.slides.end = list + 2;
+    e.slides = {nullptr, list, list + 2, list + 2};
     SetPreviewClip(&HostClip(0, 0, 250), &e);
-    EXPECT_EQ(only()->last_frame, 249);
-    EXPECT_EQ(only()->audio_enabled, 0);
+    EXPECT_EQ((std::vector<int64_t>{only()->last_frame, only()->audio_enabled}), (std::vector<int64_t>{249, 0}));
     EXPECT_EQ(only()->clip.get(), host_clips.back().get());
     EXPECT_EQ(g_pPreviewChMgr->Channel(1)->size(), 2u);
     EXPECT_EQ(published.mgr->ChannelCount(), 0);  // the main manager is not touched
-    g_pPreviewChMgr = saved;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Subtitle items and ImportSubtitleFile over renderers the test registers in place of
 // the frame server's: which renderer a path picks, which chain frame each main frame
 // asks for, what the renderer is handed, and what the host's record keeps.
+// tests/ffmpeg/subtitle_items_test.cpp runs the same paths through the real renderers.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -49,7 +50,7 @@ protected:
         const char* name;
     };
 
-    Subtitles() : env(test::NewEnv()), published(env.get(), test::Rgb24Info(kW, kH, 300)) {
+    Subtitles() {
         AvisynthPluginInit2(env.get());  // for "SetSubTitleCh"
         for (Renderer& r : renderers) env->AddFunction(r.name, "cs", ApplyAdapter<Apply>, &r);
     }
@@ -63,22 +64,13 @@ protected:
         r.fixture->built.push_back(r.name);
         return new MarkingRenderer(args[0].AsClip(), r.name, path, slot, &r.fixture->log);
     }
-
-    SubtitleInfo Info(const char* path, int id = 9) {
-        SubtitleInfo info;
-        info.file = path;
-        info.width = kW;
-        info.height = kH;
-        info.item_id = id;
-        info.clip_start_frame = 30;
-        info.first_frame = 100;
-        info.last_frame = 199;
-        return info;
+    void Add(const char* path, int id = 9) {
+        const SubtitleInfo info = test::SubtitleRecord(path, kW, kH, id);
+        AddSubtitleFile(&info, 1, 0);
     }
-    std::vector<uint8_t> Frame(int n) { return test::FrameBytes(published.clip->GetFrame(n, env.get())); }
 
-    test::EnvPtr env;
-    test::PublishedManager published;
+    test::EnvPtr env = test::NewEnv();
+    test::PublishedManager pm{env.get(), test::Rgb24Info(kW, kH, 300)};
     Renderer renderers[2] = {{this, "TextSub"}, {this, "VobSub"}};
     std::vector<std::string> built;
     std::vector<RenderCall> log;
@@ -93,8 +85,7 @@ TEST_F(Subtitles, TheTextAfterTheLastDotPicksTheRendererByteForByte) {
     int id = 1;
     for (const auto& [path, renderer] : cases) {
         EXPECT_STREQ(SubtitleRendererFor(path), renderer) << path;
-        const SubtitleInfo info = Info(path, id++);
-        AddSubtitleFile(&info, 1, 0);
+        Add(path, id++);
         EXPECT_EQ(built.back(), renderer) << path;
     }
     EXPECT_EQ(built.size(), std::size(cases));
@@ -104,80 +95,73 @@ TEST_F(Subtitles, MainFramesMapOntoTheChainFromTheClipStartAndOnlyInsideTheRange
     test::FakeRenderer lower = test::NewTitleRenderer(0x40);  // a grey picture beneath
     const TitleEffect title{0, 0, 1, lower.AsTitle(), 0, 0, 299};
     AddTitleEff(&title, 0, 0);
-    const SubtitleInfo info = Info("/subs/line.ass");
-    AddSubtitleFile(&info, 1, 0);
+    Add("/subs/line.ass");
     const std::vector<uint8_t> beneath(test::CanvasBytes(kW, kH), 0x40);
 
-    std::vector<uint8_t> f = Frame(150);
+    std::vector<uint8_t> f = pm.Bytes(150);
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_EQ(log[0].n, 80);
+    EXPECT_EQ(log[0].n, 65);
     EXPECT_EQ(log[0].path, "/subs/line.ass");
     EXPECT_EQ(log[0].seen, 0x40);  // the chain's head yields the picture composed so far
     EXPECT_EQ(f[0], 0xE0);
     f[0] = 0x40;
     EXPECT_EQ(f, beneath);
 
-    for (int n : {99, 200}) EXPECT_EQ(Frame(n), beneath) << n;
-    Frame(100);
-    Frame(199);
+    for (int n : {99, 200}) EXPECT_EQ(pm.Bytes(n), beneath) << n;
+    pm.Frame(100);
+    pm.Frame(199);
     ASSERT_EQ(log.size(), 3u);
-    EXPECT_EQ(log[1].n, 30);
-    EXPECT_EQ(log[2].n, 129);
+    EXPECT_EQ(log[1].n, 15);
+    EXPECT_EQ(log[2].n, 114);
 }
 
 TEST_F(Subtitles, ItemsOnOneChannelApplyInOrderOverEachOther) {
-    const SubtitleInfo first = Info("one.srt", 1), second = Info("two.idx", 2);
-    AddSubtitleFile(&first, 1, 0);
-    AddSubtitleFile(&second, 1, 0);
-    const std::vector<uint8_t> f = Frame(120);
+    Add("one.srt", 1);
+    Add("two.idx", 2);
+    const std::vector<uint8_t> f = pm.Bytes(120);
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0].renderer, "TextSub");
     EXPECT_EQ(log[1].renderer, "VobSub");
     EXPECT_EQ(log[1].seen, 0xE0);  // the second renderer draws over the first one's marks
-    EXPECT_EQ(f[0], 0xE0);
-    EXPECT_EQ(f[1], 0xE1);
-    EXPECT_EQ(f[2], 0);
+    EXPECT_EQ(std::vector<uint8_t>(f.begin(), f.begin() + 3), (std::vector<uint8_t>{0xE0, 0xE1, 0}));
 }
 
 TEST_F(Subtitles, TheItemSharesTheHostsStringsAndAFailedChainPlacesNothing) {
-    SubtitleInfo info = Info("shared.ass");
+    SubtitleInfo info = test::SubtitleRecord("shared.ass", kW, kH);
     const PClip hosts_clip = new test::PatternClip(test::Rgb24Info(kW, kH));
     info.clip = hosts_clip;
     AddSubtitleFile(&info, 1, 0);
     EXPECT_EQ(info.file.RefCount(), 2);
     EXPECT_EQ(info.clip.get(), hosts_clip.get());  // the host's record is left as it was
-    ASSERT_NE(published.mgr->FindItem(9), nullptr);
-    EXPECT_EQ(published.mgr->FindItem(9)->kind, kItemSubtitle);
+    ASSERT_NE(pm.mgr->FindItem(9), nullptr);
+    EXPECT_EQ(pm.mgr->FindItem(9)->kind, kItemSubtitle);
     RemoveItem(9, 1);
     EXPECT_EQ(info.file.RefCount(), 1);
 
-    const SubtitleInfo broken = Info("/broken.srt", 10);
-    EXPECT_EQ(test::ErrorOf([&] { AddSubtitleFile(&broken, 1, 0); }), "TextSub: cannot open \"/broken.srt\"");
-    EXPECT_EQ(published.mgr->FindItem(10), nullptr);
+    EXPECT_EQ(test::ErrorOf([&] { Add("/broken.srt", 10); }), "TextSub: cannot open \"/broken.srt\"");
+    EXPECT_EQ(pm.mgr->FindItem(10), nullptr);
 }
 
 TEST_F(Subtitles, ImportSubtitleFileHandsTheHostABlackThirtyFramesPerSecondClip) {
     PClip clip;
     ASSERT_EQ(ImportSubtitleFile("line.srt", 8, 2, &clip), 1);
     const VideoInfo& vi = clip->GetVideoInfo();
-    EXPECT_EQ(vi.width, 8);
-    EXPECT_EQ(vi.height, 2);
+    EXPECT_EQ(vi.width * 10 + vi.height, 82);
     EXPECT_TRUE(vi.IsRGB32());
     EXPECT_EQ(vi.num_frames, 1080000);
-    EXPECT_EQ(vi.fps_numerator / vi.fps_denominator, 30u);
-    EXPECT_EQ(vi.fps_numerator % vi.fps_denominator, 0u);
+    EXPECT_EQ(vi.fps_numerator, 30u * vi.fps_denominator);
+    std::vector<uint8_t> row(32, 0);
+    row[0] = 0xE0;
     const PVideoFrame f = clip->GetFrame(45, env.get());
-    EXPECT_EQ(f->GetReadPtr()[0], 0xE0);
-    for (int i = 1; i < f->GetRowSize(); ++i) EXPECT_EQ(f->GetReadPtr()[i], 0) << i;
+    EXPECT_EQ(std::vector<uint8_t>(f->GetReadPtr(), f->GetReadPtr() + f->GetRowSize()), row);
     EXPECT_EQ(built, std::vector<std::string>{"TextSub"});
 
     const PClip before = clip;
     EXPECT_EQ(ImportSubtitleFile("no-clip.sub", 8, 2, &clip), 0);
     EXPECT_EQ(clip.get(), before.get());
-    IScriptEnvironment* saved = g_pScriptEnv;
+    const test::SavedGlobals saved;
     g_pScriptEnv = nullptr;
     EXPECT_EQ(ImportSubtitleFile("line.srt", 8, 2, &clip), 0);
-    g_pScriptEnv = saved;
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 
 #include "plugin/item_kinds.h"
 #include "avs/avisynth.h"
+#include "channels/edit_placement.h"
+#include "channels/effect_records.h"
 #include "channels/globals.h"
 #include "channels/main_ch_mgr.h"
 
@@ -90,29 +92,6 @@ inline VideoInfo WithAudio(VideoInfo vi, int rate = 48000, int channels = 2) {
     return vi;
 }
 
-// A manager over a clip, published as "SetMainCh" publishes it. The PClip keeps it
-// alive; the previous globals come back when the fixture ends.
-struct PublishedManager {
-    PClip clip;
-    PatternClip* input;
-    CMainChMgr* mgr;
-    CMainChMgr* saved_main = g_pMainChMgr;
-    IScriptEnvironment* saved_env = g_pScriptEnv;
-
-    PublishedManager(IScriptEnvironment* env, const VideoInfo& vi) {
-        input = new PatternClip(vi);
-        mgr = new CMainChMgr(input, env, AllItemKinds());
-        clip = mgr;
-        g_pMainChMgr = mgr;
-        g_pScriptEnv = env;
-    }
-    ~PublishedManager() {
-        clip = PClip();
-        g_pMainChMgr = saved_main;
-        g_pScriptEnv = saved_env;
-    }
-};
-
 // Bytes of one frame, copied out.
 inline std::vector<uint8_t> FrameBytes(const PVideoFrame& f) {
     const uint8_t* p = f->GetReadPtr();
@@ -131,5 +110,57 @@ inline std::vector<uint8_t> BufferBytes(const PVideoFrame& f) {
     const VideoFrameBuffer* vfb = f->GetFrameBuffer();
     return std::vector<uint8_t>(vfb->GetReadPtr(), vfb->GetReadPtr() + vfb->GetDataSize());
 }
+
+// The globals the script functions publish into, put back when the scope ends.
+struct SavedGlobals {
+    CMainChMgr *main = g_pMainChMgr, *preview = g_pPreviewChMgr;
+    IScriptEnvironment* env = g_pScriptEnv;
+    ~SavedGlobals() { g_pMainChMgr = main, g_pPreviewChMgr = preview, g_pScriptEnv = env; }
+};
+
+// A manager over a clip, published as "SetMainCh" publishes it. The PClip keeps it
+// alive; the previous globals come back when the fixture ends.
+struct PublishedManager {
+    SavedGlobals saved;
+    PClip clip;
+    PatternClip* input;
+    CMainChMgr* mgr;
+    IScriptEnvironment* env;
+
+    PublishedManager(IScriptEnvironment* env_, const VideoInfo& vi) : env(env_) {
+        input = new PatternClip(vi);
+        mgr = new CMainChMgr(input, env, AllItemKinds());
+        clip = mgr;
+        g_pMainChMgr = mgr;
+        g_pScriptEnv = env;
+    }
+    PVideoFrame Frame(int n) const { return clip->GetFrame(n, env); }
+    std::vector<uint8_t> Bytes(int n) const { return FrameBytes(Frame(n)); }
+};
+
+// A subtitle item `id` on main frames 100..199 of a w x h main clip; its chain starts at
+// frame 15.
+inline SubtitleInfo SubtitleRecord(const char* path, int w, int h, int id = 9) {
+    SubtitleInfo info;
+    info.file = path;
+    info.width = w, info.height = h, info.item_id = id;
+    info.clip_start_frame = 15, info.first_frame = 100, info.last_frame = 199;
+    return info;
+}
+
+// Corners of the rectangle (l, t)..(r, b), drawn without an outline.
+inline void PlaceRect(EditPlacement& p, float l, float t, float r, float b) {
+    p.corners[0] = {l, t}, p.corners[1] = {r, t}, p.corners[2] = {r, b}, p.corners[3] = {l, b};
+    p.outline_width = 0;
+}
+
+// A buffer the exports hand the host, freed as the host frees it.
+struct HostBuffer {
+    uint8_t* p = nullptr;
+    int32_t size = -1, width = -1, height = -1, bpp = -1;
+    ~HostBuffer() { ::operator delete(p); }
+    std::vector<uint8_t> Bytes() const { return std::vector<uint8_t>(p, p + size); }
+    std::vector<int32_t> Shape() const { return {size, width, height, bpp}; }
+};
 
 }  // namespace test

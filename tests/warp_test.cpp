@@ -1,0 +1,295 @@
+// The warp: its pieces on their own (crossings of hand-drawn quadrilaterals, source
+// positions along edges, both samplers, the float walk that skips span starts), then
+// DrawWarpedImage end to end on small pictures, with values worked out by hand.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <tuple>
+#include <vector>
+
+#include "gfx/blend.h"
+#include "tests/support/frames.h"
+#include "warp/draw_warped_image.h"
+#include "warp/float_walk.h"
+#include "warp/warp_span.h"
+
+namespace {
+
+// Corners as the warp builds them for a W x H source.
+std::vector<Correspondence> Quad(std::initializer_list<std::pair<int, int>> pts, int w, int h) {
+    const float su[4] = {0.0f, float(w - 1), float(w - 1), 0.0f};
+    const float sv[4] = {0.0f, 0.0f, float(h - 1), float(h - 1)};
+    std::vector<Correspondence> c;
+    for (auto [x, y] : pts) c.push_back({x, y, su[c.size()], sv[c.size()]});
+    return c;
+}
+
+std::vector<std::pair<int, int>> Crossings(const std::vector<Correspondence>& c, int y) {
+    Crossing out[4];
+    const int n = FindCrossings(c.data(), y, out);
+    std::vector<std::pair<int, int>> r;  // (edge, x)
+    for (int i = 0; i < n; ++i) r.push_back({out[i].edge, out[i].x});
+    return r;
+}
+
+using Pairs = std::vector<std::pair<int, int>>;
+
+TEST(WarpSpan, CrossingsOfHandDrawnQuadrilaterals) {
+    // An upright rectangle: the horizontal top and bottom edges never cross.
+    const auto rect = Quad({{0, 0}, {3, 0}, {3, 2}, {0, 2}}, 4, 3);
+    EXPECT_EQ(Crossings(rect, 0), (Pairs{{3, 0}, {1, 3}}));
+    EXPECT_EQ(Crossings(rect, 2), (Pairs{{3, 0}, {1, 3}}));
+    EXPECT_EQ(Crossings(rect, 3), Pairs{});
+
+    // A chevron with its notch at corner 1. Line 5 meets all four edges; line 10 runs
+    // through the notch, whose two edges meet there: three distinct crossings, the
+    // middle one doubled, two spans sharing it. Divisions truncate toward zero:
+    // -200 / 30 is -6, so edge 2 is met at 34.
+    const auto chevron = Quad({{0, 0}, {20, 10}, {40, 0}, {20, 30}}, 4, 3);
+    EXPECT_EQ(Crossings(chevron, 5), (Pairs{{3, 4}, {0, 10}, {1, 30}, {2, 37}}));
+    EXPECT_EQ(Crossings(chevron, 10), (Pairs{{3, 7}, {0, 20}, {0, 20}, {2, 34}}));
+    // Through the bottom vertex alone: one crossing after repeats go, no span.
+    EXPECT_EQ(Crossings(chevron, 30), Pairs{});
+    // Through both top vertices: the first edge of each equal pair stays.
+    EXPECT_EQ(Crossings(chevron, 0), (Pairs{{0, 0}, {1, 40}}));
+}
+
+TEST(WarpSpan, EdgePositionsFollowTheDistanceAlongTheEdge) {
+    // Edge 3 of the 5 x 9 source runs from corner 3 at (0, 8) to corner 0 at (0, 0):
+    // halfway down it the source row is halfway too. Edge 0 of the slanted one runs from
+    // (0, 0) to (30, 40), length 50: (15, 20) is at t = 0.5.
+    const auto c = Quad({{0, 0}, {4, 0}, {4, 8}, {0, 8}}, 5, 9), s = Quad({{0, 0}, {30, 40}, {30, 80}, {0, 40}}, 11, 3);
+    const struct {
+        const Correspondence* quad;
+        Crossing at;
+        float u, v;
+    } cases[] = {{c.data(), {3, 0, 4}, 0, 4}, {c.data(), {1, 4, 2}, 4, 2}, {s.data(), {0, 15, 20}, 5, 0}};
+    for (const auto& k : cases) {
+        float u = -1, v = -1;
+        EdgePosition(k.quad, k.at, &u, &v);
+        EXPECT_EQ(u, k.u) << k.at.edge << " " << k.at.x;
+        EXPECT_EQ(v, k.v) << k.at.edge << " " << k.at.x;
+    }
+}
+
+struct Sample {
+    float u, v;
+    int opacity;
+    gfx::Argb want;
+};
+
+TEST(WarpSpan, SamplersReadTheSourceAsTheLockedRowsLieAndScaleAlphaByOpacity) {
+    const test::Picture4x3 s;
+    const SourceView view = SourceView::Of(s.bitmap);
+    const float nan = std::nanf("");
+    const auto px = test::Picture4x3::Pixel;
+    const Sample nearest[] = {
+        {2.99f, 1, 255, px(2, 1)},  // truncated: column 2, not 3
+        {-0.5f, 1, 255, 0}, {1, -0.01f, 255, 0}, {nan, 1, 255, 0}, {0, 3, 255, 0}, {1e30f, 0, 255, 0},
+        {4, 0, 255, px(0, 1)},  // column 4 of row 0 is the first pixel of row 1
+        // Alpha times opacity, by integer division: 255 * 128 / 255 = 128, 0x80 * 100 / 255 = 50.
+        {0, 0, 128, 0x80000000u | 10}, {3, 2, 100, (50u << 24) | (2u << 8) | 40}, {0, 0, 0, 10},
+    };
+    for (const Sample& c : nearest)
+        EXPECT_EQ(SampleNearest(view, c.u, c.v, c.opacity), c.want) << "nearest " << c.u << "," << c.v;
+    const Sample bilinear[] = {
+        {1, 1, 255, px(1, 1)}, {3, 2, 255, px(3, 2)},  // on a pixel: that pixel
+        {1.5f, 0, 255, 0xFF000000u | 25},              // blue (20 + 30) / 2
+        {0, 0.25f, 255, 0xFF000000u | 10},             // green 0.25 * 1 truncates to 0
+        // Past the right edge of row 0 the neighbour is row 1's first pixel: blue
+        // 40 * 0.5 + 10 * 0.5, green 0.5 truncated.
+        {3.5f, 0, 255, 0xFF000000u | 25},
+        {0, 2.5f, 255, 0x7F000105u},               // below the last row the neighbours count as 0
+        {1, 1, 200, gfx::WithAlpha(px(1, 1), 200)},  // opacity afterwards
+        {nan, 0, 255, 0},
+    };
+    for (const Sample& c : bilinear)
+        EXPECT_EQ(SampleBilinear(view, c.u, c.v, c.opacity), c.want) << "bilinear " << c.u << "," << c.v;
+}
+
+TEST(WarpSpan, TruncationIsTowardZeroWithIndefiniteForTheRest) {
+    for (const auto& [f, i] : {std::pair{9.99f, 9}, {-9.99f, -9}, {2147483520.0f, 2147483520}, {std::nanf(""), INT32_MIN},
+                               {1e30f, INT32_MIN}, {-std::numeric_limits<float>::infinity(), INT32_MIN}})
+        EXPECT_EQ(TruncToInt(f), i) << f;
+}
+
+TEST(WarpSpan, FloatWalkMatchesTheLoopBitForBit) {
+    auto loop = [](float u, float du, int64_t k) {
+        for (int64_t i = 0; i < k; ++i) u += du;
+        return u;
+    };
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> pos(-3000.0f, 3000.0f), step(-4.0f, 4.0f);
+    std::uniform_int_distribution<int> count(0, 300000), tiny(-40, 40);
+    for (int i = 0; i < 400; ++i) {
+        float u = pos(rng), du = step(rng);
+        if (i % 4 == 1) du = std::ldexp(1.0f, tiny(rng) / 2 - 20) * (i % 8 == 1 ? 3.0f : 1.0f);  // halfway cases
+        if (i % 4 == 2) u = 0.0f;
+        if (i % 4 == 3) du /= 4096.0f;
+        const int64_t k = count(rng);
+        ASSERT_EQ(AdvanceFloatSum(u, du, k), loop(u, du, k)) << "u=" << u << " du=" << du << " k=" << k;
+    }
+    // Steps too small to move the sum, and values that do not move at all.
+    EXPECT_EQ(AdvanceFloatSum(1e8f, 1.0f, 1000000), 1e8f);
+    EXPECT_TRUE(std::isnan(AdvanceFloatSum(1.0f, std::nanf(""), 5)));
+    EXPECT_EQ(AdvanceFloatSum(1.0f, 2.0f, 0), 1.0f);
+    // A walk of four billion steps ends at once, and where the loop would.
+    EXPECT_EQ(AdvanceFloatSum(0.0f, 1.0f, int64_t{1} << 32), 16777216.0f);
+}
+
+
+using Picture = test::Picture4x3;
+using Frame = test::Rgb24Frame;
+
+std::vector<gfx::PointF> Corners(float x0, float y0, float x1, float y1, float x2, float y2, float x3, float y3) {
+    return {{x0, y0}, {x1, y1}, {x2, y2}, {x3, y3}};
+}
+
+void Warp(gfx::Bitmap& target, const std::vector<gfx::PointF>& c, const gfx::Bitmap& src, int opacity = 255,
+          int quick = 1, int rectangle = 0, int outline = 0, FrameRect frame = {0, 0, 1 << 20, 1 << 20}) {
+    const WarpStyle style{.opacity = opacity,
+                          .outline_width = outline,
+                          .outline_colour = 0xFFC8C8C8u,
+                          .sampling = SamplingFor(quick),
+                          .path = rectangle ? WarpPath::kRectangle : WarpPath::kWarp};
+    DrawWarpedImage(target, frame, c.data(), src, style);
+}
+
+TEST(DrawWarpedImage, IdentityWarpCopiesThePictureWithBothSamplers) {
+    const Picture pic;
+    const std::vector<uint8_t> before = pic.bytes;
+    for (int quick : {1, 0}) {
+        auto target = gfx::Bitmap::Create(6, 5);
+        Warp(*target, Corners(0, 0, 3, 0, 3, 2, 0, 2), pic.bitmap, 255, quick);
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 6; ++x)
+                EXPECT_EQ(target->GetPixel(x, y), x < 4 && y < 3 ? Picture::Pixel(x, y) : 0u) << x << "," << y;
+    }
+    EXPECT_EQ(pic.bytes, before);
+}
+
+TEST(DrawWarpedImage, StretchSamplesByTruncationOrBetweenNeighbours) {
+    const Picture pic;
+    // Twice as wide: u steps by 0.5 across each line.
+    auto nearest = gfx::Bitmap::Create(7, 3);
+    Warp(*nearest, Corners(0, 0, 6, 0, 6, 2, 0, 2), pic.bitmap, 255, 1);
+    auto bilinear = gfx::Bitmap::Create(7, 3);
+    Warp(*bilinear, Corners(0, 0, 6, 0, 6, 2, 0, 2), pic.bitmap, 255, 0);
+    for (int x = 0; x < 7; ++x) {
+        EXPECT_EQ(nearest->GetPixel(x, 1), Picture::Pixel(x / 2, 1));
+        // Halfway pixels average blue (truncated) and keep green 1; whole ones are exact.
+        const gfx::Argb mid = 0xFF000000u | (1 << 8) | ((x / 2 * 10 + 10 + (x / 2 + 1) * 10 + 10) / 2);
+        EXPECT_EQ(bilinear->GetPixel(x, 1), x % 2 ? mid : Picture::Pixel(x / 2, 1));
+    }
+}
+
+TEST(DrawWarpedImage, OpacityZeroLeavesOnlyTheFourCornerPixels) {
+    const Picture pic;
+    Frame f(10, 10, 0x40);
+    Warp(f.bitmap, Corners(1, 1, 8, 2, 7, 7, 2, 6), pic.bitmap, 0);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x) {
+            gfx::Argb want = 0xFF404040u;
+            if (x == 1 && y == 1) want = 0xFF000000u | Picture::Pixel(0, 0);
+            if (x == 8 && y == 2) want = 0xFF000000u | Picture::Pixel(3, 0);
+            if (x == 2 && y == 6) want = 0xFF000000u | Picture::Pixel(0, 2);
+            // The bottom-right source pixel keeps its own alpha 0x80 over the grey.
+            if (x == 7 && y == 7)
+                want = 0xFF000000u | gfx::MixChannel(2, 0x40, 0x80) << 8 | gfx::MixChannel(40, 0x40, 0x80) |
+                       gfx::MixChannel(0, 0x40, 0x80) << 16;
+            EXPECT_EQ(f.bitmap.GetPixel(x, y), want) << x << "," << y;
+        }
+}
+
+TEST(DrawWarpedImage, FrameRectangleLimitsWarpedPixelsRightAndBottomInclusive) {
+    const Picture pic;
+    auto target = gfx::Bitmap::Create(12, 12);
+    // Nine times the picture's width, limited to columns and rows 2..5.
+    Warp(*target, Corners(0, 0, 9, 0, 9, 9, 0, 9), pic.bitmap, 255, 1, 0, 0, FrameRect{2, 2, 5, 5});
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const bool corner = (x == 0 || x == 9) && (y == 0 || y == 9);  // never limited
+            const bool inside = x >= 2 && x <= 5 && y >= 2 && y <= 5;
+            EXPECT_EQ(target->GetPixel(x, y) != 0, corner || inside) << x << "," << y;
+        }
+}
+
+TEST(DrawWarpedImage, RectanglePathDrawsUnscaledAndScalesAlphaByOpacity) {
+    const Picture pic;
+    // Onto a clear bitmap source-over copies: alpha 255 becomes opacity * 255 / 255, and
+    // the 0x80 of (3, 2) becomes 0x80 * opacity / 255.
+    for (const auto& [opacity, alpha, corner_alpha] : {std::tuple{255, 255u, 128u}, {128, 128u, 64u}, {0, 0u, 0u}}) {
+        auto target = gfx::Bitmap::Create(5, 4);
+        Warp(*target, Corners(0, 0, 4, 0, 4, 3, 0, 3), pic.bitmap, opacity, 1, 1);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 5; ++x) {
+                const gfx::Argb a = x == 3 && y == 2 ? corner_alpha : alpha;
+                EXPECT_EQ(target->GetPixel(x, y), x < 4 && y < 3 && a ? gfx::WithAlpha(Picture::Pixel(x, y), a) : 0u)
+                    << opacity << " " << x << "," << y;
+            }
+    }
+}
+
+TEST(DrawWarpedImage, OutlineCoversTheEdgesAndNothingFarFromThem) {
+    auto clear = gfx::Bitmap::Create(2, 2);  // a transparent picture: only the outline shows
+    for (int width : {0, 2}) {
+        Frame f(40, 40, 0);
+        Warp(f.bitmap, Corners(10.5f, 10.5f, 30.5f, 12.5f, 28.5f, 30.5f, 8.5f, 27.5f), *clear, 255, 1, 0, width);
+        const gfx::PointF c[4] = {{10.5f, 10.5f}, {30.5f, 12.5f}, {28.5f, 30.5f}, {8.5f, 27.5f}};
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 40; ++x) {
+                double d = 1e9;  // distance from the pixel's centre (x, y) to the nearest edge
+                for (int i = 0; i < 4; ++i) {
+                    const gfx::PointF a = c[i], b = c[(i + 1) % 4];
+                    const double px = x - a.x, py = y - a.y, ex = b.x - a.x, ey = b.y - a.y;
+                    const double t = std::clamp((px * ex + py * ey) / (ex * ex + ey * ey), 0.0, 1.0);
+                    d = std::min(d, std::hypot(px - t * ex, py - t * ey));
+                }
+                const gfx::Argb p = f.bitmap.GetPixel(x, y);
+                if (width == 0 || d > 2.5) {
+                    EXPECT_EQ(p, 0xFF000000u) << x << "," << y;
+                } else if (d < 0.25) {
+                    EXPECT_EQ(p, 0xFFC8C8C8u) << x << "," << y;
+                }
+            }
+    }
+}
+
+TEST(DrawWarpedImage, BadGeometryDrawsSafely) {
+    const Picture pic;
+    auto one = gfx::Bitmap::Create(1, 1);
+    one->SetPixel(0, 0, 0xFF123456u);
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::nanf("");
+    const std::vector<std::vector<gfx::PointF>> shapes = {
+        Corners(-30, -30, -5, -30, -5, -5, -30, -5),  // wholly left of and above the target
+        Corners(nan, 0, 5, 0, 5, 5, 0, 5),
+        Corners(-inf, -inf, inf, -inf, inf, inf, -inf, inf),
+        Corners(-1e30f, 2, 1e30f, 2, 1e30f, 7, -1e30f, 7),
+        Corners(0, 0, 0, 0, 0, 0, 0, 0),
+        Corners(-4e9f, -4e9f, 4e9f, -3e9f, 3e9f, 4e9f, -3e9f, 3e9f),
+        Corners(-2e9f, -2e9f, 2e9f, -1e9f, 1.5e9f, 2e9f, -1e9f, 1e9f),  // 32-bit products wrap
+    };
+    uint8_t nothing[4] = {};
+    const gfx::Bitmap empty = gfx::Bitmap::OverArgb(nothing, 0, 0, 0);
+    for (const auto& c : shapes)
+        for (int quick : {0, 1})
+            for (int rectangle : {0, 1})
+                for (const gfx::Bitmap* src : {&pic.bitmap, static_cast<const gfx::Bitmap*>(one.get()), &empty}) {
+                    Frame f(16, 12, 0x11);
+                    Warp(f.bitmap, c, *src, 300, quick, rectangle, 2);
+                    Warp(f.bitmap, c, *src, -7, quick, rectangle, 0);
+                }
+    // Wholly outside with no outline: nothing at all changes.
+    Frame f(16, 12, 0x11);
+    Warp(f.bitmap, shapes[0], pic.bitmap, 255, 1, 0, 0);
+    EXPECT_EQ(f.bytes, std::vector<uint8_t>(f.bytes.size(), 0x11));
+    // A quadrilateral spanning millions of pixels still fills the small target.
+    auto big = gfx::Bitmap::Create(8, 8);
+    Warp(*big, Corners(-1e6f, -1e6f, 1e6f, -1e6f, 1e6f, 1e6f, -1e6f, 1e6f), *one, 255, 1);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) EXPECT_EQ(big->GetPixel(x, y), 0xFF123456u);
+}
+
+}  // namespace
