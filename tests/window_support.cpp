@@ -6,13 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#include <stb_image_write.h>
-#pragma GCC diagnostic pop
+#include "tests/picture_files.h"
 
 namespace test::win {
 
@@ -216,27 +210,11 @@ Capture CaptureClient(HWND hwnd) {
 }
 
 std::string SavePng(const Capture& capture, const std::string& name) {
-    wchar_t exe[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    if (n == 0 || n == MAX_PATH) return "";
-    const std::filesystem::path dir = std::filesystem::path(exe).parent_path() / "window-shots";
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    if (ec) return "";
-    std::vector<uint8_t> rgb;
-    rgb.reserve(capture.rgb.size() * 3);
-    for (uint32_t p : capture.rgb) {
-        rgb.push_back(static_cast<uint8_t>(p >> 16));
-        rgb.push_back(static_cast<uint8_t>(p >> 8));
-        rgb.push_back(static_cast<uint8_t>(p));
-    }
-    const std::string path = (dir / (name + ".png")).string();
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return "";
-    const int ok = stbi_write_png_to_func(
-        [](void* context, void* data, int size) { std::fwrite(data, 1, size, static_cast<std::FILE*>(context)); },
-        f, capture.width, capture.height, 3, rgb.data(), capture.width * 3);
-    return std::fclose(f) == 0 && ok ? path : "";
+    std::vector<uint32_t> argb(capture.rgb);
+    for (uint32_t& p : argb) p |= 0xFF000000u;
+    const std::string path = OutputPath(name + ".png");
+    WritePngFile(path, capture.width, capture.height, argb);
+    return path;
 }
 
 }  // namespace test::win

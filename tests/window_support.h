@@ -84,8 +84,7 @@ struct Capture {
     uint32_t At(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }
 };
 Capture CaptureClient(HWND hwnd);
-// Writes the capture as window-shots/<name>.png beside the test program; returns the
-// path, or "" when it could not be written.
+// Writes the capture as <name>.png where the suites leave pictures; returns the path.
 std::string SavePng(const Capture& capture, const std::string& name);
 
 // COLORREF (0x00BBGGRR) as 0x00RRGGBB.
