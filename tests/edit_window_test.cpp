@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "editwnd/edit_cursor.h"
 #include "editwnd/edit_messages.h"
 #include "editwnd/edit_paint.h"
 #include "editwnd/win32/overlay_edit_wnd.h"
@@ -170,6 +171,44 @@ TEST_F(EditWindow, UndoAndRedoThroughCommandsAndKeysButNotWhileDragging) {
     ExpectAt(TheOverlayEditWnd().model().placement(), 60, 40);
     SendMessageA(w, WM_COMMAND, editwnd::kCommandUndo, 0);
     ExpectAt(TheOverlayEditWnd().model().placement(), 40, 30);
+}
+
+TEST_F(EditWindow, TheContextMenuRunsItsCommandsInOrder) {
+    HWND w = Open(7);
+    ASSERT_TRUE(win::MoveMouseTo(w, {100, 100}));
+    win::RightDown();
+    win::RightUp();
+    // Queued before the menu's own loop reads them: the fourth entry past the
+    // separator is "Enlarge to Full Screen".
+    for (int i = 0; i < 4; ++i) win::PressKey(VK_DOWN);
+    win::PressKey(VK_RETURN);
+    ASSERT_TRUE(win::PumpUntil([] { return TheOverlayEditWnd().model().placement().corners[2].x == kW; }));
+    const EditPlacement& p = TheOverlayEditWnd().model().placement();
+    EXPECT_EQ(p.corners[0].x, 0.0f);
+    EXPECT_EQ(p.corners[0].y, 0.0f);
+    EXPECT_EQ(p.corners[2].y, static_cast<float>(kH));
+}
+
+TEST_F(EditWindow, CursorsFollowWhatLiesUnderThePointer) {
+    HWND w = Open(7);
+    struct Case {
+        POINT at;
+        HCURSOR want;
+        const char* what;
+    };
+    const HCURSOR library = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(editwnd::kLibraryCursorId));
+    const Case cases[] = {
+        {{50, 50}, LoadCursor(nullptr, IDC_SIZEALL), "inside"},
+        {{38, 28}, library, "warp handle at corner 0, outside the quadrilateral"},
+        {{30, 50}, LoadCursor(nullptr, IDC_SIZEWE), "left inner edge handle"},
+        {{150, 110}, LoadCursor(nullptr, IDC_ARROW), "nothing"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(win::MoveMouseTo(w, c.at));
+        CURSORINFO info{};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(win::PumpUntil([&] { return GetCursorInfo(&info) && info.hCursor == c.want; }, 500)) << c.what;
+    }
 }
 
 TEST_F(EditWindow, ClosePostsTheCloseMessageAndLeavesTheWindow) {
