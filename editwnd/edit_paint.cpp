@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "gfx/blend.h"
 #include "gfx/image_points.h"
 #include "gfx/pen.h"
 #include "gfx/shapes.h"
@@ -22,11 +23,18 @@ std::unique_ptr<gfx::Bitmap> Keyed(const gfx::Bitmap& picture, uint32_t key_colo
     std::unique_ptr<gfx::Bitmap> out = gfx::Bitmap::Create(picture.Width(), picture.Height());
     if (!out) return nullptr;
     const gfx::Argb key = 0xFF000000u | (key_colour & 0xFFu) << 16 | (key_colour & 0xFF00u) | (key_colour >> 16 & 0xFFu);
-    for (int y = 0; y < picture.Height(); ++y)
-        for (int x = 0; x < picture.Width(); ++x) {
-            const gfx::Argb c = picture.GetPixel(x, y);
-            out->SetPixel(x, y, c == key ? 0u : c);
+    const gfx::PixelFormat format = picture.Format();
+    const int bpp = picture.BytesPerPixel();
+    for (int y = 0; y < picture.Height(); ++y) {
+        const uint8_t* s = picture.Row(y);
+        uint8_t* d = out->Row(y);
+        for (int x = 0; x < picture.Width(); ++x, s += bpp, d += 4) {
+            const gfx::Argb c = gfx::LoadPixel(s, format);
+            if (c == key) continue;  // the new bitmap starts transparent
+            d[0] = static_cast<uint8_t>(c), d[1] = static_cast<uint8_t>(c >> 8), d[2] = static_cast<uint8_t>(c >> 16),
+            d[3] = static_cast<uint8_t>(c >> 24);
         }
+    }
     return out;
 }
 
