@@ -54,10 +54,6 @@ LONG Normalised(LONG pixel, int extent) {
 
 }  // namespace
 
-POINT Message::Point() const {
-    return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-}
-
 std::unique_ptr<RecordingWindow> RecordingWindow::TopLevel(int width, int height, POINT origin, Handler handler) {
     std::unique_ptr<RecordingWindow> w(new RecordingWindow(std::move(handler)));
     RegisterOnce(&RecordingWindow::Proc);
@@ -70,16 +66,6 @@ std::unique_ptr<RecordingWindow> RecordingWindow::TopLevel(int width, int height
     UpdateWindow(w->hwnd_);
     const HWND hwnd = w->hwnd_;
     PumpUntil([hwnd] { return GetForegroundWindow() == hwnd && IsWindowVisible(hwnd); });
-    return w;
-}
-
-std::unique_ptr<RecordingWindow> RecordingWindow::Child(HWND parent, RECT r, Handler handler) {
-    std::unique_ptr<RecordingWindow> w(new RecordingWindow(std::move(handler)));
-    RegisterOnce(&RecordingWindow::Proc);
-    CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                    parent, nullptr, GetModuleHandleW(nullptr), w.get());
-    if (!w->hwnd_) return nullptr;
-    UpdateWindow(w->hwnd_);
     return w;
 }
 
@@ -163,17 +149,6 @@ void PressKey(WORD vk, std::initializer_list<WORD> modifiers) {
     SendKey(vk, false);
     SendKey(vk, true);
     for (auto m = modifiers.end(); m != modifiers.begin();) SendKey(*--m, true);
-}
-
-COLORREF ScreenPixel(POINT screen) {
-    HDC dc = GetDC(nullptr);
-    const COLORREF c = GetPixel(dc, screen.x, screen.y);
-    ReleaseDC(nullptr, dc);
-    return c;
-}
-
-COLORREF ClientPixel(HWND hwnd, POINT client) {
-    return ScreenPixel(ClientToScreenPoint(hwnd, client));
 }
 
 Capture CaptureClient(HWND hwnd) {

@@ -21,7 +21,6 @@ struct Message {
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-    POINT Point() const;  // lParam as signed client coordinates
 };
 
 // A window whose procedure records every message, then lets its handler answer it;
@@ -33,8 +32,6 @@ public:
     // Top-level popup whose client area is width x height with its top-left corner at
     // the screen point `origin`; shown, in front and painted when this returns.
     static std::unique_ptr<RecordingWindow> TopLevel(int width, int height, POINT origin, Handler handler = {});
-    // Visible child of `parent` over the parent's client rectangle `r`.
-    static std::unique_ptr<RecordingWindow> Child(HWND parent, RECT r, Handler handler = {});
 
     ~RecordingWindow();
     RecordingWindow(const RecordingWindow&) = delete;
@@ -42,7 +39,6 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     const std::vector<Message>& log() const { return log_; }
-    void ClearLog() { log_.clear(); }
     std::vector<Message> Messages(UINT message) const;  // those of one kind, oldest first
     size_t Count(UINT message) const { return Messages(message).size(); }
 
@@ -73,10 +69,6 @@ void RightUp();
 // up, then the modifiers come up in reverse order.
 void PressKey(WORD vk, std::initializer_list<WORD> modifiers = {});
 
-// What the screen shows, through GetPixel on the screen DC.
-COLORREF ScreenPixel(POINT screen);
-COLORREF ClientPixel(HWND hwnd, POINT client);
-
 // A client area as the screen shows it: top-down, 0x00RRGGBB.
 struct Capture {
     int width = 0, height = 0;
@@ -86,11 +78,6 @@ struct Capture {
 Capture CaptureClient(HWND hwnd);
 // Writes the capture as <name>.png where the suites leave pictures; returns the path.
 std::string SavePng(const Capture& capture, const std::string& name);
-
-// COLORREF (0x00BBGGRR) as 0x00RRGGBB.
-constexpr uint32_t Rgb(COLORREF c) {
-    return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
-}
 
 }  // namespace test::win
 
