@@ -1,0 +1,178 @@
+// The edit window toolbar without a window: the swatch galleries and their HSL shades.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "editwnd/hsl_colour.h"
+#include "editwnd/swatch_gallery.h"
+
+namespace editwnd {
+// Readable failures for the table comparisons.
+void PrintTo(const Swatch& s, std::ostream* os) { *os << std::hex << "0x" << s.colour << std::dec << " \"" << s.tooltip << '"'; }
+void PrintTo(const SwatchPosition& p, std::ostream* os) { *os << "group " << p.group << " index " << p.index; }
+}  // namespace editwnd
+
+using namespace editwnd;
+
+namespace {
+
+// ---- HSL ----------------------------------------------------------------------------
+
+TEST(EditToolbarHsl, KnownColours) {
+    const struct {
+        uint32_t colorref;
+        double hue, saturation, lightness;
+    } cases[] = {
+        {0x000000, 0, 0, 0},
+        {0xFFFFFF, 0, 0, 1},
+        {0x808080, 0, 0, 128 / 255.0},
+        {0x0000FF, 0, 1, 0.5},      // red
+        {0x00FF00, 120, 1, 0.5},    // green
+        {0xFF0000, 240, 1, 0.5},    // blue
+        {0x00FFFF, 60, 1, 0.5},     // yellow
+        {0xFF00FF, 300, 1, 0.5},    // magenta: hue wraps below red
+        {0x000080, 0, 1, 64 / 255.0},
+        // 0x4D50C0: r 192, g 80, b 77; l = 269/510 > 1/2 so s = 115/(510 - 269);
+        // h = 60 * (80 - 77) / 115.
+        {0x4D50C0, 60 * 3 / 115.0, 115 / 241.0, 269 / 510.0},
+        // 0x7D491F: r 31, g 73, b 125; l = 156/510 < 1/2 so s = 94/156;
+        // h = 60 * ((31 - 73) / 94 + 4).
+        {0x7D491F, 60 * (4 - 42 / 94.0), 94 / 156.0, 156 / 510.0},
+    };
+    for (const auto& c : cases) {
+        const HslColour hsl = HslFromColorRef(c.colorref);
+        EXPECT_NEAR(hsl.hue, c.hue, 1e-9) << std::hex << c.colorref;
+        EXPECT_NEAR(hsl.saturation, c.saturation, 1e-9) << std::hex << c.colorref;
+        EXPECT_NEAR(hsl.lightness, c.lightness, 1e-9) << std::hex << c.colorref;
+        EXPECT_EQ(ColorRefFromHsl(hsl), c.colorref) << std::hex << c.colorref;
+    }
+}
+
+TEST(EditToolbarHsl, RoundTripsEveryChannelAndIgnoresTheTopByte) {
+    for (uint32_t r = 0; r < 256; r += 15)
+        for (uint32_t g = 0; g < 256; g += 17)
+            for (uint32_t b = 0; b < 256; b += 5) {
+                const uint32_t c = r | g << 8 | b << 16;
+                ASSERT_EQ(ColorRefFromHsl(HslFromColorRef(c)), c) << std::hex << c;
+                ASSERT_EQ(ColorRefFromHsl(HslFromColorRef(c | 0xFF000000u)), c) << std::hex << c;
+            }
+}
+
+// Channels are rounded to nearest, halves up. Worked by hand in the 0..255 scale:
+// L the lightness, C the chroma (greatest minus least channel).
+TEST(EditToolbarHsl, Shades) {
+    const struct {
+        uint32_t base;
+        int percent;
+        uint32_t want;
+    } cases[] = {
+        {0x4D50C0, 0, 0x4D50C0},    // identity
+        {0xFFFFFF, 0, 0xFFFFFF},
+        {0xFFFFFF, -5, 0xF2F2F2},   // grey: 255 * 0.95 = 242.25
+        {0xFFFFFF, -35, 0xA6A6A6},  // 255 * 0.65 = 165.75
+        {0xFFFFFF, -50, 0x808080},  // 127.5 rounds up
+        {0x000000, 50, 0x808080},   // 0 + 255 * 0.5
+        {0x000000, 5, 0x0D0D0D},    // 12.75
+        {0x000000, 15, 0x262626},   // 38.25
+        // Red accent, r 192 g 80 b 77: L 134.5, C 115, s = 115/241.
+        // +80: L 134.5 + 120.5 * 0.8 = 230.9, C = (510 - 461.8) * 115/241 = 23,
+        // r 242.4, b 219.4, g 219.4 + 23 * 3/115 = 220.0.
+        {0x4D50C0, 80, 0xDBDCF2},
+        // -25: L 100.875, C = 201.75 * 115/241 = 96.27, r 149.01, b 52.74, g 55.25.
+        {0x4D50C0, -25, 0x353795},
+        // Dark Blue, r 31 g 73 b 125: L 78 < 127.5, so darkening scales every channel.
+        // -25: 23.25, 54.75, 93.75.  -50: 15.5, 36.5, 62.5, halves up.
+        {0x7D491F, -25, 0x5E3717},
+        {0x7D491F, -50, 0x3F2510},
+        // +80: L 78 + 177 * 0.8 = 219.6, s = 94/156, C = (510 - 439.2) * 94/156 = 42.66,
+        // b 240.93, r 198.27, g 198.27 + 42.66 * 42/94 = 217.33.
+        {0x7D491F, 80, 0xF1D9C6},
+        // Blue accent, r 79 g 129 b 189: L 134, s = 110/242.
+        // +80: L 230.8, C = 48.4 * 110/242 = 22, b 241.8, r 219.8, g 229.8.
+        {0xBD814F, 80, 0xF2E6DC},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShadeColorRef(c.base, c.percent), c.want) << std::hex << c.base << std::dec << " " << c.percent;
+}
+
+// ---- swatch galleries -----------------------------------------------------------------
+
+TEST(EditToolbarGallery, ThemeBaseRowAndShades) {
+    const SwatchGroup theme = ThemeColours();
+    EXPECT_EQ(theme.caption, "Theme Colors");
+    EXPECT_EQ(theme.columns, 10);
+    ASSERT_EQ(theme.swatches.size(), 60u);
+    const Swatch base[10] = {
+        {0xFFFFFF, "White, Background 1"}, {0x000000, "Black, Text 1"},
+        {0xE1ECEE, "Tan, Background 2"},   {0x7D491F, "Dark Blue, Text 2"},
+        {0xBD814F, "Blue, Accent 1"},      {0x4D50C0, "Red, Accent 2"},
+        {0x59BB9B, "Olive Green, Accent 3"}, {0xA26480, "Purple, Accent 4"},
+        {0xC6AC4B, "Aqua, Accent 5"},      {0x4696F7, "Orange, Accent 6"},
+    };
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(theme.swatches[i], base[i]) << i;
+
+    const struct {
+        int row, column;
+        Swatch want;
+    } shades[] = {
+        {1, 0, {0xF2F2F2, "White, Background 1, Darker 5%"}},
+        {4, 0, {0xA6A6A6, "White, Background 1, Darker 35%"}},
+        {5, 0, {0x808080, "White, Background 1, Darker 50%"}},
+        {1, 1, {0x808080, "Black, Text 1, Lighter 50%"}},
+        {4, 1, {0x262626, "Black, Text 1, Lighter 15%"}},
+        {5, 1, {0x0D0D0D, "Black, Text 1, Lighter 5%"}},
+        {1, 3, {0xF1D9C6, "Dark Blue, Text 2, Lighter 80%"}},
+        {4, 3, {0x5E3717, "Dark Blue, Text 2, Darker 25%"}},
+        {5, 3, {0x3F2510, "Dark Blue, Text 2, Darker 50%"}},
+        {1, 4, {0xF2E6DC, "Blue, Accent 1, Lighter 80%"}},
+        {1, 5, {0xDBDCF2, "Red, Accent 2, Lighter 80%"}},
+        {4, 5, {0x353795, "Red, Accent 2, Darker 25%"}},
+    };
+    for (const auto& s : shades) EXPECT_EQ(theme.swatches[s.row * 10 + s.column], s.want) << s.row << "," << s.column;
+
+    // Every other shade carries the formula's colour and its row's tooltip suffix.
+    const int percents[10][5] = {{-5, -15, -25, -35, -50}, {50, 35, 25, 15, 5}, {-10, -25, -50, -75, -90},
+                                 {80, 60, 40, -25, -50},   {80, 60, 40, -25, -50}, {80, 60, 40, -25, -50},
+                                 {80, 60, 40, -25, -50},   {80, 60, 40, -25, -50}, {80, 60, 40, -25, -50},
+                                 {80, 60, 40, -25, -50}};
+    for (int row = 1; row < 6; ++row)
+        for (int col = 0; col < 10; ++col) {
+            const int p = percents[col][row - 1];
+            const Swatch& s = theme.swatches[row * 10 + col];
+            EXPECT_EQ(s.colour, ShadeColorRef(base[col].colour, p)) << row << "," << col;
+            EXPECT_EQ(s.tooltip, base[col].tooltip + (p > 0 ? ", Lighter " : ", Darker ") + std::to_string(p > 0 ? p : -p) + "%")
+                << row << "," << col;
+        }
+}
+
+TEST(EditToolbarGallery, StandardColoursAndMarking) {
+    const SwatchGroup standard = StandardColours();
+    EXPECT_EQ(standard.caption, "Standard Colors");
+    const Swatch want[10] = {
+        {0x0000C0, "Dark Red"}, {0x0000FF, "Red"},         {0x00C0FF, "Orange"},     {0x00FFFF, "Yellow"},
+        {0x50D092, "Light Green"}, {0x50B000, "Green"},    {0xF0B000, "Light Blue"}, {0xC07000, "Blue"},
+        {0x602000, "Dark Blue"}, {0xA03070, "Purple"},
+    };
+    ASSERT_EQ(standard.swatches.size(), 10u);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(standard.swatches[i], want[i]) << i;
+
+    const auto gallery = ColourGallery();
+    ASSERT_EQ(gallery.size(), 2u);
+    const struct {
+        uint32_t colour;
+        std::optional<SwatchPosition> marked;
+    } marks[] = {
+        {0xFFFFFF, SwatchPosition{0, 0}},
+        {0x0000FF, SwatchPosition{1, 1}},
+        {0xA03070, SwatchPosition{1, 9}},
+        {0x353795, SwatchPosition{0, 45}},
+        {0xFFFFFFFF, std::nullopt},  // "No Color" is not white
+        {0x123456, std::nullopt},
+    };
+    for (const auto& m : marks) EXPECT_EQ(FindSwatch(gallery, m.colour), m.marked) << std::hex << m.colour;
+}
+
+}  // namespace
