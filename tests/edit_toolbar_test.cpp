@@ -1,4 +1,5 @@
-// The edit window toolbar without a window: the swatch galleries and their HSL shades.
+// The edit window toolbar without a window: what each control writes into the
+// placement, the swatch galleries and their HSL shades.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -6,8 +7,12 @@
 #include <ostream>
 #include <string>
 
+#include "editwnd/colour_selection.h"
 #include "editwnd/hsl_colour.h"
+#include "editwnd/outline_width_text.h"
+#include "editwnd/property_edit.h"
 #include "editwnd/swatch_gallery.h"
+#include "tests/edit_placements.h"
 
 namespace editwnd {
 // Readable failures for the table comparisons.
@@ -18,6 +23,16 @@ void PrintTo(const SwatchPosition& p, std::ostream* os) { *os << "group " << p.g
 using namespace editwnd;
 
 namespace {
+
+void ExpectSamePlacement(const EditPlacement& a, const EditPlacement& b) {
+    test::ExpectCorners(a, test::CornersOf(b));
+    EXPECT_EQ(a.reference_width, b.reference_width);
+    EXPECT_EQ(a.reference_height, b.reference_height);
+    EXPECT_EQ(a.opacity, b.opacity);
+    EXPECT_EQ(a.key_colour, b.key_colour);
+    EXPECT_EQ(a.outline_width, b.outline_width);
+    EXPECT_EQ(a.outline_colour, b.outline_colour);
+}
 
 // ---- HSL ----------------------------------------------------------------------------
 
@@ -173,6 +188,138 @@ TEST(EditToolbarGallery, StandardColoursAndMarking) {
         {0x123456, std::nullopt},
     };
     for (const auto& m : marks) EXPECT_EQ(FindSwatch(gallery, m.colour), m.marked) << std::hex << m.colour;
+}
+
+// ---- what the controls write ------------------------------------------------------------
+
+TEST(EditToolbarProperty, ColorRefAndArgb) {
+    EXPECT_EQ(ColorRefFromArgb(0x80FF0000u), 0x0000FFu);
+    EXPECT_EQ(ColorRefFromArgb(0xFF123456u), 0x563412u);
+    EXPECT_EQ(ArgbWithColorRef(0x80C8C8C8u, 0x0000FF), 0x80FF0000u);
+    EXPECT_EQ(ArgbWithColorRef(0x00000000u, 0x563412), 0x00123456u);
+    EXPECT_EQ(ArgbWithColorRef(0x7F000000u, 0xFF563412u), 0x7F123456u);  // the COLORREF's top byte is no alpha
+}
+
+TEST(EditToolbarProperty, EachControlWritesOneField) {
+    const EditPlacement start = [] {
+        EditPlacement p = test::BoxPlacement(10, 20, 110, 70);
+        p.opacity = 200;
+        p.key_colour = 0x00FF00;
+        p.outline_width = 3;
+        p.outline_colour = 0xFFC8C8C8u;
+        return p;
+    }();
+    const struct {
+        const char* name;
+        PropertyEdit edit;
+        int32_t opacity, outline_width;
+        uint32_t key_colour, outline_colour;
+    } cases[] = {
+        {"clip opacity", ClipOpacityEdit(77), 77, 3, 0x00FF00, 0xFFC8C8C8u},
+        {"clip opacity 0", ClipOpacityEdit(0), 0, 3, 0x00FF00, 0xFFC8C8C8u},
+        {"clip opacity past the end", ClipOpacityEdit(300), 255, 3, 0x00FF00, 0xFFC8C8C8u},
+        {"clip opacity below 0", ClipOpacityEdit(-4), 0, 3, 0x00FF00, 0xFFC8C8C8u},
+        {"outline opacity 128", OutlineOpacityEdit(128), 200, 3, 0x00FF00, 0x80C8C8C8u},
+        {"outline opacity 0", OutlineOpacityEdit(0), 200, 3, 0x00FF00, 0x00C8C8C8u},
+        {"outline opacity same", OutlineOpacityEdit(255), 200, 3, 0x00FF00, 0xFFC8C8C8u},
+        {"outline width", OutlineWidthEdit(12), 200, 12, 0x00FF00, 0xFFC8C8C8u},
+        {"outline width negative", OutlineWidthEdit(-7), 200, 0, 0x00FF00, 0xFFC8C8C8u},
+        {"key colour", KeyColourEdit(0x602000), 200, 3, 0x602000, 0xFFC8C8C8u},
+        {"no key colour", KeyColourEdit(kNoKeyColour), 200, 3, 0xFFFFFFFFu, 0xFFC8C8C8u},
+        {"outline colour", OutlineColourEdit(0x0000FF), 200, 3, 0x00FF00, 0xFFFF0000u},
+    };
+    for (const auto& c : cases) {
+        EditPlacement p = start;
+        ApplyPropertyEdit(p, c.edit);
+        EditPlacement want = start;
+        want.opacity = c.opacity;
+        want.outline_width = c.outline_width;
+        want.key_colour = c.key_colour;
+        want.outline_colour = c.outline_colour;
+        SCOPED_TRACE(c.name);
+        ExpectSamePlacement(p, want);
+    }
+}
+
+TEST(EditToolbarProperty, OutlineWidthText) {
+    const struct {
+        const char* text;
+        OutlineWidthEntry want;
+    } cases[] = {
+        {"12", {12, false}},
+        {"0", {0, false}},
+        {"-7", {0, true}},
+        {"-0", {0, false}},
+        {"abc", {0, false}},
+        {"", {0, false}},
+        {"  8", {8, false}},
+        {"+5", {5, false}},
+        {"12px", {12, false}},
+        {"1 2", {1, false}},
+        {"- 3", {0, false}},
+        {"2147483647", {2147483647, false}},
+        {"99999999999", {2147483647, false}},
+        {"-99999999999", {0, true}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ReadOutlineWidth(c.text), c.want) << '"' << c.text << '"';
+
+    const struct {
+        int32_t width;
+        const char* text;
+    } shown[] = {{0, "0"}, {12, "12"}, {-3, "-3"}, {2147483647, "2147483647"}, {-2147483647 - 1, "-2147483648"}};
+    for (const auto& s : shown) EXPECT_EQ(OutlineWidthText(s.width), s.text) << s.width;
+}
+
+// ---- selections ---------------------------------------------------------------------------
+
+TEST(EditToolbarSelection, NoColorThenSwatch) {
+    EditPlacement p = test::BoxPlacement(0, 0, 10, 10);
+    p.key_colour = 0x00C0FF;
+    CColourSelections sel;
+    sel.Follow(p);
+    EXPECT_EQ(sel.key(), 0x00C0FFu);
+    EXPECT_FALSE(sel.no_key());
+
+    ApplyPropertyEdit(p, sel.ChooseNoKey());
+    EXPECT_EQ(p.key_colour, 0xFFFFFFFFu);
+    EXPECT_EQ(sel.key(), 0xFFFFFFFFu);
+    EXPECT_TRUE(sel.no_key());
+
+    ApplyPropertyEdit(p, sel.ChooseKey(StandardColours().swatches[1].colour));  // "Red"
+    EXPECT_EQ(p.key_colour, 0x0000FFu);
+    EXPECT_EQ(sel.key(), 0x0000FFu);
+    EXPECT_FALSE(sel.no_key());
+}
+
+TEST(EditToolbarSelection, OutlineSwatchKeepsAlpha) {
+    EditPlacement p = test::BoxPlacement(0, 0, 10, 10);
+    p.outline_colour = 0xFFC8C8C8u;
+    CColourSelections sel;
+    sel.Follow(p);
+    EXPECT_EQ(sel.outline(), 0xC8C8C8u);
+    ApplyPropertyEdit(p, OutlineOpacityEdit(128));
+    EXPECT_EQ(p.outline_colour, 0x80C8C8C8u);
+    ApplyPropertyEdit(p, sel.ChooseOutline(0x0000FF));
+    EXPECT_EQ(p.outline_colour, 0x80FF0000u);
+    EXPECT_EQ(sel.outline(), 0x0000FFu);
+    sel.Follow(p);
+    EXPECT_EQ(sel.outline(), 0x0000FFu);
+}
+
+TEST(EditToolbarSelection, DialogCancelYieldsNothing) {
+    CColourSelections sel;
+    EditPlacement p = test::BoxPlacement(0, 0, 10, 10);
+    p.key_colour = 0x102030;
+    p.outline_colour = 0x40506070u;
+    sel.Follow(p);
+    EXPECT_EQ(sel.ChooseKeyFromDialog(std::nullopt), std::nullopt);
+    EXPECT_EQ(sel.ChooseOutlineFromDialog(std::nullopt), std::nullopt);
+    EXPECT_EQ(sel.key(), 0x102030u);
+    EXPECT_EQ(sel.outline(), 0x706050u);
+    EXPECT_EQ(sel.ChooseKeyFromDialog(0xABCDEFu), KeyColourEdit(0xABCDEF));
+    EXPECT_EQ(sel.ChooseOutlineFromDialog(0x010203u), OutlineColourEdit(0x010203));
+    EXPECT_EQ(sel.key(), 0xABCDEFu);
+    EXPECT_EQ(sel.outline(), 0x010203u);
 }
 
 }  // namespace
