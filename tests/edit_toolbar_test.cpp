@@ -1,5 +1,5 @@
 // The edit window toolbar without a window: what each control writes into the
-// placement, the swatch galleries and their HSL shades.
+// placement, what it shows, the swatch galleries and their HSL shades.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,10 +8,13 @@
 #include <string>
 
 #include "editwnd/colour_selection.h"
+#include "editwnd/edit_messages.h"
 #include "editwnd/hsl_colour.h"
 #include "editwnd/outline_width_text.h"
+#include "editwnd/overlay_edit_model.h"
 #include "editwnd/property_edit.h"
 #include "editwnd/swatch_gallery.h"
+#include "editwnd/toolbar_view.h"
 #include "tests/edit_placements.h"
 
 namespace editwnd {
@@ -320,6 +323,76 @@ TEST(EditToolbarSelection, DialogCancelYieldsNothing) {
     EXPECT_EQ(sel.ChooseOutlineFromDialog(0x010203u), OutlineColourEdit(0x010203));
     EXPECT_EQ(sel.key(), 0xABCDEFu);
     EXPECT_EQ(sel.outline(), 0x010203u);
+}
+
+// ---- what the controls show ---------------------------------------------------------------
+
+TEST(EditToolbarView, FollowsThePlacement) {
+    const auto gallery = ColourGallery();
+    const struct {
+        int32_t opacity, outline_width;
+        uint32_t key_colour, outline_colour;
+        ToolbarView want;
+    } cases[] = {
+        {255, 2, 0xFFFFFFFFu, 0xFFC8C8C8u,
+         {255, 255, "2", 0xFFFFFFFFu, 0xC8C8C8, true, std::nullopt, std::nullopt}},
+        {0, 0, 0xFFFFFF, 0x80FF0000u, {0, 128, "0", 0xFFFFFF, 0x0000FF, false, SwatchPosition{0, 0}, SwatchPosition{1, 1}}},
+        {128, -5, 0x353795, 0x00602000u,
+         {128, 0, "-5", 0x353795, 0x002060, false, SwatchPosition{0, 45}, std::nullopt}},
+        {400, 7, 0x123456, 0x01002060u, {255, 1, "7", 0x123456, 0x602000, false, std::nullopt, SwatchPosition{1, 8}}},
+    };
+    for (const auto& c : cases) {
+        EditPlacement p = test::BoxPlacement(0, 0, 10, 10);
+        p.opacity = c.opacity;
+        p.outline_width = c.outline_width;
+        p.key_colour = c.key_colour;
+        p.outline_colour = c.outline_colour;
+        const EditPlacement before = p;
+        CColourSelections sel;
+        sel.ChooseKey(0x111111);
+        sel.ChooseOutline(0x222222);
+        EXPECT_EQ(UpdateToolbar(p, sel, gallery), c.want) << c.opacity;
+        EXPECT_EQ(sel.key(), c.want.key_colour);
+        EXPECT_EQ(sel.outline(), c.want.outline_colour);
+        ExpectSamePlacement(p, before);
+    }
+}
+
+// ---- through the model: the toolbar's edits reach the undo history ---------------------------
+
+TEST(EditToolbarModel, AnEditIsOneUndoStep) {
+    COverlayEditModel model;
+    model.Open(test::BoxPlacement(100, 100, 300, 200), 10, 10);
+    model.OnSize(320, 240);
+    ASSERT_EQ(model.history().UndoDepth(), 1u);
+    const EditPlacement base = model.placement();
+
+    EXPECT_TRUE(model.ApplyProperty(OutlineOpacityEdit(128)).repaint);
+    EXPECT_TRUE(model.changed());
+    EXPECT_EQ(model.placement().outline_colour, 0x80C8C8C8u);
+    model.OnSnapshotTimer();
+    EXPECT_FALSE(model.changed());
+    EXPECT_EQ(model.history().UndoDepth(), 2u);
+
+    // Setting the value already held still counts, as any control's change does.
+    model.ApplyProperty(OutlineOpacityEdit(128));
+    EXPECT_TRUE(model.changed());
+    model.OnSnapshotTimer();
+    EXPECT_EQ(model.history().UndoDepth(), 3u);
+
+    // A wider outline moves the outer box at once.
+    const EditRect outer = model.layout().outer_box;
+    model.ApplyProperty(OutlineWidthEdit(12));
+    EXPECT_EQ(model.layout().outer_box, outer.Inflated(10));
+    model.OnSnapshotTimer();
+
+    EXPECT_TRUE(model.OnCommand(kCommandUndo).repaint);
+    EXPECT_EQ(model.placement().outline_width, 2);
+    EXPECT_EQ(model.layout().outer_box, outer);
+    model.OnCommand(kCommandUndo);
+    model.OnCommand(kCommandUndo);
+    ExpectSamePlacement(model.placement(), base);
+    EXPECT_FALSE(model.changed());
 }
 
 }  // namespace
