@@ -79,38 +79,22 @@ TEST(EditToolbarHsl, RoundTripsEveryChannelAndIgnoresTheTopByte) {
             }
 }
 
-// Channels are rounded to nearest, halves up. Worked by hand in the 0..255 scale:
-// L the lightness, C the chroma (greatest minus least channel).
+// Channels are rounded to nearest, halves up; the galleries' test holds the worked cases.
 TEST(EditToolbarHsl, Shades) {
     const struct {
         uint32_t base;
         int percent;
         uint32_t want;
     } cases[] = {
-        {0x4D50C0, 0, 0x4D50C0},    // identity
+        {0x4D50C0, 0, 0x4D50C0},  // identity
         {0xFFFFFF, 0, 0xFFFFFF},
-        {0xFFFFFF, -5, 0xF2F2F2},   // grey: 255 * 0.95 = 242.25
-        {0xFFFFFF, -35, 0xA6A6A6},  // 255 * 0.65 = 165.75
-        {0xFFFFFF, -50, 0x808080},  // 127.5 rounds up
-        {0x000000, 50, 0x808080},   // 0 + 255 * 0.5
-        {0x000000, 5, 0x0D0D0D},    // 12.75
-        {0x000000, 15, 0x262626},   // 38.25
-        // Red accent, r 192 g 80 b 77: L 134.5, C 115, s = 115/241.
-        // +80: L 134.5 + 120.5 * 0.8 = 230.9, C = (510 - 461.8) * 115/241 = 23,
-        // r 242.4, b 219.4, g 219.4 + 23 * 3/115 = 220.0.
-        {0x4D50C0, 80, 0xDBDCF2},
-        // -25: L 100.875, C = 201.75 * 115/241 = 96.27, r 149.01, b 52.74, g 55.25.
-        {0x4D50C0, -25, 0x353795},
-        // Dark Blue, r 31 g 73 b 125: L 78 < 127.5, so darkening scales every channel.
-        // -25: 23.25, 54.75, 93.75.  -50: 15.5, 36.5, 62.5, halves up.
-        {0x7D491F, -25, 0x5E3717},
-        {0x7D491F, -50, 0x3F2510},
-        // +80: L 78 + 177 * 0.8 = 219.6, s = 94/156, C = (510 - 439.2) * 94/156 = 42.66,
-        // b 240.93, r 198.27, g 198.27 + 42.66 * 42/94 = 217.33.
-        {0x7D491F, 80, 0xF1D9C6},
-        // Blue accent, r 79 g 129 b 189: L 134, s = 110/242.
-        // +80: L 230.8, C = 48.4 * 110/242 = 22, b 241.8, r 219.8, g 229.8.
-        {0xBD814F, 80, 0xF2E6DC},
+        {0x000000, -50, 0x000000},
+        {0xFFFFFF, 100, 0xFFFFFF},
+        {0x4D50C0, 100, 0xFFFFFF},
+        {0x4D50C0, -100, 0x000000},
+        // Tan r 238 g 236 b 225, in the 0..255 scale: L 231.5, C 13, s = 13/(510 - 463).
+        // -90: L 23.15, C = 46.3 * 13/47 = 12.81, r 29.55, b 16.75, g 16.75 + 12.81 * 11/13 = 27.58.
+        {0xE1ECEE, -90, 0x111C1E},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ShadeColorRef(c.base, c.percent), c.want) << std::hex << c.base << std::dec << " " << c.percent;
@@ -136,16 +120,28 @@ TEST(EditToolbarGallery, ThemeBaseRowAndShades) {
         int row, column;
         Swatch want;
     } shades[] = {
+        // Worked in the 0..255 scale, rounded to nearest with halves up; L the lightness,
+        // C the chroma (greatest minus least channel). Greys: 255 * 0.95 = 242.25,
+        // 255 * 0.65 = 165.75, 127.5; 255 * 0.5, 38.25, 12.75.
         {1, 0, {0xF2F2F2, "White, Background 1, Darker 5%"}},
         {4, 0, {0xA6A6A6, "White, Background 1, Darker 35%"}},
         {5, 0, {0x808080, "White, Background 1, Darker 50%"}},
         {1, 1, {0x808080, "Black, Text 1, Lighter 50%"}},
         {4, 1, {0x262626, "Black, Text 1, Lighter 15%"}},
         {5, 1, {0x0D0D0D, "Black, Text 1, Lighter 5%"}},
+        // Dark Blue r 31 g 73 b 125: L 78, s = 94/156. +80: L 78 + 177 * 0.8 = 219.6,
+        // C = (510 - 439.2) * 94/156 = 42.66, b 240.93, r 198.27, g 198.27 + 42.66 * 42/94 = 217.33.
+        // Below L 127.5 darkening scales every channel: -25 gives 23.25, 54.75, 93.75;
+        // -50 gives 15.5, 36.5, 62.5, all halves, up.
         {1, 3, {0xF1D9C6, "Dark Blue, Text 2, Lighter 80%"}},
         {4, 3, {0x5E3717, "Dark Blue, Text 2, Darker 25%"}},
         {5, 3, {0x3F2510, "Dark Blue, Text 2, Darker 50%"}},
+        // Blue r 79 g 129 b 189: L 134, s = 110/(510 - 268). +80: L 230.8,
+        // C = 48.4 * 110/242 = 22, b 241.8, r 219.8, g 219.8 + 22 * 50/110 = 229.8.
         {1, 4, {0xF2E6DC, "Blue, Accent 1, Lighter 80%"}},
+        // Red r 192 g 80 b 77: L 134.5, s = 115/241. +80: L 134.5 + 120.5 * 0.8 = 230.9,
+        // C = (510 - 461.8) * 115/241 = 23, r 242.4, b 219.4, g 219.4 + 23 * 3/115 = 220.
+        // -25: L 100.875, C = 201.75 * 115/241 = 96.27, r 149.01, b 52.74, g 55.25.
         {1, 5, {0xDBDCF2, "Red, Accent 2, Lighter 80%"}},
         {4, 5, {0x353795, "Red, Accent 2, Darker 25%"}},
     };
