@@ -127,6 +127,13 @@ EditResponse COverlayEditModel::OnCommand(int id) {
     }
 }
 
+EditResponse COverlayEditModel::ApplyProperty(const PropertyEdit& edit) {
+    ApplyPropertyEdit(placement_, edit);
+    changed_ = true;
+    Relayout();  // the outline width moves the outer box
+    return {.repaint = true};
+}
+
 void COverlayEditModel::OnSnapshotTimer() {
     if (!changed_) return;
     changed_ = false;

@@ -14,6 +14,7 @@
 #include "editwnd/edit_report.h"
 #include "editwnd/handle_hit.h"
 #include "editwnd/handle_layout.h"
+#include "editwnd/property_edit.h"
 
 namespace editwnd {
 
@@ -48,6 +49,9 @@ public:
     EditResponse OnKeyDown(unsigned virtual_key, bool ctrl);
     EditResponse OnCommand(int id);
     bool IsCommandEnabled(int id) const;
+    // A toolbar control changed: it counts as a change for the next undo step even when
+    // the value is the one already held, as every control's change does.
+    EditResponse ApplyProperty(const PropertyEdit& edit);
     // Timer 10: one undo step for whatever changed since the last one.
     void OnSnapshotTimer();
     // The window is going: one last report, and the history goes.
