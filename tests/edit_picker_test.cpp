@@ -1,5 +1,5 @@
 // The screen colour picker's portable parts: the palette grid, where the popup opens,
-// the eyedropper cursor's bytes and the colour text.
+// the eyedropper cursor's bytes, the colour text and the selection logic.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,6 +7,7 @@
 
 #include "editwnd/colour_palette.h"
 #include "editwnd/colour_text.h"
+#include "editwnd/palette_picker.h"
 #include "editwnd/palette_position.h"
 #include "editwnd/picking_cursor.h"
 
@@ -177,6 +178,97 @@ TEST(EditPicker, ColourTextIsRedGreenBlue) {
         {0xFF0A0B0C, "#0C0B0A"},  // the high byte is not part of the colour
     };
     for (const auto& c : cases) EXPECT_EQ(ColourText(c.colour), std::string(c.want)) << std::hex << c.colour;
+}
+
+TEST(EditPicker, CursorChoice) {
+    const struct {
+        bool open, exists, client, want;
+    } cases[] = {
+        {true, true, false, true},   {true, true, true, false}, {false, true, false, false},
+        {true, false, false, false}, {false, false, true, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(UsePickingCursor(c.open, c.exists, c.client), c.want);
+}
+
+constexpr EditRect kPopup = {100, 200, 100 + kPalettePopupWidth, 200 + kPalettePopupHeight};
+constexpr uint32_t kFace = 0xC0C0C0, kOpened = 0x123456;
+
+PalettePicker OpenPicker() {
+    PalettePicker picker(kPopup, kFace);
+    EXPECT_EQ(picker.current(), kFace);
+    picker.SetColour(kOpened);
+    picker.Press({110, 190});
+    return picker;
+}
+
+PointerProbe Probe(uint32_t pixel) { return {true, pixel, false}; }
+
+TEST(EditPicker, SelectionFollowsThePointer) {
+    const uint32_t c39 = PaletteColour(39), c40 = PaletteColour(40);
+    const PickerMoveEffect kCursorOnly = {-1, -1, false, false, true, false};
+    const struct {
+        EditPoint p;
+        PointerProbe probe;
+        PickerMoveEffect want;
+        uint32_t current;
+        int selection;
+    } steps[] = {
+        {{110, 190}, Probe(0xAAAAAA), {}, kOpened, -1},                                   // the press point
+        {{50, 60}, Probe(0xAABBCC), {-1, -1, true, false, true, false}, 0xAABBCC, -1},   // the screen
+        {{99, 260}, Probe(0x010101), {-1, -1, true, false, true, false}, 0x010101, -1},  // just left of the popup
+        {{115, 225}, Probe(c39), {-1, 39, true, false, true, false}, c39, 39},          // outer (15, 25)
+        {{118, 228}, Probe(c39), kCursorOnly, c39, 39},                                  // same cell
+        {{125, 225}, Probe(c40), {39, 40, true, false, true, false}, c40, 40},
+        {{130, 225}, Probe(0xFFFFFF), {40, -1, true, false, true, false}, c40, -1},      // a line keeps the colour
+        {{130, 226}, Probe(0xFFFFFF), kCursorOnly, c40, -1},
+        {{150, 330}, Probe(0xD4D0C8), {-1, -1, false, false, true, true}, kOpened, -1},  // lower area
+        {{115, 225}, Probe(c39), {-1, 39, true, false, true, false}, c39, 39},
+        {{150, 330}, Probe(0xD4D0C8), {39, -1, true, false, true, true}, kOpened, -1},
+        {{270, 330}, {true, 0xD4D0C8, true}, {-1, -1, false, true, true, false}, kOpened, -1},  // "more colours"
+        {{115, 225}, Probe(c39), {-1, 39, true, false, true, false}, c39, 39},
+        {{500, 500}, Probe(0x00FF00), {-1, -1, true, false, true, false}, 0x00FF00, 39},  // outside keeps the cell
+        {{115, 225}, Probe(c39), kCursorOnly, 0x00FF00, 39},  // back on the same cell: nothing to change
+        {{600, 600}, {false, 0x777777, false}, kCursorOnly, 0x00FF00, 39},  // no window there
+    };
+    PalettePicker picker = OpenPicker();
+    int i = 0;
+    for (const auto& s : steps) {
+        EXPECT_EQ(picker.Move(s.p, s.probe), s.want) << "step " << i;
+        EXPECT_EQ(picker.current(), s.current) << "step " << i;
+        EXPECT_EQ(picker.selection(), s.selection) << "step " << i;
+        EXPECT_EQ(picker.saved(), kOpened) << "step " << i;
+        EXPECT_EQ(picker.moved(), i > 0) << "step " << i;
+        ++i;
+    }
+}
+
+TEST(EditPicker, HowThePopupEnds) {
+    {  // press and release in place: the colour it opened with
+        PalettePicker picker = OpenPicker();
+        EXPECT_EQ(picker.Move({110, 190}, Probe(0xAAAAAA)), PickerMoveEffect{});
+        EXPECT_EQ(picker.Deactivate(), std::nullopt);
+        EXPECT_EQ(picker.Release({111, 190}), std::nullopt);
+        EXPECT_EQ(picker.Release({110, 190}), kOpened);
+    }
+    {  // a drag: the colour under the release point
+        PalettePicker picker = OpenPicker();
+        picker.Move({40, 40}, Probe(0x0A0B0C));
+        EXPECT_EQ(picker.Release({40, 40}), 0x0A0B0Cu);
+        EXPECT_EQ(picker.Deactivate(), 0x0A0B0Cu);
+    }
+    {  // a press elsewhere after a move still ends it
+        PalettePicker picker = OpenPicker();
+        picker.Move({40, 40}, Probe(0x0A0B0C));
+        picker.Press({60, 60});
+        EXPECT_EQ(picker.Release({70, 70}), 0x0A0B0Cu);
+    }
+    {  // no press yet: moves count and a release ends only after one
+        PalettePicker picker(kPopup, kFace);
+        picker.SetColour(kOpened);
+        EXPECT_EQ(picker.Release({0, 0}), std::nullopt);
+        EXPECT_EQ(picker.Move({0, 0}, Probe(0x0A0B0C)).post_cursor_request, true);
+        EXPECT_EQ(picker.Release({0, 0}), 0x0A0B0Cu);
+    }
 }
 
 }  // namespace
