@@ -1,0 +1,274 @@
+// The screen colour picker's portable parts: the palette grid, where the popup opens,
+// the eyedropper cursor's bytes, the colour text and the selection logic.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "editwnd/colour_palette.h"
+#include "editwnd/colour_text.h"
+#include "editwnd/palette_picker.h"
+#include "editwnd/palette_position.h"
+#include "editwnd/picking_cursor.h"
+
+using namespace editwnd;
+
+namespace {
+
+TEST(EditPicker, GridColours) {
+    const struct {
+        int cell;
+        uint32_t want;  // 0x00BBGGRR
+    } cases[] = {
+        {0, 0xFFFFFF},          // greys down column 0
+        {19, 0xE8E8E8},         // 232
+        {7 * 19, 0x5E5E5E},     // 94
+        {10 * 19, 0x171717},    // 23, not 25
+        {11 * 19, 0x000000},
+        {1, 0x000000},          // m = 0
+        {20, 0x330000},         // m = 1: blue runs down the block
+        {2, 0x003300},          // m = 6: green runs across
+        {5 * 19 + 1, 0xFF0000}, // m = 5
+        {18, 0x00FF66},         // m = 102
+        {5 * 19 + 18, 0xFFFF66},   // m = 107, the end of the top block
+        {6 * 19 + 1, 0x000099},    // m = 108, the lower block starts at red 153
+        {7 * 19 + 4, 0x339999},    // m = 127
+        {11 * 19 + 18, 0xFFFFFF},  // m = 215
+        {-1, 0},
+        {kPaletteCells, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PaletteColour(c.cell), c.want) << c.cell;
+}
+
+TEST(EditPicker, GridHoldsEveryWebColourOnce) {
+    std::set<uint32_t> seen;
+    for (int row = 0; row < kPaletteRows; ++row)
+        for (int column = 1; column < kPaletteColumns; ++column) {
+            const uint32_t c = PaletteColour(row * kPaletteColumns + column);
+            for (int shift : {0, 8, 16}) EXPECT_EQ((c >> shift & 0xFF) % 51, 0u) << row << "," << column;
+            EXPECT_EQ(c >> 24, 0u);
+            seen.insert(c);
+        }
+    EXPECT_EQ(seen.size(), 216u);
+}
+
+TEST(EditPicker, CellUnderPoint) {
+    // Outer coordinates: the one-pixel border puts the lines on multiples of 10.
+    const struct {
+        int x, y, want;
+    } cases[] = {
+        {1, 1, 0},     {9, 9, 0},     {11, 1, 1},    {15, 25, 39},   {189, 1, 18},
+        {5, 119, 209}, {189, 119, 227},
+        {10, 5, -1},   {5, 10, -1},   {20, 20, -1},  // lines
+        {0, 5, -1},    {5, 0, -1},    {190, 5, -1},  // border and the right edge
+        {5, 120, -1},  {5, 135, -1},                 // below the grid
+        {-5, 5, -1},   {5, -5, -1},   {-15, -15, -1}, {195, 5, -1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PaletteCellAt(c.x, c.y), c.want) << c.x << "," << c.y;
+}
+
+TEST(EditPicker, CellRectangles) {
+    const struct {
+        int cell;
+        EditRect swatch, area;
+    } cases[] = {
+        {0, {0, 0, 9, 9}, {0, 0, 10, 10}},
+        {20, {10, 10, 19, 19}, {10, 10, 20, 20}},
+        {18, {180, 0, 189, 9}, {180, 0, 190, 10}},
+        {227, {180, 110, 189, 119}, {180, 110, 190, 120}},
+        {-1, {}, {}},
+        {228, {}, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PaletteCellSwatch(c.cell), c.swatch) << c.cell;
+        EXPECT_EQ(PaletteCellArea(c.cell), c.area) << c.cell;
+    }
+}
+
+TEST(EditPicker, PointerFindsTheCellWhereItIsDrawn) {
+    // A client pixel is one pixel right and down of the outer one.
+    for (int cell = 0; cell < kPaletteCells; ++cell) {
+        const EditRect s = PaletteCellSwatch(cell);
+        for (int y = s.top; y < s.bottom; ++y)
+            for (int x = s.left; x < s.right; ++x) ASSERT_EQ(PaletteCellAt(x + 1, y + 1), cell) << x << "," << y;
+        const EditRect a = PaletteCellArea(cell);
+        ASSERT_EQ(PaletteCellAt(a.right, a.top + 1), -1) << cell;  // the line at x = 10j + 9
+        ASSERT_EQ(PaletteCellAt(a.left + 1, a.bottom), -1) << cell;
+    }
+}
+
+TEST(EditPicker, PopupPlacedAndClamped) {
+    const struct {
+        EditRect button;
+        int screen_w, screen_h;
+        EditPoint want;
+    } cases[] = {
+        {{100, 200, 180, 220}, 1024, 768, {100, 219}},
+        {{833, 200, 900, 220}, 1024, 768, {833, 219}},  // just fits
+        {{834, 200, 900, 220}, 1024, 768, {833, 219}},  // flush with the right edge
+        {{1000, 200, 1040, 220}, 1024, 768, {833, 219}},
+        {{-20, 200, 40, 220}, 1024, 768, {0, 219}},
+        {{10, 200, 60, 220}, 150, 768, {0, 219}},       // screen narrower than the popup
+        {{100, 600, 180, 619}, 1024, 768, {100, 618}},  // just fits above the bottom
+        {{100, 600, 180, 620}, 1024, 768, {100, 469}},  // 150 higher
+        {{100, 700, 180, 760}, 1024, 768, {100, 609}},
+        {{1000, 740, 1020, 760}, 1024, 768, {833, 609}},
+    };
+    for (const auto& c : cases) {
+        const EditRect before = c.button;
+        EXPECT_EQ(PalettePopupOrigin(c.button, c.screen_w, c.screen_h), c.want) << c.button.left << "," << c.button.bottom;
+        EXPECT_EQ(c.button, before);
+    }
+}
+
+// Row by row: AND bytes, then XOR bytes, as the cursor is drawn.
+const uint8_t kCursorTable[16][4] = {
+    {0xFF, 0xF1, 0x00, 0x00}, {0xFF, 0xE0, 0x00, 0x0C}, {0xFF, 0xC0, 0x00, 0x08}, {0xFF, 0x00, 0x00, 0x10},
+    {0xFF, 0x81, 0x00, 0x00}, {0xFF, 0x03, 0x00, 0x40}, {0xFE, 0x07, 0x00, 0xE0}, {0xFC, 0x17, 0x01, 0xC0},
+    {0xF8, 0x3F, 0x03, 0x80}, {0xF0, 0x7F, 0x07, 0x00}, {0xE0, 0xFF, 0x0E, 0x00}, {0xC1, 0xFF, 0x1C, 0x00},
+    {0x83, 0xFF, 0x38, 0x00}, {0x87, 0xFF, 0x30, 0x00}, {0x0F, 0xFF, 0x40, 0x00}, {0x3F, 0xFF, 0x00, 0x00},
+};
+
+TEST(EditPicker, CursorMasksByteForByte) {
+    for (int row = 0; row < 16; ++row)
+        for (int b = 0; b < 2; ++b) {
+            EXPECT_EQ(kPickingCursorAnd[row][b], kCursorTable[row][b]) << row;
+            EXPECT_EQ(kPickingCursorXor[row][b], kCursorTable[row][2 + b]) << row;
+        }
+    EXPECT_EQ(kPickingCursorHotSpot, (EditPoint{0, 15}));
+
+    const struct {
+        int w, h, row_bytes;
+    } sizes[] = {{16, 16, 2}, {32, 32, 4}, {48, 64, 6}, {20, 17, 2}, {99, 99, 12}};
+    for (const auto& s : sizes) {
+        const auto bits = MakePickingCursorBits(s.w, s.h);
+        ASSERT_TRUE(bits) << s.w;
+        EXPECT_EQ(bits->width, s.w);
+        EXPECT_EQ(bits->height, s.h);
+        EXPECT_EQ(bits->row_bytes, s.row_bytes);
+        ASSERT_EQ(bits->and_mask.size(), static_cast<size_t>(s.row_bytes * s.h));
+        ASSERT_EQ(bits->xor_mask.size(), static_cast<size_t>(s.row_bytes * s.h));
+        for (int row = 0; row < s.h; ++row)
+            for (int b = 0; b < s.row_bytes; ++b) {
+                const bool pattern = row < 16 && b < 2;
+                const size_t i = static_cast<size_t>(row * s.row_bytes + b);
+                EXPECT_EQ(bits->and_mask[i], pattern ? kCursorTable[row][b] : 0xFF) << s.w << " " << row << "," << b;
+                EXPECT_EQ(bits->xor_mask[i], pattern ? kCursorTable[row][2 + b] : 0x00) << s.w << " " << row << "," << b;
+            }
+        // The hot spot is the dropper's tip: a drawn (black) pixel.
+        EXPECT_EQ(bits->and_mask[static_cast<size_t>(15 * s.row_bytes)] & 0x80, 0);
+        EXPECT_EQ(bits->xor_mask[static_cast<size_t>(15 * s.row_bytes)] & 0x80, 0);
+    }
+}
+
+TEST(EditPicker, NoCursorOutsideTheSizesItIsMadeFor) {
+    const struct {
+        int w, h;
+    } cases[] = {{15, 32}, {32, 15}, {100, 32}, {32, 100}, {0, 0}, {-32, 32}};
+    for (const auto& c : cases) EXPECT_FALSE(MakePickingCursorBits(c.w, c.h)) << c.w << "x" << c.h;
+}
+
+TEST(EditPicker, ColourTextIsRedGreenBlue) {
+    const struct {
+        uint32_t colour;
+        const char* want;
+    } cases[] = {
+        {0x000000, "#000000"},    {0xFFFFFF, "#FFFFFF"},    {0x336699, "#996633"},
+        {0x010203, "#030201"},    {0x0000AB, "#AB0000"},    {0xCD0000, "#0000CD"},
+        {0xFF0A0B0C, "#0C0B0A"},  // the high byte is not part of the colour
+    };
+    for (const auto& c : cases) EXPECT_EQ(ColourText(c.colour), std::string(c.want)) << std::hex << c.colour;
+}
+
+TEST(EditPicker, CursorChoice) {
+    const struct {
+        bool open, exists, client, want;
+    } cases[] = {
+        {true, true, false, true},   {true, true, true, false}, {false, true, false, false},
+        {true, false, false, false}, {false, false, true, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(UsePickingCursor(c.open, c.exists, c.client), c.want);
+}
+
+constexpr EditRect kPopup = {100, 200, 100 + kPalettePopupWidth, 200 + kPalettePopupHeight};
+constexpr uint32_t kFace = 0xC0C0C0, kOpened = 0x123456;
+
+PalettePicker OpenPicker() {
+    PalettePicker picker(kPopup, kFace);
+    EXPECT_EQ(picker.current(), kFace);
+    picker.SetColour(kOpened);
+    picker.Press({110, 190});
+    return picker;
+}
+
+PointerProbe Probe(uint32_t pixel) { return {true, pixel, false}; }
+
+TEST(EditPicker, SelectionFollowsThePointer) {
+    const uint32_t c39 = PaletteColour(39), c40 = PaletteColour(40);
+    const PickerMoveEffect kCursorOnly = {-1, -1, false, false, true, false};
+    const struct {
+        EditPoint p;
+        PointerProbe probe;
+        PickerMoveEffect want;
+        uint32_t current;
+        int selection;
+    } steps[] = {
+        {{110, 190}, Probe(0xAAAAAA), {}, kOpened, -1},                                   // the press point
+        {{50, 60}, Probe(0xAABBCC), {-1, -1, true, false, true, false}, 0xAABBCC, -1},   // the screen
+        {{99, 260}, Probe(0x010101), {-1, -1, true, false, true, false}, 0x010101, -1},  // just left of the popup
+        {{115, 225}, Probe(c39), {-1, 39, true, false, true, false}, c39, 39},          // outer (15, 25)
+        {{118, 228}, Probe(c39), kCursorOnly, c39, 39},                                  // same cell
+        {{125, 225}, Probe(c40), {39, 40, true, false, true, false}, c40, 40},
+        {{130, 225}, Probe(0xFFFFFF), {40, -1, true, false, true, false}, c40, -1},      // a line keeps the colour
+        {{130, 226}, Probe(0xFFFFFF), kCursorOnly, c40, -1},
+        {{150, 330}, Probe(0xD4D0C8), {-1, -1, false, false, true, true}, kOpened, -1},  // lower area
+        {{115, 225}, Probe(c39), {-1, 39, true, false, true, false}, c39, 39},
+        {{150, 330}, Probe(0xD4D0C8), {39, -1, true, false, true, true}, kOpened, -1},
+        {{270, 330}, {true, 0xD4D0C8, true}, {-1, -1, false, true, true, false}, kOpened, -1},  // "more colours"
+        {{115, 225}, Probe(c39), {-1, 39, true, false, true, false}, c39, 39},
+        {{500, 500}, Probe(0x00FF00), {-1, -1, true, false, true, false}, 0x00FF00, 39},  // outside keeps the cell
+        {{115, 225}, Probe(c39), kCursorOnly, 0x00FF00, 39},  // back on the same cell: nothing to change
+        {{600, 600}, {false, 0x777777, false}, kCursorOnly, 0x00FF00, 39},  // no window there
+    };
+    PalettePicker picker = OpenPicker();
+    int i = 0;
+    for (const auto& s : steps) {
+        EXPECT_EQ(picker.Move(s.p, s.probe), s.want) << "step " << i;
+        EXPECT_EQ(picker.current(), s.current) << "step " << i;
+        EXPECT_EQ(picker.selection(), s.selection) << "step " << i;
+        EXPECT_EQ(picker.saved(), kOpened) << "step " << i;
+        EXPECT_EQ(picker.moved(), i > 0) << "step " << i;
+        ++i;
+    }
+}
+
+TEST(EditPicker, HowThePopupEnds) {
+    {  // press and release in place: the colour it opened with
+        PalettePicker picker = OpenPicker();
+        EXPECT_EQ(picker.Move({110, 190}, Probe(0xAAAAAA)), PickerMoveEffect{});
+        EXPECT_EQ(picker.Deactivate(), std::nullopt);
+        EXPECT_EQ(picker.Release({111, 190}), std::nullopt);
+        EXPECT_EQ(picker.Release({110, 190}), kOpened);
+    }
+    {  // a drag: the colour under the release point
+        PalettePicker picker = OpenPicker();
+        picker.Move({40, 40}, Probe(0x0A0B0C));
+        EXPECT_EQ(picker.Release({40, 40}), 0x0A0B0Cu);
+        EXPECT_EQ(picker.Deactivate(), 0x0A0B0Cu);
+    }
+    {  // a press elsewhere after a move still ends it
+        PalettePicker picker = OpenPicker();
+        picker.Move({40, 40}, Probe(0x0A0B0C));
+        picker.Press({60, 60});
+        EXPECT_EQ(picker.Release({70, 70}), 0x0A0B0Cu);
+    }
+    {  // no press yet: moves count and a release ends only after one
+        PalettePicker picker(kPopup, kFace);
+        picker.SetColour(kOpened);
+        EXPECT_EQ(picker.Release({0, 0}), std::nullopt);
+        EXPECT_EQ(picker.Move({0, 0}, Probe(0x0A0B0C)).post_cursor_request, true);
+        EXPECT_EQ(picker.Release({0, 0}), 0x0A0B0Cu);
+    }
+}
+
+}  // namespace
