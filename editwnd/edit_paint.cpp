@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "gfx/blend.h"
+#include "editwnd/property_edit.h"
 #include "gfx/image_points.h"
 #include "gfx/pen.h"
 #include "gfx/shapes.h"
@@ -22,7 +23,7 @@ void StretchOver(gfx::Bitmap& target, const gfx::Bitmap& background) {
 std::unique_ptr<gfx::Bitmap> Keyed(const gfx::Bitmap& picture, uint32_t key_colour) {
     std::unique_ptr<gfx::Bitmap> out = gfx::Bitmap::Create(picture.Width(), picture.Height());
     if (!out) return nullptr;
-    const gfx::Argb key = 0xFF000000u | (key_colour & 0xFFu) << 16 | (key_colour & 0xFF00u) | (key_colour >> 16 & 0xFFu);
+    const gfx::Argb key = ArgbWithColorRef(0xFF000000u, key_colour);
     const gfx::PixelFormat format = picture.Format();
     const int bpp = picture.BytesPerPixel();
     for (int y = 0; y < picture.Height(); ++y) {

@@ -48,8 +48,9 @@ const EditPlacement& EditTarget::Placement() const {
     return ImageOf(*record_)->placement;
 }
 
-void EditTarget::Write(const EditPlacement& placement) const {
-    const int32_t rectangle = CornersFormRectangle(placement.corners) ? 1 : 0;
+void EditTarget::Write(const EditReport& report) const {
+    const EditPlacement& placement = report.placement;
+    const int32_t rectangle = report.rectangle ? 1 : 0;
     if (COverlayItem* o = OverlayOf(*record_)) {
         o->SetPlacement(placement);
         o->rectangle = rectangle;

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "channels/edit_placement.h"
+#include "editwnd/edit_report.h"
 
 class CMainChMgr;
 struct ItemRecord;
@@ -27,10 +28,9 @@ public:
     int32_t FirstFrame() const;
     // The placement as the item stores it, in its own reference size.
     const EditPlacement& Placement() const;
-    // Stores a placement in the item's reference size and the rectangle flag its
-    // corners give; an image item's prepared pictures are dropped so that they are
-    // prepared again with it.
-    void Write(const EditPlacement& placement) const;
+    // Stores a report's placement (in the item's reference size) and rectangle flag;
+    // an image item's prepared pictures are dropped so that they are prepared again.
+    void Write(const EditReport& report) const;
 
 private:
     explicit EditTarget(ItemRecord* record);

@@ -24,7 +24,6 @@ constexpr uint32_t ColorRefFromArgb(uint32_t argb) {
 constexpr uint32_t ArgbWithColorRef(uint32_t argb, uint32_t colorref) {
     return (argb & 0xFF000000u) | (colorref & 0xFF) << 16 | (colorref & 0xFF00) | (colorref >> 16 & 0xFF);
 }
-constexpr int AlphaOf(uint32_t argb) { return static_cast<int>(argb >> 24); }
 
 // The sliders run from 0 to 255; a position outside is taken as the nearest end.
 PropertyEdit ClipOpacityEdit(int position);

@@ -4,6 +4,7 @@
 
 #include "editwnd/outline_width_text.h"
 #include "editwnd/property_edit.h"
+#include "gfx/bitmap.h"
 
 namespace editwnd {
 
@@ -13,7 +14,7 @@ ToolbarView UpdateToolbar(const EditPlacement& placement, CColourSelections& sel
     ToolbarView view;
     // A slider cannot show a value beyond its range; the placement may hold one.
     view.clip_opacity_position = std::clamp(static_cast<int>(placement.opacity), 0, 255);
-    view.outline_opacity_position = AlphaOf(placement.outline_colour);
+    view.outline_opacity_position = gfx::AlphaOf(placement.outline_colour);
     view.outline_width_text = OutlineWidthText(placement.outline_width);
     view.key_colour = selections.key();
     view.outline_colour = selections.outline();

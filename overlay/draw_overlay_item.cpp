@@ -147,6 +147,6 @@ void DrawOverlayItem(ItemRecord& record, int n, const Canvas& c) {
         DrawThroughTransition(item, *slide, n, picture, canvas, canvas_width, canvas_height);
         return;
     }
-    gfx::Bitmap target = gfx::Bitmap::OverRgb24(canvas, canvas_width, canvas_height);
+    gfx::Bitmap target = gfx::Bitmap::OverRgb24(canvas, canvas_width, canvas_height, c.pitch);
     DrawWarpedImage(target, FrameRect{0, 0, canvas_width, canvas_height}, e.placement.corners, picture, StyleOf(item));
 }

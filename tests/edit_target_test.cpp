@@ -60,7 +60,7 @@ TEST(EditTarget, EditsOverlayAndImageItemsAndWritesOnlyTheirPlacement) {
     };
     for (const Case& c : {Case{Quad(1, 2, 30, 3, 29, 14, 2, 15), 1}, Case{Quad(1, 2, 30, 5, 29, 14, 2, 15), 0}}) {
         SCOPED_TRACE(c.rectangle);
-        overlay->Write(c.placement);
+        overlay->Write(editwnd::MakeReport(c.placement, 32, 16));  // already at the item's size
         EXPECT_EQ(std::memcmp(&o.Effect().placement, &c.placement, sizeof(EditPlacement)), 0);
         EXPECT_EQ(std::memcmp(&overlay->Placement(), &c.placement, sizeof(EditPlacement)), 0);
         EXPECT_EQ(o.rectangle, c.rectangle);
@@ -68,7 +68,7 @@ TEST(EditTarget, EditsOverlayAndImageItemsAndWritesOnlyTheirPlacement) {
 
         published.clip->GetFrame(101, env.get());  // prepares the show's picture
         ASSERT_EQ(im.cache.Count(), 1u);
-        image->Write(c.placement);
+        image->Write(editwnd::MakeReport(c.placement, 32, 16));
         EXPECT_EQ(im.cache.Count(), 0u) << "prepared again with the new placement";
         EXPECT_EQ(std::memcmp(&im.placement, &c.placement, sizeof(EditPlacement)), 0);
         EXPECT_EQ(im.rectangle, c.rectangle);

@@ -190,7 +190,7 @@ void COverlayEditWnd::Report() {
     if (!item) return;
     const EditPlacement& stored = item->Placement();
     EditReport report = model_.Report(stored.reference_width, stored.reference_height);
-    item->Write(report.placement);
+    item->Write(report);
     // The host reads the placement during the call only; the window's own stays as it is.
     SendMessageA(parent_, WM_EDITWND_CHANGED, static_cast<WPARAM>(item->Id()),
                  reinterpret_cast<LPARAM>(&report.placement));
