@@ -1,5 +1,5 @@
 // Undo history and the edit window's event handling, fed as the window procedure
-// feeds them.
+// feeds them, with the toolbar's edits.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -140,6 +140,37 @@ TEST_F(EditModel, EachHandleFamilyDrags) {  // box (50, 50)-(150, 100), outline 
     model_.OnMouseMove(36, 43);     // half a turn about (104, 77)
     EXPECT_NEAR(model_.placement().corners[2].x, 208 - c2.x, 1e-3);
     EXPECT_NEAR(model_.placement().corners[2].y, 154 - c2.y, 1e-3);
+}
+
+// The toolbar's edits reach the undo history through the model.
+TEST_F(EditModel, AToolbarEditIsOneUndoStep) {
+    const EditPlacement base = model_.placement();
+    EXPECT_TRUE(model_.ApplyProperty(OutlineOpacityEdit(128)).repaint);
+    EXPECT_TRUE(model_.changed());
+    EXPECT_EQ(model_.placement().outline_colour, 0x80C8C8C8u);
+    model_.OnSnapshotTimer();
+    EXPECT_FALSE(model_.changed());
+    EXPECT_EQ(model_.history().UndoDepth(), 2u);
+
+    // Setting the value already held still counts, as any control's change does.
+    model_.ApplyProperty(OutlineOpacityEdit(128));
+    EXPECT_TRUE(model_.changed());
+    model_.OnSnapshotTimer();
+    EXPECT_EQ(model_.history().UndoDepth(), 3u);
+
+    // A wider outline moves the outer box at once.
+    const EditRect outer = model_.layout().outer_box;
+    model_.ApplyProperty(OutlineWidthEdit(12));
+    EXPECT_EQ(model_.layout().outer_box, outer.Inflated(10));
+    model_.OnSnapshotTimer();
+
+    EXPECT_TRUE(model_.OnCommand(kCommandUndo).repaint);
+    EXPECT_EQ(model_.placement().outline_width, 2);
+    EXPECT_EQ(model_.layout().outer_box, outer);
+    model_.OnCommand(kCommandUndo);
+    model_.OnCommand(kCommandUndo);
+    test::ExpectSamePlacement(model_.placement(), base);
+    EXPECT_FALSE(model_.changed());
 }
 
 }  // namespace

@@ -33,4 +33,14 @@ inline void ExpectCorners(const EditPlacement& p, const Quad& want) {
     }
 }
 
+inline void ExpectSamePlacement(const EditPlacement& a, const EditPlacement& b) {
+    ExpectCorners(a, CornersOf(b));
+    EXPECT_EQ(a.reference_width, b.reference_width);
+    EXPECT_EQ(a.reference_height, b.reference_height);
+    EXPECT_EQ(a.opacity, b.opacity);
+    EXPECT_EQ(a.key_colour, b.key_colour);
+    EXPECT_EQ(a.outline_width, b.outline_width);
+    EXPECT_EQ(a.outline_colour, b.outline_colour);
+}
+
 }  // namespace test
