@@ -52,7 +52,6 @@ TEST_F(EditModel, MoveUndoRedo) {
     EXPECT_FALSE(model_.OnSize(0, 100));
     EXPECT_EQ(model_.placement().reference_width, 320);
     EXPECT_EQ(model_.history().UndoDepth(), 1u);
-    EXPECT_FALSE(model_.IsCommandEnabled(kCommandUndo));
 
     EXPECT_TRUE(model_.OnButtonDown(100, 75).repaint);
     EXPECT_TRUE(model_.inside());
