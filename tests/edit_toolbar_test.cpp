@@ -25,6 +25,16 @@ using namespace editwnd;
 
 namespace {
 
+// A box with the fields the toolbar edits.
+EditPlacement Styled(int32_t opacity, uint32_t key_colour, int32_t outline_width, uint32_t outline_colour) {
+    EditPlacement p = test::BoxPlacement(10, 20, 110, 70);
+    p.opacity = opacity;
+    p.key_colour = key_colour;
+    p.outline_width = outline_width;
+    p.outline_colour = outline_colour;
+    return p;
+}
+
 // ---- HSL ----------------------------------------------------------------------------
 
 TEST(EditToolbarHsl, KnownColours) {
@@ -160,14 +170,7 @@ TEST(EditToolbarGallery, StandardColours) {
 // The outline's alpha is not 0xFF, so that keeping it shows; the COLORREF conversions
 // are also checked by what the toolbar view shows.
 TEST(EditToolbarProperty, EachControlWritesOneField) {
-    const EditPlacement start = [] {
-        EditPlacement p = test::BoxPlacement(10, 20, 110, 70);
-        p.opacity = 200;
-        p.key_colour = 0x00FF00;
-        p.outline_width = 3;
-        p.outline_colour = 0x80C8C8C8u;
-        return p;
-    }();
+    const EditPlacement start = Styled(200, 0x00FF00, 3, 0x80C8C8C8u);
     const struct {
         const char* name;
         PropertyEdit edit;
@@ -191,13 +194,8 @@ TEST(EditToolbarProperty, EachControlWritesOneField) {
     for (const auto& c : cases) {
         EditPlacement p = start;
         ApplyPropertyEdit(p, c.edit);
-        EditPlacement want = start;
-        want.opacity = c.opacity;
-        want.outline_width = c.outline_width;
-        want.key_colour = c.key_colour;
-        want.outline_colour = c.outline_colour;
         SCOPED_TRACE(c.name);
-        test::ExpectSamePlacement(p, want);
+        test::ExpectSamePlacement(p, Styled(c.opacity, c.key_colour, c.outline_width, c.outline_colour));
     }
 }
 
@@ -256,9 +254,7 @@ TEST(EditToolbarSelection, EachChoiceSetsOneSelectionAndYieldsItsEdit) {
         {"outline dialog", [](auto& s) { return s.ChooseOutlineFromDialog(0x010203u); }, OutlineColourEdit(0x010203),
          0x102030, 0x010203},
     };
-    EditPlacement p = test::BoxPlacement(0, 0, 10, 10);
-    p.key_colour = 0x102030;
-    p.outline_colour = 0x40506070u;
+    const EditPlacement p = Styled(255, 0x102030, 2, 0x40506070u);
     for (const auto& c : cases) {
         CColourSelections sel;
         sel.Follow(p);
@@ -288,11 +284,7 @@ TEST(EditToolbarView, FollowsThePlacement) {
         {400, 7, 0x123456, 0x017030A0u, {255, 1, "7", 0x123456, 0xA03070, false, std::nullopt, SwatchPosition{1, 9}}},
     };
     for (const auto& c : cases) {
-        EditPlacement p = test::BoxPlacement(0, 0, 10, 10);
-        p.opacity = c.opacity;
-        p.outline_width = c.outline_width;
-        p.key_colour = c.key_colour;
-        p.outline_colour = c.outline_colour;
+        const EditPlacement p = Styled(c.opacity, c.key_colour, c.outline_width, c.outline_colour);
         const EditPlacement before = p;
         CColourSelections sel;
         sel.ChooseKey(0x111111);
