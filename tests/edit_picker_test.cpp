@@ -53,14 +53,12 @@ TEST(EditPicker, GridHoldsEveryWebColourOnce) {
 }
 
 // Points in cells and on the lines right of and below them are in the next two tests;
-// these are the border, where lines cross, and points outside. Outer coordinates.
+// these are the border, where lines cross, and points outside (outer coordinates). Left
+// of and above the grid, division toward zero would give column or row 0.
 TEST(EditPicker, NoCellOnTheBorderOrOutside) {
     const struct {
         int x, y;
-    } cases[] = {
-        {0, 5},  {5, 0},  {20, 20},  {5, 135}, {195, 5},
-        {-5, 5}, {5, -5}, {-15, -15},  // division toward zero would make the first two column and row 0
-    };
+    } cases[] = {{0, 5}, {5, 0}, {20, 20}, {5, 135}, {195, 5}, {-5, 5}, {5, -5}, {-15, -15}};
     for (const auto& c : cases) EXPECT_EQ(PaletteCellAt(c.x, c.y), -1) << c.x << "," << c.y;
 }
 

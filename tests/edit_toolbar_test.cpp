@@ -239,10 +239,10 @@ TEST(EditToolbarSelection, EachChoiceSetsOneSelectionAndYieldsItsEdit) {
         std::optional<PropertyEdit> edit;
         uint32_t key, outline;
     } cases[] = {
-        {"No Color", [](auto& s) { return std::optional(s.ChooseNoKey()); }, KeyColourEdit(kNoKeyColour),
-         kNoKeyColour, 0x706050},
-        {"key swatch", [](auto& s) { return std::optional(s.ChooseKey(0x0000FF)); }, KeyColourEdit(0x0000FF),
-         0x0000FF, 0x706050},
+        {"No Color", [](auto& s) { return std::optional(s.ChooseNoKey()); }, KeyColourEdit(kNoKeyColour), kNoKeyColour,
+         0x706050},
+        {"key swatch", [](auto& s) { return std::optional(s.ChooseKey(0x0000FF)); }, KeyColourEdit(0x0000FF), 0x0000FF,
+         0x706050},
         {"outline swatch", [](auto& s) { return std::optional(s.ChooseOutline(0x0000FF)); },
          OutlineColourEdit(0x0000FF), 0x102030, 0x0000FF},
         {"key dialog cancelled", [](auto& s) { return s.ChooseKeyFromDialog(std::nullopt); }, std::nullopt, 0x102030,
