@@ -18,7 +18,6 @@
 namespace editwnd {
 // Readable failures for the table comparisons.
 void PrintTo(const Swatch& s, std::ostream* os) { *os << std::hex << "0x" << s.colour << std::dec << " \"" << s.tooltip << '"'; }
-void PrintTo(const SwatchPosition& p, std::ostream* os) { *os << "group " << p.group << " index " << p.index; }
 }  // namespace editwnd
 
 using namespace editwnd;
