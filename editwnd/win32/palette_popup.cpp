@@ -152,10 +152,13 @@ void PalettePopup::Move(POINT p) {
     // Once the capture went to let "more colours" be clicked, the next move over the
     // popup itself takes it back, so that the screen can be picked from again.
     if (GetCapture() != hwnd_) SetCapture(hwnd_);
+    const uint32_t before = picker_.current();
     const PickerMoveEffect effect = picker_.Move({p.x, p.y}, ProbeScreen(p, more_colours_));
     RepaintCell(effect.repaint_old_cell);
     RepaintCell(effect.repaint_new_cell);
-    if (effect.repaint_swatch) RepaintSwatch();
+    // Going back to the opening colour over the lower area changes no cell, but the
+    // swatch must not go on showing the colour it no longer holds.
+    if (effect.repaint_swatch || picker_.current() != before) RepaintSwatch();
     if (effect.release_capture) ReleaseCapture();
     // With the capture held the popup gets no set-cursor requests of its own, so the
     // owner chooses: the arrow over the lower area, else the eyedropper.
