@@ -156,12 +156,20 @@ TEST_F(PickColor, ThePopupIsATopMostPaletteUnderTheButtonThatOnlyLivesWhileOpen)
 }
 
 TEST_F(PickColor, ADragTakesThePixelOfTheWindowUnderTheReleasePoint) {
+    const HWND text = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, host_->hwnd(), nullptr,
+                                      editwnd::OwnModule(), nullptr);
+    button_->SetTextWindow(text);
     PressButton();
     MoveTo({kSolidOrigin.x + 40, kSolidOrigin.y + 30});
     EXPECT_EQ(Picker().current(), kSolid);
     EXPECT_EQ(SwatchOnScreen(), kSolid);
+    ASSERT_NE(button_->picking_cursor(), nullptr);
     EXPECT_EQ(GetCursor(), button_->picking_cursor());
-    EXPECT_NE(button_->picking_cursor(), nullptr);
+    ICONINFO cursor;
+    ASSERT_TRUE(GetIconInfo(button_->picking_cursor(), &cursor));
+    EXPECT_EQ(cursor.xHotspot, 0u);
+    EXPECT_EQ(cursor.yHotspot, 15u);
+    DeleteObject(cursor.hbmMask);
     const size_t clicks = Clicks();
     Release();
     EXPECT_EQ(button_->Colour(), kSolid);
@@ -169,6 +177,28 @@ TEST_F(PickColor, ADragTakesThePixelOfTheWindowUnderTheReleasePoint) {
     ASSERT_EQ(commands.size(), clicks + 1);
     EXPECT_EQ(commands.back().wParam, MAKEWPARAM(kButtonId, BN_CLICKED));
     EXPECT_EQ(commands.back().lParam, reinterpret_cast<LPARAM>(button_->hwnd()));
+    char shown[16] = "";
+    GetWindowTextA(text, shown, sizeof shown);
+    EXPECT_STREQ(shown, "#C08020");
+}
+
+TEST_F(PickColor, ThePopupStaysOnTheScreen) {
+    const struct {
+        POINT host;
+        POINT popup;
+    } cases[] = {
+        {{1150, 100}, {1280 - 191, 100 + kButton.bottom - 1}},        // pulled in from the right edge
+        {{100, 900}, {100 + kButton.left, 900 + kButton.bottom - 1 - 150}},  // lifted above the button
+    };
+    for (const auto& c : cases) {
+        SetWindowPos(host_->hwnd(), nullptr, c.host.x, c.host.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        const HWND popup = PressButton();
+        RECT r{};
+        GetWindowRect(popup, &r);
+        EXPECT_EQ(r.left, c.popup.x) << c.host.x << "," << c.host.y;
+        EXPECT_EQ(r.top, c.popup.y) << c.host.x << "," << c.host.y;
+        Release();
+    }
 }
 
 TEST_F(PickColor, TheLowerAreaRestoresTheOpeningColourAndShowsTheArrow) {
@@ -185,6 +215,21 @@ TEST_F(PickColor, TheLowerAreaRestoresTheOpeningColourAndShowsTheArrow) {
     EXPECT_EQ(Clicks(), clicks);
 }
 
+TEST_F(PickColor, LosingActivationEndsThePopupOnlyAfterAMove) {
+    for (const bool moved : {false, true}) {
+        SCOPED_TRACE(moved ? "moved" : "not moved");
+        PressButton();
+        if (moved) MoveTo({kSolidOrigin.x + 40, kSolidOrigin.y + 30});
+        SetActiveWindow(solid_->hwnd());
+        win::PumpFor(60);
+        EXPECT_EQ(button_->popup_open(), !moved);
+        EXPECT_EQ(button_->Colour(), moved ? kSolid : kStart);
+        if (!moved) Release();  // still where it was pressed
+        win::LeftUp();
+        win::PumpFor(30);
+    }
+}
+
 TEST_F(PickColor, GridCellsSelectTheirColourAndLinesSelectNothing) {
     PressButton();
     const struct {
@@ -193,6 +238,7 @@ TEST_F(PickColor, GridCellsSelectTheirColourAndLinesSelectNothing) {
         uint32_t current;
     } steps[] = {
         {{5, 5}, 0, PaletteColour(0)},
+        {{29, 15}, 21, PaletteColour(21)},  // the cell's last pixel: the border is counted
         {{185, 115}, 227, PaletteColour(227)},
         {{30, 45}, -1, PaletteColour(227)},  // a vertical line keeps the last cell's colour
         {{25, 45}, 4 * 19 + 2, PaletteColour(4 * 19 + 2)},
@@ -207,6 +253,115 @@ TEST_F(PickColor, GridCellsSelectTheirColourAndLinesSelectNothing) {
     }
     Release();
     EXPECT_EQ(button_->Colour(), PaletteColour(6 * 19 + 11));
+}
+
+// Runs drive on a thread of its own while this thread runs modal, which returns when
+// drive has closed the dialog; then waits for drive.
+template <typename Modal>
+void WhileModal(const std::function<void()>& drive, Modal modal) {
+    std::thread driver(drive);
+    modal();
+    driver.join();
+}
+
+// Polls from a driving thread until done holds or about 3 s pass; returns done().
+bool WaitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 300 && !done(); ++i) Sleep(10);
+    return done();
+}
+
+HWND WaitForWindow(const std::function<HWND()>& found) {
+    HWND w = nullptr;
+    WaitFor([&] { return (w = found()) != nullptr; });
+    return w;
+}
+
+HWND VisibleDialog(const char* title) {
+    HWND w = FindWindowA("#32770", title);
+    return w && IsWindowVisible(w) ? w : nullptr;
+}
+
+TEST_F(PickColor, MoreColoursRunsTheSystemDialogFullyOpenWithoutTheCurrentColour) {
+    // The colour dialog's edit boxes for red, green and blue, and its "define custom
+    // colours" button, disabled when the dialog opens expanded.
+    constexpr int kRed = 706, kGreen = 707, kBlue = 708, kDefineCustom = 719;
+    for (const bool ok : {false, true}) {
+        SCOPED_TRACE(ok ? "OK" : "Cancel");
+        button_->SetColour(kStart);
+        PressButton();
+        MoveTo(win::ClientToScreenPoint(button_->popup(), kMoreColours));
+        EXPECT_NE(GetCapture(), button_->popup()) << "let go so that the button can be clicked";
+        win::LeftUp();
+        const size_t clicks = Clicks();
+        std::atomic<bool> expanded{false};
+        std::atomic<int> red{-1};
+        WhileModal(
+            [&] {
+                const HWND dialog = WaitForWindow([] { return VisibleDialog(nullptr); });
+                if (!dialog) return;
+                expanded = !IsWindowEnabled(GetDlgItem(dialog, kDefineCustom));
+                red = static_cast<int>(GetDlgItemInt(dialog, kRed, nullptr, FALSE));
+                if (ok) {
+                    SetDlgItemInt(dialog, kRed, 200, FALSE);
+                    SetDlgItemInt(dialog, kGreen, 100, FALSE);
+                    SetDlgItemInt(dialog, kBlue, 50, FALSE);
+                }
+                PostMessageA(dialog, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
+            },
+            [&] {
+                win::LeftDown();
+                win::LeftUp();
+                EXPECT_TRUE(win::PumpUntil([&] { return red >= 0 && !VisibleDialog(nullptr); }, 4000));
+            });
+        win::PumpFor(30);
+        EXPECT_FALSE(button_->popup_open());
+        EXPECT_FALSE(PaletteClassExists());
+        EXPECT_TRUE(expanded);
+        EXPECT_EQ(red, 0) << "not started from the button's colour";
+        EXPECT_EQ(button_->Colour(), ok ? RGB(200, 100, 50) : kStart);
+        EXPECT_EQ(Clicks(), clicks + (ok ? 1 : 0));
+    }
+}
+
+TEST(PickColorDialog, OpensItsPopupAtOnceAndYieldsTheColourOnOkOnly) {
+    const auto host = win::RecordingWindow::TopLevel(200, 100, kHostOrigin);
+    const auto solid = SolidWindow(kSolid, kSolidOrigin);
+    enum class Do { kPickThenOk, kPickThenCancel, kOkAtOnce };
+    const struct {
+        Do what;
+        std::optional<uint32_t> want;
+    } cases[] = {
+        {Do::kPickThenOk, kSolid},
+        {Do::kPickThenCancel, std::nullopt},
+        {Do::kOkAtOnce, kStart},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.what));
+        std::atomic<bool> popup_seen{false}, popup_closed{false};
+        std::optional<uint32_t> got = 0xDEADu;
+        WhileModal(
+            [&] {
+                // No click: the dialog's timer opens the popup.
+                const HWND popup = WaitForWindow([] { return FindWindowA(editwnd::kPaletteClassName, "Palatte"); });
+                const HWND dialog = WaitForWindow([] { return VisibleDialog("Pick Color"); });
+                popup_seen = popup != nullptr;
+                if (c.what != Do::kOkAtOnce && popup) {
+                    win::MoveMouseToScreen({kSolidOrigin.x + 40, kSolidOrigin.y + 30});
+                    Sleep(100);
+                    win::LeftDown();
+                    win::LeftUp();
+                    popup_closed = WaitFor([popup] { return !IsWindow(popup); });
+                }
+                PostMessageA(dialog, WM_COMMAND, c.what == Do::kPickThenCancel ? IDCANCEL : IDOK, 0);
+            },
+            [&] { got = editwnd::RunPickColorDialog(host->hwnd(), kStart); });
+        EXPECT_TRUE(popup_seen);
+        EXPECT_EQ(popup_closed, c.what != Do::kOkAtOnce);
+        EXPECT_EQ(got, c.want);
+        WNDCLASSA wc;
+        EXPECT_FALSE(GetClassInfoA(editwnd::OwnModule(), editwnd::kColorPickButtonClass, &wc));
+        EXPECT_FALSE(PaletteClassExists());
+    }
 }
 
 }  // namespace
