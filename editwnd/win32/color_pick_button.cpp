@@ -39,7 +39,8 @@ CColorPickButton::~CColorPickButton() {
 }
 
 LRESULT CALLBACK CColorPickButton::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new CColorPickButton(hwnd)));
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new CColorPickButton(hwnd)));
     auto* self = reinterpret_cast<CColorPickButton*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {

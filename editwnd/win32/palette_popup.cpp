@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <cwchar>
 #include <optional>
 #include <string>
 
@@ -71,8 +72,8 @@ private:
 
 LRESULT CALLBACK PalettePopup::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* self = new PalettePopup(
-            *static_cast<const PopupStart*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+        auto* self =
+            new PalettePopup(*static_cast<const PopupStart*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
         self->hwnd_ = hwnd;
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
@@ -90,31 +91,25 @@ LRESULT PalettePopup::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             font_ = CreatePaletteFont();
-            more_colours_ = CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW,
-                                            kMoreColoursButton.left, kMoreColoursButton.top,
-                                            kMoreColoursButton.Width(), kMoreColoursButton.Height(), hwnd_,
-                                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMoreColoursButtonId)),
-                                            OwnModule(), nullptr);
+            more_colours_ = CreateWindowExA(
+                0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, kMoreColoursButton.left, kMoreColoursButton.top,
+                kMoreColoursButton.Width(), kMoreColoursButton.Height(), hwnd_,
+                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMoreColoursButtonId)), OwnModule(), nullptr);
             return 0;
         case kPaletteSetColour:
             picker_.SetColour(static_cast<uint32_t>(wParam));
             RepaintSwatch();
             return 0;
-        case kPalettePress:
-            picker_.Press({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-            return 0;
+        case kPalettePress: picker_.Press({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
         case WM_LBUTTONDOWN: {
             const POINT p = ScreenPoint(lParam);
             picker_.Press({p.x, p.y});
             return 0;
         }
-        case WM_MOUSEMOVE:
-            Move(ScreenPoint(lParam));
-            return 0;
+        case WM_MOUSEMOVE: Move(ScreenPoint(lParam)); return 0;
         case WM_LBUTTONUP: {
             const POINT p = ScreenPoint(lParam);
-            if (const std::optional<uint32_t> colour = picker_.Release({p.x, p.y}))
-                End(kPaletteRelease, *colour);
+            if (const std::optional<uint32_t> colour = picker_.Release({p.x, p.y})) End(kPaletteRelease, *colour);
             return 0;
         }
         case WM_ACTIVATE:
@@ -252,9 +247,9 @@ HWND OpenPalettePopup(HWND button, uint32_t colour) {
     PopupStart start{button, EditRect{at.x, at.y, at.x + kPalettePopupWidth, at.y + kPalettePopupHeight}};
     // A popup given a child as its parent is owned by that child's top-level window;
     // the button itself is kept as the one to tell.
-    HWND hwnd = CreateWindowExA(WS_EX_TOPMOST, kPaletteClassName, kPaletteTitle,
-                                WS_POPUP | WS_BORDER | WS_CLIPCHILDREN, at.x, at.y, kPalettePopupWidth,
-                                kPalettePopupHeight, button, nullptr, OwnModule(), &start);
+    HWND hwnd =
+        CreateWindowExA(WS_EX_TOPMOST, kPaletteClassName, kPaletteTitle, WS_POPUP | WS_BORDER | WS_CLIPCHILDREN, at.x,
+                        at.y, kPalettePopupWidth, kPalettePopupHeight, button, nullptr, OwnModule(), &start);
     if (!hwnd) {
         UnregisterClassA(kPaletteClassName, OwnModule());
         return nullptr;

@@ -18,7 +18,9 @@ struct PickRun {
     std::optional<uint32_t> result;
 };
 
-CColorPickButton* Button(HWND dialog) { return CColorPickButton::FromWindow(GetDlgItem(dialog, IDC_PICK_COLOR_BUTTON)); }
+CColorPickButton* Button(HWND dialog) {
+    return CColorPickButton::FromWindow(GetDlgItem(dialog, IDC_PICK_COLOR_BUTTON));
+}
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* run = reinterpret_cast<PickRun*>(GetWindowLongPtrA(dialog, DWLP_USER));

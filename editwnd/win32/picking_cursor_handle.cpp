@@ -15,8 +15,8 @@ std::vector<uint8_t> WordRows(const std::vector<uint8_t>& mask, int row_bytes, i
     const size_t padded = static_cast<size_t>((width + 15) / 16 * 2);
     std::vector<uint8_t> out(padded * static_cast<size_t>(height), pad);
     for (int y = 0; y < height; ++y)
-        std::memcpy(&out[padded * static_cast<size_t>(y)], &mask[static_cast<size_t>(row_bytes) * static_cast<size_t>(y)],
-                    static_cast<size_t>(row_bytes));
+        std::memcpy(&out[padded * static_cast<size_t>(y)],
+                    &mask[static_cast<size_t>(row_bytes) * static_cast<size_t>(y)], static_cast<size_t>(row_bytes));
     return out;
 }
 
