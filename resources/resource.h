@@ -6,6 +6,11 @@
 // Resources
 #define IDC_ROTATE_WARP 1002        // cursor over the rotation and warp handles
 #define IDR_EDIT_CONTEXT_MENU 1010  // its first submenu is the context menu
+#define IDD_PICK_COLOR 1001         // the "Pick Color" dialog
+#define IDC_PICK_COLOR_BUTTON 1000  // its colour button
+
+// The colour button's window class, named by the dialog template
+#define FERRULE_COLOR_PICK_BUTTON_CLASS "FerruleColorPickButton"
 
 // Context menu commands
 #define ID_ROTATE_180 32027

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Checks the i686 product DLL: a 32-bit PE whose exports are all undecorated, which
 # exports every name in exports.txt, imports only system DLLs and msvcrt, and carries
-# the edit window's resources (menu 1010, cursor 1002, the toolbar's strings).
+# the edit window's resources (menu 1010, cursor 1002, the toolbar's strings, the
+# "Pick Color" dialog 1001).
 # Prints "passed N, failed M" as its last line.
 set -uo pipefail
 dll=${1:?usage: check_exports.sh Ferrule.dll}
@@ -46,6 +47,13 @@ group=$(sed -n '/^1002 12 /,/^END$/p' <<<"$rc")
 check "cursor 1002 is one 32 x 32 monochrome image" \
   'grep -q "Having 1 items" <<<"$group" && grep -q "^    32, 64, 1, 1, " <<<"$group"'
 check "cursor hot spot at the centre" 'grep -q "Hotspot x: 16, y: 16\." <<<"$rc"'
+dialog=$(sed -n '/^1001 DIALOG/,/^END$/p' <<<"$rc")
+check "dialog 1001 is \"Pick Color\"" 'grep -qx "CAPTION \"Pick Color\"" <<<"$dialog"'
+# windres writes class names in capitals; window classes match regardless of case.
+check "dialog 1001 control 1000 is the colour pick button" \
+  'grep -qix "  CONTROL \"\", 1000, \"FerruleColorPickButton\", .*" <<<"$dialog"'
+check "dialog 1001 has OK and Cancel" \
+  'grep -qx "  DEFPUSHBUTTON \"OK\", 1, .*" <<<"$dialog" && grep -qx "  PUSHBUTTON \"Cancel\", 2, .*" <<<"$dialog"'
 while read -r want; do
   check "string $want" 'grep -qxF "  $want" <<<"$rc"'
 done <<'EOF'

@@ -151,14 +151,14 @@ void PressKey(WORD vk, std::initializer_list<WORD> modifiers) {
     for (auto m = modifiers.end(); m != modifiers.begin();) SendKey(*--m, true);
 }
 
-Capture CaptureClient(HWND hwnd) {
+namespace {
+
+// width x height screen pixels from origin.
+Capture CaptureScreen(POINT origin, int width, int height) {
     Capture cap;
-    RECT r;
-    GetClientRect(hwnd, &r);
-    cap.width = r.right;
-    cap.height = r.bottom;
+    cap.width = width;
+    cap.height = height;
     if (cap.width <= 0 || cap.height <= 0) return cap;
-    const POINT origin = ClientToScreenPoint(hwnd, POINT{0, 0});
 
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -182,6 +182,20 @@ Capture CaptureClient(HWND hwnd) {
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return cap;
+}
+
+}  // namespace
+
+Capture CaptureClient(HWND hwnd) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    return CaptureScreen(ClientToScreenPoint(hwnd, POINT{0, 0}), r.right, r.bottom);
+}
+
+Capture CaptureWindow(HWND hwnd) {
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    return CaptureScreen(POINT{r.left, r.top}, r.right - r.left, r.bottom - r.top);
 }
 
 std::string SavePng(const Capture& capture, const std::string& name) {

@@ -76,6 +76,8 @@ struct Capture {
     uint32_t At(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }
 };
 Capture CaptureClient(HWND hwnd);
+// The whole window, frame included.
+Capture CaptureWindow(HWND hwnd);
 // Writes the capture as <name>.png where the suites leave pictures; returns the path.
 std::string SavePng(const Capture& capture, const std::string& name);
 

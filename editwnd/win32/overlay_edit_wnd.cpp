@@ -10,6 +10,7 @@
 #include "channels/main_ch_mgr.h"
 #include "editwnd/edit_messages.h"
 #include "editwnd/edit_paint.h"
+#include "editwnd/win32/own_module.h"
 #include "platform/debug_output.h"
 
 namespace editwnd {
@@ -17,14 +18,6 @@ namespace editwnd {
 namespace {
 
 constexpr char kClassName[] = "FerruleOverlayEditWnd";
-
-// The module holding this code: the DLL in a host, the program in a static test.
-HINSTANCE OwnModule() {
-    HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&OwnModule), &module);
-    return module;
-}
 
 // A host buffer taken over: copied into bytes, then freed as the host would free it.
 void TakeBuffer(uint8_t* buffer, int32_t size, std::vector<uint8_t>& bytes) {
