@@ -41,8 +41,9 @@ CColourPopup::CColourPopup(HWND owner, const ColourPopupEntries& entries, const 
     CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, "", WS_POPUP | WS_BORDER, 0, 0, r.right - r.left, r.bottom - r.top,
                     owner, nullptr, wc.hInstance, this);
     if (!hwnd_) return;
-    gallery_ = std::make_unique<CSwatchGalleryControl>(hwnd_, entries_.gallery, kMargin, kMargin, gallery,
-                                                       [this](uint32_t colorref) { Choose(entries_.gallery, colorref); });
+    gallery_ = std::make_unique<CSwatchGalleryControl>(
+        hwnd_, entries_.gallery, kMargin, kMargin, gallery,
+        [this](uint32_t colorref) { Choose(entries_.gallery, colorref); });
     int y = kMargin + kGalleryHeight;
     for (const auto& entry : kEntries) {
         const int id = entries_.*entry.id;

@@ -181,11 +181,12 @@ void CEditToolbar::BuildBar(HINSTANCE module) {
         switch (item.kind) {
             case Kind::kLabel:
                 control = CreateWindowExA(0, "STATIC", item.label, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE,
-                                          r.left + kLabelGap / 2, r.top, w - kLabelGap / 2, h, bar_, id, module, nullptr);
+                                          r.left + kLabelGap / 2, r.top, w - kLabelGap / 2, h, bar_, id, module,
+                                          nullptr);
                 break;
             case Kind::kSlider:
-                control = CreateWindowExA(0, TRACKBAR_CLASSA, "", WS_CHILD | WS_VISIBLE | TBS_HORZ | TBS_NOTICKS, r.left,
-                                          r.top, w, h, bar_, id, module, nullptr);
+                control = CreateWindowExA(0, TRACKBAR_CLASSA, "", WS_CHILD | WS_VISIBLE | TBS_HORZ | TBS_NOTICKS,
+                                          r.left, r.top, w, h, bar_, id, module, nullptr);
                 SendMessageA(control, TBM_SETRANGE, FALSE, MAKELPARAM(0, 255));
                 SendMessageA(control, TBM_SETPAGESIZE, 0, kSliderPage);
                 break;

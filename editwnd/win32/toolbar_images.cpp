@@ -118,7 +118,10 @@ bool CToolbarImages::Put(int index, bool with_bar, std::optional<uint32_t> color
     HBITMAP image = ColourBitmap(width_, height_, colour);
     HBITMAP mask_bitmap = CreateBitmap(width_, height_, 1, 1, mask.data());
     bool ok = image && mask_bitmap;
-    if (ok) ok = with_bar ? ImageList_Replace(list_, index, image, mask_bitmap) : ImageList_Add(list_, image, mask_bitmap) == index;
+    if (ok) {
+        ok = with_bar ? ImageList_Replace(list_, index, image, mask_bitmap)
+                      : ImageList_Add(list_, image, mask_bitmap) == index;
+    }
     if (image) DeleteObject(image);
     if (mask_bitmap) DeleteObject(mask_bitmap);
     return ok;
