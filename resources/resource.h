@@ -6,6 +6,8 @@
 // Resources
 #define IDC_ROTATE_WARP 1002        // cursor over the rotation and warp handles
 #define IDR_EDIT_CONTEXT_MENU 1010  // its first submenu is the context menu
+#define IDR_EDIT_TOOLBAR 1000       // toolbar 1000 and bitmap 1000, its 16 x 16 button images
+#define RT_TOOLBAR_TYPE 241         // toolbars: version 1, button width, height, count, ids (0 a separator)
 #define IDD_PICK_COLOR 1001         // the "Pick Color" dialog
 #define IDC_PICK_COLOR_BUTTON 1000  // its colour button
 
@@ -28,5 +30,14 @@
 #define ID_EDIT_UNDO 32006
 #define ID_EDIT_REDO 32007
 #define ID_EDIT_CLOSE 32010
+
+// The colour popups of ID_MASK_COLOR and ID_FRAME_COLOR
+#define ID_MASK_COLOR_GALLERY 5001
+#define ID_FRAME_COLOR_GALLERY 5002
+#define ID_MASK_PICK_SCREEN_COLORS 32022
+#define ID_FRAME_PICK_SCREEN_COLORS 32023
+#define ID_MASK_MORE_COLORS 32008
+#define ID_FRAME_MORE_COLORS 32009
+#define ID_MASK_NO_COLOR 32026
 
 #endif

@@ -1,8 +1,8 @@
 #!/bin/bash
 # Checks the i686 product DLL: a 32-bit PE whose exports are all undecorated, which
 # exports every name in exports.txt, imports only system DLLs and msvcrt, and carries
-# the edit window's resources (menu 1010, cursor 1002, the toolbar's strings, the
-# "Pick Color" dialog 1001).
+# the edit window's resources (menu 1010, cursor 1002, toolbar 1000 with its bitmap,
+# the toolbar's strings, the "Pick Color" dialog 1001).
 # Prints "passed N, failed M" as its last line.
 set -uo pipefail
 dll=${1:?usage: check_exports.sh Ferrule.dll}
@@ -27,9 +27,10 @@ while read -r dll_name; do
   check "system import $dll_name" \
     'grep -qix -e kernel32.dll -e user32.dll -e gdi32.dll -e gdiplus.dll -e advapi32.dll -e shell32.dll -e ole32.dll -e comctl32.dll -e comdlg32.dll -e psapi.dll -e msvcrt.dll <<<"$dll_name"'
 done <<<"$imports"
-# The resources, read back from the DLL by the resource compiler.
+# The resources, read back from the DLL. Not by windres: it would take toolbar 1000 for
+# its own toolbar layout rather than the one MFC reads, and never finish.
 check "has a .rsrc section" 'i686-w64-mingw32-objdump -h "$dll" | grep -q " \.rsrc "'
-rc=$(i686-w64-mingw32-windres -i "$dll" -O rc 2>&1)
+rc=$(python3 "$here/dll_resources.py" "$dll" 2>&1)
 menu=$(sed -n '/^1010 MENU/,/^END$/p' <<<"$rc" | tail -n +2)
 want_menu='BEGIN
   POPUP "Edit"
@@ -43,17 +44,33 @@ want_menu='BEGIN
   END
 END'
 check "menu 1010 holds the rotate and enlarge entries" '[ "$menu" = "$want_menu" ]'
-group=$(sed -n '/^1002 12 /,/^END$/p' <<<"$rc")
-check "cursor 1002 is one 32 x 32 monochrome image" \
-  'grep -q "Having 1 items" <<<"$group" && grep -q "^    32, 64, 1, 1, " <<<"$group"'
-check "cursor hot spot at the centre" 'grep -q "Hotspot x: 16, y: 16\." <<<"$rc"'
+group=$(grep '^1002 GROUP_CURSOR ' <<<"$rc")
+check "cursor 1002 is one 32 x 64 monochrome image" \
+  '[[ "$group" =~ ^"1002 GROUP_CURSOR 1 of 1: 32 x 64, 1 plane, 1 bit, cursor "[0-9]+$ ]]'
+check "cursor hot spot at the centre" 'grep -qx "${group##* } CURSOR hot spot 16, 16" <<<"$rc"'
+toolbar=$(sed -n '/^1000 TOOLBAR/,/^END$/p' <<<"$rc")
+want_toolbar='1000 TOOLBAR version 1, 16, 16
+BEGIN
+  BUTTON 32001
+  BUTTON 32002
+  BUTTON 32004
+  BUTTON 32003
+  BUTTON 32005
+  SEPARATOR
+  BUTTON 32006
+  BUTTON 32007
+  SEPARATOR
+  BUTTON 32010
+END'
+check "toolbar 1000: 16 x 16 buttons, the controls, undo, redo and close" '[ "$toolbar" = "$want_toolbar" ]'
+check "bitmap 1000: one 16 x 16 image per toolbar button" 'grep -qx "1000 BITMAP 128 x 16, 24 bits" <<<"$rc"'
 dialog=$(sed -n '/^1001 DIALOG/,/^END$/p' <<<"$rc")
 check "dialog 1001 is \"Pick Color\"" 'grep -qx "CAPTION \"Pick Color\"" <<<"$dialog"'
-# windres writes class names in capitals; window classes match regardless of case.
+# The compiled template may carry the class name in capitals; window classes match regardless of case.
 check "dialog 1001 control 1000 is the colour pick button" \
-  'grep -qix "  CONTROL \"\", 1000, \"FerruleColorPickButton\", .*" <<<"$dialog"'
+  'grep -qix "  CONTROL \"\", 1000, \"FerruleColorPickButton\"" <<<"$dialog"'
 check "dialog 1001 has OK and Cancel" \
-  'grep -qx "  DEFPUSHBUTTON \"OK\", 1, .*" <<<"$dialog" && grep -qx "  PUSHBUTTON \"Cancel\", 2, .*" <<<"$dialog"'
+  'grep -qx "  CONTROL \"OK\", 1, BUTTON" <<<"$dialog" && grep -qx "  CONTROL \"Cancel\", 2, BUTTON" <<<"$dialog"'
 while read -r want; do
   check "string $want" 'grep -qxF "  $want" <<<"$rc"'
 done <<'EOF'

@@ -139,6 +139,25 @@ bool MoveMouseTo(HWND hwnd, POINT client) {
     return MoveMouseToScreen(ClientToScreenPoint(hwnd, client));
 }
 
+bool ClickAt(HWND hwnd, POINT client) {
+    if (!MoveMouseTo(hwnd, client)) return false;
+    LeftDown();
+    LeftUp();
+    PumpFor(50);
+    return true;
+}
+
+HWND WaitForOwnedWindow(HWND owner, const char* class_name, DWORD timeout_ms) {
+    const ULONGLONG end = GetTickCount64() + timeout_ms;
+    do {
+        for (HWND w = FindWindowExA(nullptr, nullptr, class_name, nullptr); w;
+             w = FindWindowExA(nullptr, w, class_name, nullptr))
+            if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
+        Sleep(10);
+    } while (GetTickCount64() < end);
+    return nullptr;
+}
+
 void LeftDown() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
 void LeftUp() { SendMouse(MOUSEEVENTF_LEFTUP); }
 void RightDown() { SendMouse(MOUSEEVENTF_RIGHTDOWN); }

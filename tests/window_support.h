@@ -61,6 +61,8 @@ POINT ClientToScreenPoint(HWND hwnd, POINT client);
 // Real input. Moves wait until the system cursor is at the point and say whether it got there.
 bool MoveMouseToScreen(POINT screen);
 bool MoveMouseTo(HWND hwnd, POINT client);
+// A left click at a client point, the move waited for.
+bool ClickAt(HWND hwnd, POINT client);
 void LeftDown();
 void LeftUp();
 void RightDown();
@@ -68,6 +70,10 @@ void RightUp();
 // Modifiers (VK_CONTROL, VK_SHIFT, VK_MENU) go down in order, then the key goes down and
 // up, then the modifiers come up in reverse order.
 void PressKey(WORD vk, std::initializer_list<WORD> modifiers = {});
+
+// A visible window of the class owned by owner, waited for without pumping messages:
+// for a thread beside a modal loop. Null when none came within timeout_ms.
+HWND WaitForOwnedWindow(HWND owner, const char* class_name, DWORD timeout_ms = 5000);
 
 // A client area as the screen shows it: top-down, 0x00RRGGBB.
 struct Capture {

@@ -98,12 +98,21 @@ LRESULT CALLBACK COverlayEditWnd::WindowProc(HWND hwnd, UINT message, WPARAM wPa
 }
 
 LRESULT COverlayEditWnd::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    // The toolbar has the first word on every message, keys included, as a command-bar
+    // framework hooked into the window would. It answers none today and only follows
+    // the window's visibility; the width box gets its keys itself, having the focus.
+    if (toolbar_) {
+        if (const std::optional<LRESULT> answer = toolbar_->Offer(message, wParam, lParam)) return *answer;
+    }
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     switch (message) {
         case WM_SIZE:
             if (!model_.OnSize(LOWORD(lParam), HIWORD(lParam))) return 0;
             if (!sized_) {
                 sized_ = true;
+                toolbar_ = std::make_unique<CEditToolbar>(
+                    hwnd_, [this](const PropertyEdit& edit) { Carry(model_.ApplyProperty(edit)); },
+                    pick_screen_colour_);
                 SetTimer(hwnd_, kToolbarPlaceTimer, kToolbarPlacePeriodMs, nullptr);
                 SetTimer(hwnd_, kToolbarUpdateTimer, kToolbarUpdatePeriodMs, nullptr);
             }
@@ -145,9 +154,14 @@ LRESULT COverlayEditWnd::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_TIMER:
             if (wParam == kSnapshotTimer) model_.OnSnapshotTimer();
-            // Placing and refreshing the floating toolbar hang on timers 11 and 12;
-            // until it is there, the one-shot placement timer only stops itself.
-            if (wParam == kToolbarPlaceTimer) KillTimer(hwnd_, kToolbarPlaceTimer);
+            if (wParam == kToolbarPlaceTimer) {
+                // Placed once more, after the host has settled the window.
+                KillTimer(hwnd_, kToolbarPlaceTimer);
+                if (toolbar_) toolbar_->PlaceUnder();
+            }
+            if (wParam == kToolbarUpdateTimer && toolbar_)
+                toolbar_->Update(model_.placement(), model_.IsCommandEnabled(kCommandUndo),
+                                 model_.IsCommandEnabled(kCommandRedo));
             return 0;
         case WM_DESTROY:
             Carry(model_.OnDestroy());
@@ -158,6 +172,7 @@ LRESULT COverlayEditWnd::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             picture_.reset();
             background_bytes_.clear();
             picture_bytes_.clear();
+            toolbar_.reset();
             return 0;
         case WM_NCDESTROY:
             hwnd_ = nullptr;

@@ -12,6 +12,7 @@
 
 #include "editwnd/edit_target.h"
 #include "editwnd/overlay_edit_model.h"
+#include "editwnd/win32/edit_toolbar.h"
 #include "gfx/bitmap.h"
 
 class CMainChMgr;
@@ -29,8 +30,14 @@ public:
     // reports). Null for an id that names no overlay or image item of mgr.
     HWND Open(CMainChMgr& mgr, int32_t id, HWND parent);
 
+    // The "Pick Color" dialog the toolbars built from now on offer; none leaves their
+    // "Pick Screen Colors..." disabled.
+    void SetScreenColourPicker(PickScreenColour pick) { pick_screen_colour_ = std::move(pick); }
+
     HWND hwnd() const { return hwnd_; }
     const COverlayEditModel& model() const { return model_; }
+    // Null until the first size message.
+    const CEditToolbar* toolbar() const { return toolbar_.get(); }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -46,6 +53,8 @@ private:
     std::optional<EditTarget> target_;
     COverlayEditModel model_;
     bool sized_ = false;
+    PickScreenColour pick_screen_colour_;
+    std::unique_ptr<CEditToolbar> toolbar_;
     // The frame without the item and the item's own picture, as opening found them;
     // either may be missing, and the window works without it.
     std::vector<uint8_t> background_bytes_, picture_bytes_;

@@ -1,11 +1,11 @@
-// The module whose resources and window classes the edit window's code uses.
+// The module that holds the edit window's code and resources: Ferrule.dll in a host,
+// the program itself in a statically linked test.
 #pragma once
 
 #include <windows.h>
 
 namespace editwnd {
 
-// The module holding this code: the DLL in a host, the program in a static test.
 HINSTANCE OwnModule();
 
 }  // namespace editwnd

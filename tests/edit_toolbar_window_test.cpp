@@ -1,0 +1,402 @@
+// The edit window's floating toolbar under wine64 on a virtual display, driven by real
+// input: where it floats, its controls and tooltips, what each control writes into the
+// placement, the colour popups with the system colour dialog and an injected "Pick
+// Color", and Undo, Redo and Close following the history.
+#ifdef _WIN32
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <colordlg.h>
+#include <commctrl.h>
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "editwnd/edit_messages.h"
+#include "editwnd/win32/overlay_edit_wnd.h"
+#include "editwnd/win32/swatch_gallery_control.h"
+#include "overlay/overlay_item.h"
+#include "plugin/exports.h"
+#include "test_support.h"
+#include "tests/window_support.h"
+
+namespace {
+
+namespace win = test::win;
+using editwnd::TheOverlayEditWnd;
+
+constexpr int kW = 160, kH = 120;
+constexpr POINT kHostOrigin{100, 100};
+constexpr uint32_t kKey = 0x50D092, kOutline = 0x80C8C8C8u;  // "Light Green"; grey at half alpha
+
+class EditToolbarWindow : public ::testing::Test {
+protected:
+    EditToolbarWindow() : env_(test::NewEnv()), published_(env_.get(), test::Rgb24Info(kW, kH, 100)) {
+        clip_ = new test::PatternClip(test::Rgb24Info(20, 40, 100), 0x67);
+        OverlayClipInfo info;
+        info.item_id = 7, info.first_frame = 10, info.last_frame = 50, info.clip = &clip_;
+        info.video_enabled = 1;
+        OverlayEffect e;
+        test::PlaceRect(e.placement, 40, 30, 60, 70);
+        EditPlacement& p = e.placement;
+        p.reference_width = kW, p.reference_height = kH;
+        p.opacity = 255, p.key_colour = kKey, p.outline_width = 3, p.outline_colour = kOutline;
+        AddOverlay(&info, &e, 1, 0);
+        host_ = win::RecordingWindow::TopLevel(kW, kH, kHostOrigin, [this](HWND, UINT m, WPARAM, LPARAM l) {
+            if (m == editwnd::WM_EDITWND_CHANGED) reports_.push_back(*reinterpret_cast<const EditPlacement*>(l));
+            return std::optional<LRESULT>();
+        });
+    }
+    ~EditToolbarWindow() override {
+        if (HWND w = TheOverlayEditWnd().hwnd()) DestroyWindow(w);
+        TheOverlayEditWnd().SetScreenColourPicker({});
+    }
+
+    HWND Open() {
+        HWND w = CreateOverlayEditWnd(7, host_->hwnd());
+        MoveWindow(w, 0, 0, kW, kH, TRUE);
+        win::PumpFor(150);  // built, placed twice, updated
+        return w;
+    }
+    const editwnd::CEditToolbar& Bar() const { return *TheOverlayEditWnd().toolbar(); }
+    const EditPlacement& Shown() const { return TheOverlayEditWnd().model().placement(); }
+    RECT ButtonRect(int id) const {  // on the screen
+        RECT r{};
+        SendMessageA(Bar().bar(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&r));
+        MapWindowPoints(Bar().bar(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    bool Enabled(int id) const { return SendMessageA(Bar().bar(), TB_ISBUTTONENABLED, id, 0) != 0; }
+    void ClickButton(int id) { Click(Centre(ButtonRect(id))); }
+    // The colour button's popup, opened by a click.
+    HWND OpenPopup(int button) {
+        ClickButton(button);
+        HWND popup = Bar().Popup(button)->hwnd();
+        EXPECT_TRUE(win::PumpUntil([&] { return IsWindowVisible(popup) != 0; }));
+        return popup;
+    }
+    static POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+    static RECT ScreenRect(HWND w) {
+        RECT r{};
+        GetWindowRect(w, &r);
+        return r;
+    }
+    static void Click(POINT screen) {
+        ASSERT_TRUE(win::MoveMouseToScreen(screen));
+        win::LeftDown();
+        win::LeftUp();
+        win::PumpFor(100);
+    }
+
+    test::EnvPtr env_;
+    test::PublishedManager published_;
+    PClip clip_;
+    std::unique_ptr<win::RecordingWindow> host_;
+    std::vector<EditPlacement> reports_;
+};
+
+std::string Text(HWND w) {
+    char text[128] = "";
+    GetWindowTextA(w, text, sizeof text);
+    return text;
+}
+
+// The text of a visible tooltip, waited for.
+std::string ShownTooltip() {
+    std::string text;
+    win::PumpUntil([&] {
+        for (HWND t = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr); t;
+             t = FindWindowExA(nullptr, t, TOOLTIPS_CLASSA, nullptr))
+            if (IsWindowVisible(t)) text = Text(t);
+        return !text.empty();
+    });
+    return text;
+}
+
+TEST_F(EditToolbarWindow, FloatsUnderTheWindowWithItsControlsInOrder) {
+    HWND w = Open();
+    const HWND frame = Bar().frame();
+    EXPECT_EQ(Text(frame), "Edit");
+    EXPECT_EQ(GetWindow(frame, GW_OWNER), host_->hwnd());
+    EXPECT_TRUE(IsWindowVisible(frame));
+    const RECT window = ScreenRect(w), bar = ScreenRect(frame);
+    EXPECT_EQ(bar.left, window.left);
+    EXPECT_EQ(bar.top, window.bottom);
+    EXPECT_FALSE(TheOverlayEditWnd().model().changed()) << "filling the controls is no change";
+
+    // Left to right: each label just before its control, then Undo, Redo and Close.
+    auto label = [&](const char* text) {
+        return ScreenRect(FindWindowExA(Bar().bar(), nullptr, "STATIC", text)).left;
+    };
+    auto control = [&](int id) { return ScreenRect(Bar().Control(id)).left; };
+    const long order[] = {label("Opaque:"),       control(ID_CLIP_OPAQUE),       label("Mask Color:"),
+                          ButtonRect(ID_MASK_COLOR).left, label("Frame Width:"), control(ID_FRAME_WIDTH),
+                          ButtonRect(ID_FRAME_COLOR).left, label("Frame Opaque:"), control(ID_FRAME_OPAQUE),
+                          ButtonRect(ID_EDIT_UNDO).left, ButtonRect(ID_EDIT_REDO).left,
+                          ButtonRect(ID_EDIT_CLOSE).left};
+    for (size_t k = 0; k < std::size(order); ++k) {
+        EXPECT_GT(order[k], k ? order[k - 1] : bar.left - 1) << "item " << k;
+    }
+    for (int id : {ID_CLIP_OPAQUE, ID_FRAME_OPAQUE}) {
+        EXPECT_EQ(SendMessageA(Bar().Control(id), TBM_GETRANGEMIN, 0, 0), 0);
+        EXPECT_EQ(SendMessageA(Bar().Control(id), TBM_GETRANGEMAX, 0, 0), 255);
+    }
+    const RECT box = ScreenRect(Bar().Control(ID_FRAME_WIDTH));
+    EXPECT_EQ(box.right - box.left, 40);
+
+    // What the update shows: positions, the width, the colours in the buttons' bars.
+    EXPECT_EQ(SendMessageA(Bar().Control(ID_CLIP_OPAQUE), TBM_GETPOS, 0, 0), 255);
+    EXPECT_EQ(SendMessageA(Bar().Control(ID_FRAME_OPAQUE), TBM_GETPOS, 0, 0), 0x80);
+    EXPECT_EQ(Text(Bar().Control(ID_FRAME_WIDTH)), "3");
+    const win::Capture shot = win::CaptureClient(frame);
+    win::SavePng(shot, "toolbar");
+    for (auto [id, rgb] : {std::pair{ID_MASK_COLOR, 0x92D050u}, std::pair{ID_FRAME_COLOR, 0xC8C8C8u}}) {
+        RECT r = ButtonRect(id);
+        MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&r), 2);
+        int count = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x) count += shot.At(x, y) == rgb;
+        EXPECT_EQ(count, 16 * 4) << "the colour bar of " << id;
+    }
+}
+
+TEST_F(EditToolbarWindow, TheTimerPlacesItOnceMoreAfterTheHostHasSettled) {
+    HWND w = CreateOverlayEditWnd(7, host_->hwnd());
+    MoveWindow(w, 0, 0, kW, kH, TRUE);  // built and placed
+    EXPECT_EQ(ScreenRect(Bar().frame()).left, kHostOrigin.x);
+    EXPECT_EQ(ScreenRect(Bar().frame()).top, kHostOrigin.y + kH);
+    MoveWindow(w, 10, 5, 140, 100, TRUE);  // before the 10 ms have passed
+    win::PumpFor(100);
+    EXPECT_EQ(ScreenRect(Bar().frame()).left, kHostOrigin.x + 10);
+    EXPECT_EQ(ScreenRect(Bar().frame()).top, kHostOrigin.y + 105);
+}
+
+TEST_F(EditToolbarWindow, TooltipsComeFromTheStringTable) {
+    Open();
+    const struct {
+        HWND over;
+        int button;
+        const char* want;
+    } cases[] = {
+        {Bar().Control(ID_CLIP_OPAQUE), 0, "Clip Opaque"},
+        {nullptr, ID_MASK_COLOR, "Mask Color"},
+        {Bar().Control(ID_FRAME_WIDTH), 0, "Frame Width"},
+        {nullptr, ID_EDIT_CLOSE, "Close"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(win::MoveMouseToScreen(Centre(c.over ? ScreenRect(c.over) : ButtonRect(c.button))));
+        EXPECT_EQ(ShownTooltip(), c.want);
+        ASSERT_TRUE(win::MoveMouseToScreen({kHostOrigin.x + 10, kHostOrigin.y + 10}));
+        win::PumpFor(100);
+    }
+}
+
+TEST_F(EditToolbarWindow, SlidersWriteTheirPropertyAndTheNextReportCarriesIt) {
+    HWND w = Open();
+    // A click left of the thumb pages down by 16 from 255 and from the alpha 0x80.
+    const struct {
+        int id;
+        int32_t opacity;
+        uint32_t outline;
+    } cases[] = {{ID_CLIP_OPAQUE, 239, kOutline}, {ID_FRAME_OPAQUE, 239, 0x70C8C8C8u}};
+    for (const auto& c : cases) {
+        const RECT r = ScreenRect(Bar().Control(c.id));
+        Click({r.left + 20, (r.top + r.bottom) / 2});
+        EXPECT_EQ(Shown().opacity, c.opacity) << c.id;
+        EXPECT_EQ(Shown().outline_colour, c.outline) << c.id;
+        EXPECT_TRUE(TheOverlayEditWnd().model().changed());
+    }
+    EXPECT_TRUE(reports_.empty()) << "the host hears of it at the next report";
+    ASSERT_TRUE(win::ClickAt(w, {150, 110}));
+    ASSERT_TRUE(win::PumpUntil([&] { return !reports_.empty(); }));
+    EXPECT_EQ(reports_.back().opacity, 239);
+    EXPECT_EQ(reports_.back().outline_colour, 0x70C8C8C8u);
+}
+
+TEST_F(EditToolbarWindow, TheWidthBoxReadsDecimalAndShowsZeroForANegativeWidth) {
+    HWND w = Open();
+    const HWND box = Bar().Control(ID_FRAME_WIDTH);
+    const struct {
+        std::vector<WORD> keys;
+        int32_t width;
+        const char* shown;
+    } cases[] = {{{'1', '2'}, 12, "12"}, {{VK_OEM_MINUS, '7'}, 0, "0"}, {{'0', '5'}, 5, "05"}};
+    for (const auto& c : cases) {
+        Click(Centre(ScreenRect(box)));
+        SendMessageA(box, EM_SETSEL, 0, -1);  // typing replaces the text
+        for (WORD key : c.keys) win::PressKey(key);
+        win::PumpFor(150);  // past an update
+        EXPECT_EQ(Shown().outline_width, c.width);
+        EXPECT_EQ(Text(box), c.shown) << "the update leaves what the user types";
+    }
+    ASSERT_TRUE(win::ClickAt(w, {150, 110}));
+    win::PumpFor(150);
+    EXPECT_EQ(Text(box), "5") << "once the box has lost the focus";
+}
+
+TEST_F(EditToolbarWindow, SwatchesAndNoColorSetTheColoursAsThePopupsShow) {
+    Open();
+    const int mask_popup = ID_MASK_COLOR, frame_popup = ID_FRAME_COLOR;
+    const struct {
+        int button, entry;  // entry: a gallery with the swatch below, or "No Color"
+        editwnd::SwatchPosition swatch;
+        uint32_t key, outline;
+    } cases[] = {
+        {frame_popup, ID_FRAME_COLOR_GALLERY, {1, 1}, kKey, 0x80FF0000u},  // "Red"
+        {mask_popup, ID_MASK_NO_COLOR, {}, kNoKeyColour, 0x80FF0000u},
+        {mask_popup, ID_MASK_COLOR_GALLERY, {0, 0}, 0xFFFFFF, 0x80FF0000u},  // "White"
+        {mask_popup, ID_MASK_COLOR_GALLERY, {1, 9}, 0xA03070, 0x80FF0000u},  // "Purple"
+    };
+    for (const auto& c : cases) {
+        HWND popup = OpenPopup(c.button);
+        EXPECT_EQ(ScreenRect(popup).left, ButtonRect(c.button).left);
+        EXPECT_EQ(ScreenRect(popup).top, ButtonRect(c.button).bottom);
+        RECT r = ScreenRect(GetDlgItem(popup, c.entry));
+        if (c.entry != ID_MASK_NO_COLOR) {
+            const RECT swatch = editwnd::SwatchRect(editwnd::ColourGallery(), c.swatch);
+            r = {r.left + swatch.left, r.top + swatch.top, r.left + swatch.right, r.top + swatch.bottom};
+        }
+        Click(Centre(r));
+        EXPECT_FALSE(IsWindowVisible(popup));
+        EXPECT_EQ(IsDlgButtonChecked(Bar().Popup(ID_MASK_COLOR)->hwnd(), ID_MASK_NO_COLOR),
+                  c.key == kNoKeyColour ? BST_CHECKED : BST_UNCHECKED);
+        EXPECT_EQ(Shown().key_colour, c.key);
+        EXPECT_EQ(Shown().outline_colour, c.outline);
+        const auto& gallery = Bar().Popup(c.button)->gallery();
+        EXPECT_EQ(gallery.marked(), c.entry == ID_MASK_NO_COLOR ? std::nullopt : std::optional(c.swatch));
+    }
+    HWND popup = OpenPopup(mask_popup);
+    win::SavePng(win::CaptureClient(popup), "colour_popup");
+    ShowWindow(popup, SW_HIDE);
+    const HWND frame_popup_window = Bar().Popup(frame_popup)->hwnd();
+    // No "Pick Color" was given.
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(popup, ID_MASK_PICK_SCREEN_COLORS)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame_popup_window, ID_FRAME_PICK_SCREEN_COLORS)));
+    EXPECT_EQ(GetDlgItem(frame_popup_window, ID_MASK_NO_COLOR), nullptr);
+}
+
+// "More Colors..." and "Pick Screen Colors...": the dialog starts from the selection;
+// OK applies its colour (the answer), Cancel (none) changes nothing and sets no undo step.
+struct DialogCase {
+    int button, entry;
+    std::optional<uint32_t> answer;
+    uint32_t start, key, outline;
+};
+
+TEST_F(EditToolbarWindow, TheSystemColourDialogAppliesOnOkOnly) {
+    HWND w = Open();
+    ASSERT_TRUE(win::ClickAt(w, {150, 110}));  // the focus starts the undo steps
+    win::PumpFor(100);
+    const DialogCase cases[] = {
+        {ID_MASK_COLOR, ID_MASK_MORE_COLORS, std::nullopt, kKey, kKey, kOutline},
+        {ID_FRAME_COLOR, ID_FRAME_MORE_COLORS, std::nullopt, 0xC8C8C8, kKey, kOutline},
+        {ID_MASK_COLOR, ID_MASK_MORE_COLORS, 0x563412, kKey, 0x563412, kOutline},
+        {ID_FRAME_COLOR, ID_FRAME_MORE_COLORS, 0x0A0B0C, 0xC8C8C8, 0x563412, 0x800C0B0Au},
+    };
+    for (const DialogCase& c : cases) {
+        const size_t steps = TheOverlayEditWnd().model().history().UndoDepth();
+        HWND popup = OpenPopup(c.button);
+        std::atomic<uint32_t> start{0xDEADBEEF};
+        // Beside the dialog's modal loop: read where it starts, set the answer, close it.
+        std::thread driver([&, frame = Bar().frame()] {
+            HWND dialog = win::WaitForOwnedWindow(frame, "#32770");
+            if (!dialog) return;
+            const int channel[3] = {COLOR_RED, COLOR_GREEN, COLOR_BLUE};
+            uint32_t colorref = 0;
+            for (int k = 0; k < 3; ++k) colorref |= GetDlgItemInt(dialog, channel[k], nullptr, FALSE) << 8 * k;
+            start = colorref;
+            if (c.answer) {
+                for (int k = 0; k < 3; ++k) SetDlgItemInt(dialog, channel[k], *c.answer >> 8 * k & 0xFF, FALSE);
+            }
+            const int button = c.answer ? IDOK : IDCANCEL;
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+        });
+        Click(Centre(ScreenRect(GetDlgItem(popup, c.entry))));
+        driver.join();
+        win::PumpFor(150);  // past a snapshot
+        EXPECT_EQ(start, c.start);
+        EXPECT_EQ(Shown().key_colour, c.key);
+        EXPECT_EQ(Shown().outline_colour, c.outline);
+        EXPECT_EQ(TheOverlayEditWnd().model().history().UndoDepth(), steps + c.answer.has_value());
+    }
+}
+
+TEST_F(EditToolbarWindow, PickScreenColorsRunsTheGivenDialogOverTheToolbar) {
+    std::vector<std::pair<HWND, uint32_t>> calls;
+    std::optional<uint32_t> answer;
+    TheOverlayEditWnd().SetScreenColourPicker([&](HWND owner, uint32_t start) {
+        calls.emplace_back(owner, start);
+        return answer;
+    });
+    Open();
+    const DialogCase cases[] = {
+        {ID_MASK_COLOR, ID_MASK_PICK_SCREEN_COLORS, std::nullopt, kKey, kKey, kOutline},
+        {ID_MASK_COLOR, ID_MASK_PICK_SCREEN_COLORS, 0x123456, kKey, 0x123456, kOutline},
+        {ID_FRAME_COLOR, ID_FRAME_PICK_SCREEN_COLORS, 0x0000FF, 0xC8C8C8, 0x123456, 0x80FF0000u},
+    };
+    for (const auto& c : cases) {
+        answer = c.answer;
+        calls.clear();
+        HWND popup = OpenPopup(c.button);
+        ASSERT_TRUE(IsWindowEnabled(GetDlgItem(popup, c.entry)));
+        Click(Centre(ScreenRect(GetDlgItem(popup, c.entry))));
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].first, Bar().frame());
+        EXPECT_EQ(calls[0].second, c.start);
+        EXPECT_EQ(Shown().key_colour, c.key);
+        EXPECT_EQ(Shown().outline_colour, c.outline);
+        EXPECT_EQ(TheOverlayEditWnd().model().changed(), c.answer.has_value());
+    }
+}
+
+TEST_F(EditToolbarWindow, UndoAndRedoFollowTheHistoryAndCloseAsksTheHost) {
+    HWND w = Open();
+    const struct {
+        const char* step;
+        bool undo, redo;
+        float left;
+    } want[] = {{"opened", false, false, 40}, {"dragged", true, false, 60}, {"undone", false, true, 40},
+                {"redone", true, false, 60}};
+    for (const auto& s : want) {
+        if (s.step == std::string("dragged")) {
+            ASSERT_TRUE(win::MoveMouseTo(w, {50, 50}));
+            win::LeftDown();
+            win::PumpFor(30);
+            ASSERT_TRUE(win::MoveMouseTo(w, {70, 50}));
+            win::PumpFor(30);
+            win::LeftUp();
+        }
+        if (s.step == std::string("undone")) ClickButton(ID_EDIT_UNDO);
+        if (s.step == std::string("redone")) ClickButton(ID_EDIT_REDO);
+        win::PumpFor(150);
+        EXPECT_EQ(Enabled(ID_EDIT_UNDO), s.undo) << s.step;
+        EXPECT_EQ(Enabled(ID_EDIT_REDO), s.redo) << s.step;
+        EXPECT_TRUE(Enabled(ID_EDIT_CLOSE)) << s.step;
+        EXPECT_TRUE(IsWindowEnabled(Bar().Control(ID_CLIP_OPAQUE))) << s.step;
+        EXPECT_EQ(Shown().corners[0].x, s.left) << s.step;
+    }
+    ClickButton(ID_EDIT_CLOSE);
+    ASSERT_TRUE(win::PumpUntil([&] { return host_->Count(editwnd::WM_EDITWND_CLOSE) == 1; }));
+}
+
+TEST_F(EditToolbarWindow, HidesAndGoesWithTheEditWindow) {
+    HWND w = Open();
+    ShowWindow(w, SW_HIDE);
+    EXPECT_FALSE(IsWindowVisible(Bar().frame()));
+    ShowWindow(w, SW_SHOW);
+    EXPECT_TRUE(IsWindowVisible(Bar().frame()));
+    const HWND windows[] = {Bar().frame(), Bar().Popup(ID_MASK_COLOR)->hwnd(), Bar().Popup(ID_FRAME_COLOR)->hwnd()};
+    DestroyWindow(w);
+    EXPECT_EQ(TheOverlayEditWnd().toolbar(), nullptr);
+    for (HWND gone : windows) EXPECT_FALSE(IsWindow(gone));
+}
+
+}  // namespace
+
+#endif  // _WIN32
