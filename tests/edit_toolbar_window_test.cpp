@@ -19,6 +19,7 @@
 
 #include "editwnd/edit_messages.h"
 #include "editwnd/win32/overlay_edit_wnd.h"
+#include "editwnd/win32/pick_color_dialog.h"
 #include "editwnd/win32/swatch_gallery_control.h"
 #include "overlay/overlay_item.h"
 #include "plugin/exports.h"
@@ -54,7 +55,7 @@ protected:
     }
     ~EditToolbarWindow() override {
         if (HWND w = TheOverlayEditWnd().hwnd()) DestroyWindow(w);
-        TheOverlayEditWnd().SetScreenColourPicker({});
+        TheOverlayEditWnd().SetScreenColourPicker(editwnd::RunPickColorDialog);
     }
 
     HWND Open() {
@@ -240,6 +241,7 @@ TEST_F(EditToolbarWindow, TheWidthBoxReadsDecimalAndShowsZeroForANegativeWidth) 
 }
 
 TEST_F(EditToolbarWindow, SwatchesAndNoColorSetTheColoursAsThePopupsShow) {
+    TheOverlayEditWnd().SetScreenColourPicker({});
     Open();
     const int mask_popup = ID_MASK_COLOR, frame_popup = ID_FRAME_COLOR;
     const struct {
@@ -274,7 +276,7 @@ TEST_F(EditToolbarWindow, SwatchesAndNoColorSetTheColoursAsThePopupsShow) {
     win::SavePng(win::CaptureClient(popup), "colour_popup");
     ShowWindow(popup, SW_HIDE);
     const HWND frame_popup_window = Bar().Popup(frame_popup)->hwnd();
-    // No "Pick Color" was given.
+    // No "Pick Color" was given to this toolbar.
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(popup, ID_MASK_PICK_SCREEN_COLORS)));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(frame_popup_window, ID_FRAME_PICK_SCREEN_COLORS)));
     EXPECT_EQ(GetDlgItem(frame_popup_window, ID_MASK_NO_COLOR), nullptr);
@@ -352,6 +354,34 @@ TEST_F(EditToolbarWindow, PickScreenColorsRunsTheGivenDialogOverTheToolbar) {
         EXPECT_EQ(Shown().key_colour, c.key);
         EXPECT_EQ(Shown().outline_colour, c.outline);
         EXPECT_EQ(TheOverlayEditWnd().model().changed(), c.answer.has_value());
+    }
+}
+
+// The real "Pick Color" dialog behind both entries: it opens over the toolbar with its
+// palette already out, and Cancel there changes nothing and sets no undo step.
+TEST_F(EditToolbarWindow, CancelInThePickColorDialogChangesNothing) {
+    Open();
+    const size_t steps = TheOverlayEditWnd().model().history().UndoDepth();
+    for (const auto& [button, entry] : {std::pair{ID_MASK_COLOR, ID_MASK_PICK_SCREEN_COLORS},
+                                        std::pair{ID_FRAME_COLOR, ID_FRAME_PICK_SCREEN_COLORS}}) {
+        HWND popup = OpenPopup(button);
+        std::atomic<bool> palette_seen{false};
+        std::thread driver([&, frame = Bar().frame()] {
+            HWND dialog = win::WaitForOwnedWindow(frame, "#32770");
+            if (!dialog) return;
+            // The button owns the palette; a child's owned windows belong to its top level.
+            palette_seen = win::WaitForOwnedWindow(dialog, "ColorPalette") != nullptr;
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+        });
+        Click(Centre(ScreenRect(GetDlgItem(popup, entry))));
+        driver.join();
+        win::PumpFor(150);
+        EXPECT_TRUE(palette_seen) << button;
+        EXPECT_EQ(Shown().key_colour, kKey);
+        EXPECT_EQ(Shown().outline_colour, kOutline);
+        EXPECT_FALSE(TheOverlayEditWnd().model().changed());
+        EXPECT_EQ(TheOverlayEditWnd().model().history().UndoDepth(), steps);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "channels/main_ch_mgr.h"
 #include "editwnd/edit_messages.h"
 #include "editwnd/edit_paint.h"
+#include "editwnd/win32/pick_color_dialog.h"
 #include "editwnd/win32/own_module.h"
 #include "platform/debug_output.h"
 
@@ -39,7 +40,8 @@ COverlayEditWnd& TheOverlayEditWnd() {
     return window;
 }
 
-COverlayEditWnd::COverlayEditWnd() : model_([](const char* line) { platform::DebugOutput(line); }) {}
+COverlayEditWnd::COverlayEditWnd()
+    : model_([](const char* line) { platform::DebugOutput(line); }), pick_screen_colour_(RunPickColorDialog) {}
 
 HWND COverlayEditWnd::Open(CMainChMgr& mgr, int32_t id, HWND parent) {
     std::optional<EditTarget> target = EditTarget::Find(mgr, id);

@@ -30,8 +30,8 @@ public:
     // reports). Null for an id that names no overlay or image item of mgr.
     HWND Open(CMainChMgr& mgr, int32_t id, HWND parent);
 
-    // The "Pick Color" dialog the toolbars built from now on offer; none leaves their
-    // "Pick Screen Colors..." disabled.
+    // The "Pick Color" dialog the toolbars built from now on offer (the real one from
+    // construction; tests put their own); none leaves "Pick Screen Colors..." disabled.
     void SetScreenColourPicker(PickScreenColour pick) { pick_screen_colour_ = std::move(pick); }
 
     HWND hwnd() const { return hwnd_; }
