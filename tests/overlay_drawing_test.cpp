@@ -186,6 +186,16 @@ TEST(OverlayComposition, AnOverlayOnChannelTwoShowsItsFrameThroughTheFrameServer
     EXPECT_EQ(canvas.At(99, 50), 0xFF000000u);
     EXPECT_EQ(canvas.At(420, 290), 0xFF000000u);
 
+    // At 25 fps, 1100 % has "ChangeFPS" step 11 frames with linear access: the frame
+    // server refuses it and nothing is placed; 1049 % rounds to 10 and passes.
+    e.speed = 1100;
+    EXPECT_EQ(test::ErrorOf([&] { AddOverlay(&info, &e, 3, 0); }),
+              "ChangeFPS: Ratio must be less than 10 for linear access. Set LINEAR=False.");
+    EXPECT_EQ(published.mgr->Channel(InternalChannel(3)), nullptr);
+    e.speed = 1049;
+    AddOverlay(&info, &e, 3, 0);
+    EXPECT_NE(published.mgr->Channel(InternalChannel(3)), nullptr);
+
     EXPECT_EQ(SetQuickWarp(0), 0);
     EXPECT_EQ(g_quick_warp, 0);
     EXPECT_EQ(SetQuickWarp(1), 1);
