@@ -222,7 +222,6 @@ TEST_F(FrameServerFilters, AddBordersFramesThePicture) {
     auto* rgb_source = new GradientClip(VideoFormat(VideoInfo::CS_BGR32, 2, 2), e);
     const PClip rgb = rgb_source;
     const PClip framed = Call(e, "AddBorders", {rgb, 1, 2, 3, 1, static_cast<int>(0x80102030u)});
-    EXPECT_EQ(Size(framed), "6x5");
     EXPECT_TRUE(FrameIs(framed->GetFrame(0, e), false, [](int, int r, int b) {
         const int colour[] = {0x30, 0x20, 0x10, 0x80};
         return r >= 1 && r <= 2 && b >= 4 && b < 12 ? Gradient(0, r - 1, b - 4) : colour[b % 4];
@@ -237,24 +236,34 @@ TEST_F(FrameServerFilters, AddBordersFramesThePicture) {
                             return r == 0 && b >= 3 ? Gradient(0, 0, b - 3) : colour[b % 3];  // top is memory row 1
                         }));
 
-    // YUY2 in studio-range white; odd left and right round down to even.
-    const PClip yuy2 = Call(e, "AddBorders", {new GradientClip(VideoFormat(VideoInfo::CS_YUY2, 2, 1), e), 3, 1, 1, 0,
-                                              0xFFFFFF});
-    EXPECT_EQ(Size(yuy2), "4x2");
+    // YUY2 in studio-range white.
+    const PClip yuy2_source = new GradientClip(VideoFormat(VideoInfo::CS_YUY2, 2, 1), e);
+    const PClip yuy2 = Call(e, "AddBorders", {yuy2_source, 2, 1, 0, 0, 0xFFFFFF});
     EXPECT_TRUE(FrameIs(yuy2->GetFrame(0, e), false, [](int, int r, int b) {
         const int white[] = {235, 128, 235, 128};
         return r == 1 && b >= 4 ? Gradient(0, 0, b - 4) : white[b % 4];
     }));
 
-    // YV12: every plane framed, chroma by half; the default black is 16/128/128; bottom 3 rounds to 2.
-    const PClip yv12 = Call(e, "AddBorders", {new GradientClip(VideoFormat(VideoInfo::CS_YV12, 2, 2), e), 2, 2, 0, 3});
-    EXPECT_EQ(Size(yv12), "4x6");
+    // YV12: every plane framed, chroma by half; the default black is 16/128/128.
+    const PClip yv12_source = new GradientClip(VideoFormat(VideoInfo::CS_YV12, 2, 2), e);
+    const PClip yv12 = Call(e, "AddBorders", {yv12_source, 2, 2, 0, 2});
     EXPECT_TRUE(FrameIs(yv12->GetFrame(0, e), true, [](int k, int r, int b) {
         const int off = k ? 1 : 2, size = k ? 1 : 2;
         const bool inside = r >= off && r < off + size && b >= off && b < off + size;
         return inside ? Gradient(k, r - off, b - off) : k ? 128 : 16;
     }));
-    EXPECT_EQ(InvokeError(e, "AddBorders", {rgb, 0, -1, 0, 0}), "AddBorders: border sizes must not be negative");
+
+    // The sizes above; a negative size is no border; YUV refuses a border that would split
+    // a chroma pair.
+    const std::string pairs = "AddBorders: YUV images can only have borders of even width (left and right).";
+    for (const Row& r : {Row{{rgb, 1, 2, 3, 1}, "6x5"}, Row{{yuy2_source, 2, 1, 0, 0}, "4x2"},
+                         Row{{yv12_source, 2, 2, 0, 2}, "4x6"}, Row{{rgb, -3, 1, -2, -1}, "2x3"},
+                         Row{{yuy2_source, -1, 0, 0, 0}, "2x1"},
+                         Row{{yuy2_source, 0, 1, 2, 1}, "4x3"}, Row{{yuy2_source, 3, 1, 1, 0}, pairs},
+                         Row{{yuy2_source, 2, 0, 1, 0}, pairs}, Row{{yv12_source, 1, 0, 1, 0}, pairs},
+                         Row{{yv12_source, 2, 2, 0, 3},
+                             "AddBorders: YV12 images can only have borders of even height (top and bottom)."}})
+        EXPECT_EQ(Outcome(e, "AddBorders", r, nullptr, Size), r.want);
 }
 
 TEST_F(FrameServerFilters, AudioChannelFunctionsPickAverageAndScale) {
