@@ -1,7 +1,7 @@
 // ResampleAudio: audio converted to another rate by libswresample; video passes through.
 // As in AviSynth, 16-bit audio comes out 0.95 times as loud (its 16-bit filter is scaled
-// so), other integer audio is resampled as float, and the clip is silent on either side,
-// so its first and last samples fade in from and out to zero.
+// so), other integer audio is resampled as float, and the clip is silence on either side,
+// so output past its last sample fades to zero rather than holding.
 //
 // A frame server asks for audio blocks in any order, and a resampler is a stream. So
 // every request runs the resampler afresh over the source span it needs: it starts a
