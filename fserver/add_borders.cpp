@@ -1,6 +1,7 @@
 // AddBorders: the picture framed by borders of one colour.
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <utility>
 
 #include "fserver/builtins.h"
@@ -70,19 +71,17 @@ AVSValue CreateAddBorders(const AVSValue& args, void*, IScriptEnvironment* env) 
     int left = args[kLeft].AsInt(), top = args[kTop].AsInt(), right = args[kRight].AsInt(),
         bottom = args[kBottom].AsInt();
     if (!vi.HasVideo()) env->ThrowError("AddBorders: clip has no video");
-    if (left < 0 || top < 0 || right < 0 || bottom < 0) env->ThrowError("AddBorders: border sizes must not be negative");
     if (!vi.IsRGB24() && !vi.IsRGB32() && !vi.IsYUY2() && !vi.IsYV12())
         env->ThrowError("AddBorders: the clip must be RGB24, RGB32, YUY2 or YV12");
-    // YUV shares chroma between pixel pairs (and YV12 between row pairs): odd sizes are
-    // rounded down to even, as AviSynth 2.5 does, rather than refused.
-    if (vi.IsYUV()) {
-        left &= ~1;
-        right &= ~1;
-        if (vi.IsYV12()) {
-            top &= ~1;
-            bottom &= ~1;
-        }
-    }
+    // A negative border is no border, as AviSynth takes it.
+    for (int* side : {&left, &top, &right, &bottom})
+        if (*side < 0) *side = 0;
+    // YUV shares chroma between pixel pairs (and YV12 between row pairs): a border that
+    // would split a pair is refused.
+    if (vi.IsYUV() && ((left | right) & 1))
+        env->ThrowError("AddBorders: YUV images can only have borders of even width (left and right).");
+    if (vi.IsYV12() && ((top | bottom) & 1))
+        env->ThrowError("AddBorders: YV12 images can only have borders of even height (top and bottom).");
     // Keeps the frame's byte arithmetic well inside int.
     if (int64_t{vi.width} + left + right > 0x7FFF || int64_t{vi.height} + top + bottom > 0x7FFF)
         env->ThrowError("AddBorders: the bordered frame would be too large");

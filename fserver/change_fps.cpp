@@ -39,9 +39,7 @@ private:
     const int last_;
 };
 
-// `linear` only steers AviSynth's caching of the source frames; there is nothing here
-// for it to change, so it is accepted and ignored.
-AVSValue Change(const PClip& clip, const VideoInfo& rate, IScriptEnvironment* env) {
+AVSValue Change(const PClip& clip, const VideoInfo& rate, bool linear, IScriptEnvironment* env) {
     VideoInfo vi = clip->GetVideoInfo();
     if (vi.fps_numerator == 0 || vi.fps_denominator == 0) env->ThrowError("ChangeFPS: the clip has no frame rate");
     uint64_t a = uint64_t{vi.fps_numerator} * rate.fps_denominator;
@@ -51,6 +49,11 @@ AVSValue Change(const PClip& clip, const VideoInfo& rate, IScriptEnvironment* en
     b /= g;
     // Keeps n * a and frames * b within 64 bits.
     if (a > UINT32_MAX || b > UINT32_MAX) env->ThrowError("ChangeFPS: the ratio of the frame rates is too fine");
+    // With linear access AviSynth also asks for the frames it skips, in order, for sources
+    // that only decode forward, and refuses a ratio that rounds (halves up) to more than
+    // 10. Any frame of ours reads at no extra cost, so only the refusal is kept here.
+    if (linear && 2 * a >= 21 * b)
+        env->ThrowError("ChangeFPS: Ratio must be less than 10 for linear access. Set LINEAR=False.");
     // The length is rounded to the nearest frame, halves up, as AviSynth rounds it.
     const uint64_t frames = (static_cast<uint64_t>(vi.num_frames) * b + a / 2) / a;
     if (frames > INT_MAX) env->ThrowError("ChangeFPS: Maximum number of frames exceeded.");
@@ -69,7 +72,7 @@ AVSValue CreateChangeFps(const AVSValue& args, void*, IScriptEnvironment* env) {
     if (numerator <= 0 || denominator < 0) env->ThrowError("ChangeFPS: the frame rate must be positive");
     VideoInfo rate{};
     rate.SetFPS(static_cast<unsigned>(numerator), static_cast<unsigned>(denominator));
-    return Change(args[kClip].AsClip(), rate, env);
+    return Change(args[kClip].AsClip(), rate, args[kLinear].AsBool(true), env);
 }
 
 AVSValue CreateChangeFloatFps(const AVSValue& args, void*, IScriptEnvironment* env) {
@@ -77,7 +80,7 @@ AVSValue CreateChangeFloatFps(const AVSValue& args, void*, IScriptEnvironment* e
     if (!(fps > 0) || fps > INT_MAX / 1000) env->ThrowError("ChangeFPS: the frame rate must be positive");
     VideoInfo rate{};
     SetFloatFps(rate, fps);
-    return Change(args[kFloatClip].AsClip(), rate, env);
+    return Change(args[kFloatClip].AsClip(), rate, args[kFloatLinear].AsBool(true), env);
 }
 
 }  // namespace fserver

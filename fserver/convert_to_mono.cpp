@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "fserver/builtins.h"
+#include "fserver/convert_audio.h"
 
 namespace fserver {
 
@@ -43,16 +44,15 @@ private:
 
 }  // namespace
 
-AVSValue CreateConvertToMono(const AVSValue& args, void*, IScriptEnvironment* env) {
+AVSValue CreateConvertToMono(const AVSValue& args, void*, IScriptEnvironment*) {
     const PClip clip = args[kClip].AsClip();
     const VideoInfo& vi = clip->GetVideoInfo();
     // Without audio there is nothing to change: the clip passes as it is, so a video-only
     // clip can go through an audio chain.
     if (!vi.HasAudio() || vi.nchannels <= 0) return clip;
-    if (vi.sample_type != SAMPLE_INT16 && vi.sample_type != SAMPLE_FLOAT)
-        env->ThrowError("ConvertToMono: only 16-bit integer and float audio are supported");
     if (vi.nchannels == 1) return clip;  // already mono: the very same clip
-    return new ConvertToMono(clip);
+    // Other sample types are mixed as float.
+    return new ConvertToMono(AudioIn(clip, SAMPLE_INT16 | SAMPLE_FLOAT));
 }
 
 }  // namespace fserver

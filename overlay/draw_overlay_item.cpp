@@ -105,9 +105,10 @@ void DrawOverlayItem(ItemRecord& record, int n, const Canvas& c) {
     const VideoInfo& cvi = item.clip_format;
     if (!item.video_enabled || n < item.first_frame || n > item.last_frame) return;
     if (int64_t{n} - item.first_frame + 1 > int64_t{cvi.num_frames} - item.clip_first_frame) return;
-    // Frames are read as bottom-up 24-bit rows; any other layout would be read past
-    // its end (YUY2) or as noise, so such a clip is not drawn.
-    if (!cvi.IsRGB24()) return;
+    // Frames are used as they come and read as bottom-up 24-bit rows, RGB32 too; only a
+    // format whose rows are shorter than w such pixels (YUY2, YV12) is skipped, since
+    // reading it so would run past the frame.
+    if (cvi.RowSize() < 3 * cvi.width) return;
 
     const PVideoFrame frame = GetPackedFrame(item.clip, n - item.first_frame + item.clip_first_frame, env);
     const int w = cvi.width, h = cvi.height, row_bytes = gfx::Rgb24RowBytes(w);

@@ -2,6 +2,7 @@
 // flips, Reverse, Crop, AddBorders and the audio channel functions.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -38,6 +39,18 @@ std::string Size(const PClip& clip) {
     return std::to_string(clip->GetVideoInfo().width) + "x" + std::to_string(clip->GetVideoInfo().height);
 }
 
+// A call's arguments and what it gives: the result described, or the error.
+struct Row {
+    std::vector<AVSValue> args;
+    std::string want;
+};
+std::string Outcome(IScriptEnvironment* env, const char* name, const Row& row, const char** names = nullptr,
+                    std::string (*describe)(const PClip&) = Shape) {
+    std::string got;
+    const std::string error = test::ErrorOf([&] { got = describe(Call(env, name, row.args, names)); });
+    return error == "(no error)" ? got : error;
+}
+
 int16_t Pattern(int64_t s, int ch) { return static_cast<int16_t>(s * 7 + ch); }
 
 ::testing::AssertionResult StillGradient(const GradientClip& clip) {
@@ -52,25 +65,26 @@ protected:
 };
 
 TEST_F(FrameServerFilters, AssumeFpsChangesTheRateAndOptionallyTheAudioRate) {
-    EXPECT_EQ(Shape(Call(e, "AssumeFPS", {src, 50, 2})), "4x2 25/1 100f 48000Hz x2 192000");  // reduced
     const char* sync[] = {nullptr, nullptr, nullptr, "sync_audio"};
     const PClip synced = Call(e, "AssumeFPS", {src, 24, 1, true}, sync);
     EXPECT_EQ(Shape(synced), "4x2 24/1 100f 46080Hz x2 192000");  // 48000 * 24 / 25
     EXPECT_EQ(Samples<int16_t>(synced, 5, 2, e), (std::vector<int16_t>{35, 36, 42, 43}));
     EXPECT_EQ(Shape(src), "4x2 25/1 100f 48000Hz x2 192000");  // the source keeps its rate
 
-    // One integer means a denominator of 1; a float goes over 1000; sync_audio positionally too.
-    EXPECT_EQ(Shape(Call(e, "AssumeFPS", {src, 30})), "4x2 30/1 100f 48000Hz x2 192000");
-    EXPECT_EQ(Shape(Call(e, "AssumeFPS", {src, 29.97, true})), "4x2 2997/100 100f 57542Hz x2 192000");  // 57542.4
+    // Reduced; one integer means a denominator of 1; a float goes over 1000; sync_audio
+    // positionally too (57542.4 Hz).
+    const std::string positive = "AssumeFPS: the frame rate must be positive";
+    for (const Row& r : {Row{{src, 50, 2}, "4x2 25/1 100f 48000Hz x2 192000"},
+                         Row{{src, 30}, "4x2 30/1 100f 48000Hz x2 192000"},
+                         Row{{src, 29.97, true}, "4x2 2997/100 100f 57542Hz x2 192000"},
+                         Row{{src, 25, 0}, "AssumeFPS: Denominator cannot be 0 (zero)."}, Row{{src, 0, 1}, positive},
+                         Row{{src, -2.5}, positive}})
+        EXPECT_EQ(Outcome(e, "AssumeFPS", r), r.want);
     // Halves round up: 5 Hz at 2 fps played at 1 fps is 2.5 Hz.
     VideoInfo slow = test::WithAudio(test::Rgb24Info(4, 2), 5, 1);
     slow.fps_numerator = 2;
     EXPECT_EQ(Call(e, "AssumeFPS", {new test::PatternClip(slow), 1, 1, true})->GetVideoInfo().audio_samples_per_second,
               3);
-
-    EXPECT_EQ(InvokeError(e, "AssumeFPS", {src, 25, 0}), "AssumeFPS: Denominator cannot be 0 (zero).");
-    EXPECT_EQ(InvokeError(e, "AssumeFPS", {src, 0, 1}), "AssumeFPS: the frame rate must be positive");
-    EXPECT_EQ(InvokeError(e, "AssumeFPS", {src, -2.5}), "AssumeFPS: the frame rate must be positive");
 }
 
 TEST_F(FrameServerFilters, ChangeFpsRepeatsOrDropsFramesAndKeepsTheAudio) {
@@ -87,14 +101,21 @@ TEST_F(FrameServerFilters, ChangeFpsRepeatsOrDropsFramesAndKeepsTheAudio) {
     const PClip ntsc = Call(e, "ChangeFPS", {src, 30000, 1001, false}, linear);
     EXPECT_EQ(Shape(ntsc), "4x2 30000/1001 120f 48000Hz x2 192000");
     EXPECT_EQ(Firsts(ntsc, {1, 6, 119}, e), (std::vector<int>{0, 5, 99}));
-    EXPECT_EQ(Shape(Call(e, "ChangeFPS", {src, 12.5})), "4x2 25/2 50f 48000Hz x2 192000");
-    EXPECT_EQ(Shape(Call(e, "ChangeFPS", {src, 25})), Shape(src));  // identity
     // The length rounds to nearest, halves up: 5 frames at 2 fps become 2.5 at 1 fps.
     VideoInfo five = test::Rgb24Info(4, 2, 5);
     five.fps_numerator = 2;
     EXPECT_EQ(Call(e, "ChangeFPS", {new test::PatternClip(five), 1})->GetVideoInfo().num_frames, 3);
-    EXPECT_EQ(InvokeError(e, "ChangeFPS", {src, 25, 0}), "ChangeFPS: Denominator cannot be 0 (zero).");
-    EXPECT_EQ(InvokeError(e, "ChangeFPS", {src, -1}), "ChangeFPS: the frame rate must be positive");
+
+    // Linear access (the default) refuses a ratio that rounds, halves up, to more than 10:
+    // 25 fps to 50/21 is 10.5, to 2.38 is 10.504, to 2500/1049 is 10.49.
+    const std::string too_far = "ChangeFPS: Ratio must be less than 10 for linear access. Set LINEAR=False.";
+    for (const Row& r : {Row{{src, 12.5}, "4x2 25/2 50f 48000Hz x2 192000"}, Row{{src, 25}, Shape(src)},  // identity
+                         Row{{src, 50, 21}, too_far}, Row{{src, 2.38}, too_far},
+                         Row{{src, 50, 21, false}, "4x2 50/21 10f 48000Hz x2 192000"},
+                         Row{{src, 2500, 1049, true}, "4x2 2500/1049 10f 48000Hz x2 192000"},
+                         Row{{src, 25, 0}, "ChangeFPS: Denominator cannot be 0 (zero)."},
+                         Row{{src, -1}, "ChangeFPS: the frame rate must be positive"}})
+        EXPECT_EQ(Outcome(e, "ChangeFPS", r, linear), r.want);
 }
 
 TEST_F(FrameServerFilters, FlipsMirrorEveryFormat) {
@@ -159,7 +180,6 @@ TEST_F(FrameServerFilters, CropSharesAWindowOfTheSource) {
         EXPECT_EQ(f->GetFrameBuffer(), rgb_source->frame->GetFrameBuffer());  // shared, not copied
         EXPECT_TRUE(FrameIs(f, false, [](int k, int r, int b) { return Gradient(k, r + 2, b + 8); }));
     }
-    EXPECT_EQ(Size(Call(e, "Crop", {rgb, 2, 1, 0, 0})), "6x5");  // zero reaches the edge
     EXPECT_TRUE(FrameIs(Call(e, "Crop", {rgb, 0, 0, 0, 0})->GetFrame(0, e), false, Gradient));  // identity
 
     // align: an unaligned window comes back as an aligned copy of the same pixels.
@@ -184,22 +204,18 @@ TEST_F(FrameServerFilters, CropSharesAWindowOfTheSource) {
     }
     EXPECT_TRUE(StillGradient(*yv12_source));
 
-    struct Bad {
-        PClip clip;
-        int left, top, width, height;
-        const char* message;
-    };
-    const char* shift = "Crop: you cannot use crop to enlarge or 'shift' a clip";
-    for (const Bad& b : {Bad{rgb, 0, 0, 9, 6, shift}, Bad{rgb, 6, 0, 4, 6, shift}, Bad{rgb, 0, 4, 8, 3, shift},
-                         Bad{rgb, -1, 0, 4, 4, "Crop: Top and Left must be more than 0"},
-                         Bad{rgb, 4, 0, -4, 0, "Crop: Destination width is 0 or less."},
-                         Bad{rgb, 0, 6, 0, 0, "Crop: Destination height is 0 or less."},
-                         Bad{yuy2, 1, 0, 4, 2, "Crop: YUV images can only be cropped by even numbers (left side)."},
-                         Bad{yuy2, 2, 1, 3, 2, "Crop: YUV images can only be cropped by even numbers (right side)."},
-                         Bad{yv12, 2, 1, 4, 2, "Crop: YV12 images can only be cropped by even numbers (top)."},
-                         Bad{yv12, 2, 2, 4, 3, "Crop: YV12 images can only be cropped by even numbers (bottom)."}})
-        EXPECT_EQ(InvokeError(e, "Crop", {b.clip, b.left, b.top, b.width, b.height}), b.message);
-    EXPECT_EQ(InvokeError(e, "Crop", {rgb, 0, 0, 4}), "Script error: Invalid arguments to function \"Crop\"");
+    const std::string shift = "Crop: you cannot use crop to enlarge or 'shift' a clip";
+    for (const Row& r : {Row{{rgb, 2, 1, 0, 0}, "6x5"},  // zero reaches the edge
+                         Row{{rgb, 0, 0, 9, 6}, shift}, Row{{rgb, 6, 0, 4, 6}, shift}, Row{{rgb, 0, 4, 8, 3}, shift},
+                         Row{{rgb, -1, 0, 4, 4}, "Crop: Top and Left must be more than 0"},
+                         Row{{rgb, 4, 0, -4, 0}, "Crop: Destination width is 0 or less."},
+                         Row{{rgb, 0, 6, 0, 0}, "Crop: Destination height is 0 or less."},
+                         Row{{yuy2, 1, 0, 4, 2}, "Crop: YUV images can only be cropped by even numbers (left side)."},
+                         Row{{yuy2, 2, 1, 3, 2}, "Crop: YUV images can only be cropped by even numbers (right side)."},
+                         Row{{yv12, 2, 1, 4, 2}, "Crop: YV12 images can only be cropped by even numbers (top)."},
+                         Row{{yv12, 2, 2, 4, 3}, "Crop: YV12 images can only be cropped by even numbers (bottom)."},
+                         Row{{rgb, 0, 0, 4}, "Script error: Invalid arguments to function \"Crop\""}})
+        EXPECT_EQ(Outcome(e, "Crop", r, nullptr, Size), r.want);
 }
 
 TEST_F(FrameServerFilters, AddBordersFramesThePicture) {
@@ -207,7 +223,6 @@ TEST_F(FrameServerFilters, AddBordersFramesThePicture) {
     auto* rgb_source = new GradientClip(VideoFormat(VideoInfo::CS_BGR32, 2, 2), e);
     const PClip rgb = rgb_source;
     const PClip framed = Call(e, "AddBorders", {rgb, 1, 2, 3, 1, static_cast<int>(0x80102030u)});
-    EXPECT_EQ(Size(framed), "6x5");
     EXPECT_TRUE(FrameIs(framed->GetFrame(0, e), false, [](int, int r, int b) {
         const int colour[] = {0x30, 0x20, 0x10, 0x80};
         return r >= 1 && r <= 2 && b >= 4 && b < 12 ? Gradient(0, r - 1, b - 4) : colour[b % 4];
@@ -222,24 +237,34 @@ TEST_F(FrameServerFilters, AddBordersFramesThePicture) {
                             return r == 0 && b >= 3 ? Gradient(0, 0, b - 3) : colour[b % 3];  // top is memory row 1
                         }));
 
-    // YUY2 in studio-range white; odd left and right round down to even.
-    const PClip yuy2 = Call(e, "AddBorders", {new GradientClip(VideoFormat(VideoInfo::CS_YUY2, 2, 1), e), 3, 1, 1, 0,
-                                              0xFFFFFF});
-    EXPECT_EQ(Size(yuy2), "4x2");
+    // YUY2 in studio-range white.
+    const PClip yuy2_source = new GradientClip(VideoFormat(VideoInfo::CS_YUY2, 2, 1), e);
+    const PClip yuy2 = Call(e, "AddBorders", {yuy2_source, 2, 1, 0, 0, 0xFFFFFF});
     EXPECT_TRUE(FrameIs(yuy2->GetFrame(0, e), false, [](int, int r, int b) {
         const int white[] = {235, 128, 235, 128};
         return r == 1 && b >= 4 ? Gradient(0, 0, b - 4) : white[b % 4];
     }));
 
-    // YV12: every plane framed, chroma by half; the default black is 16/128/128; bottom 3 rounds to 2.
-    const PClip yv12 = Call(e, "AddBorders", {new GradientClip(VideoFormat(VideoInfo::CS_YV12, 2, 2), e), 2, 2, 0, 3});
-    EXPECT_EQ(Size(yv12), "4x6");
+    // YV12: every plane framed, chroma by half; the default black is 16/128/128.
+    const PClip yv12_source = new GradientClip(VideoFormat(VideoInfo::CS_YV12, 2, 2), e);
+    const PClip yv12 = Call(e, "AddBorders", {yv12_source, 2, 2, 0, 2});
     EXPECT_TRUE(FrameIs(yv12->GetFrame(0, e), true, [](int k, int r, int b) {
         const int off = k ? 1 : 2, size = k ? 1 : 2;
         const bool inside = r >= off && r < off + size && b >= off && b < off + size;
         return inside ? Gradient(k, r - off, b - off) : k ? 128 : 16;
     }));
-    EXPECT_EQ(InvokeError(e, "AddBorders", {rgb, 0, -1, 0, 0}), "AddBorders: border sizes must not be negative");
+
+    // The sizes above; a negative size is no border; YUV refuses a border that would split
+    // a chroma pair.
+    const std::string pairs = "AddBorders: YUV images can only have borders of even width (left and right).";
+    for (const Row& r : {Row{{rgb, 1, 2, 3, 1}, "6x5"}, Row{{yuy2_source, 2, 1, 0, 0}, "4x2"},
+                         Row{{yv12_source, 2, 2, 0, 2}, "4x6"}, Row{{rgb, -3, 1, -2, -1}, "2x3"},
+                         Row{{yuy2_source, -1, 0, 0, 0}, "2x1"},
+                         Row{{yuy2_source, 0, 1, 2, 1}, "4x3"}, Row{{yuy2_source, 3, 1, 1, 0}, pairs},
+                         Row{{yuy2_source, 2, 0, 1, 0}, pairs}, Row{{yv12_source, 1, 0, 1, 0}, pairs},
+                         Row{{yv12_source, 2, 2, 0, 3},
+                             "AddBorders: YV12 images can only have borders of even height (top and bottom)."}})
+        EXPECT_EQ(Outcome(e, "AddBorders", r, nullptr, Size), r.want);
 }
 
 TEST_F(FrameServerFilters, AudioChannelFunctionsPickAverageAndScale) {
@@ -275,6 +300,19 @@ TEST_F(FrameServerFilters, AudioChannelFunctionsPickAverageAndScale) {
     EXPECT_EQ(Samples<float>(Call(e, "Amplify", {floats, 2.0, 0.5}), 0, 3, e),
               (std::vector<float>{2.0f, 0.5f, 0.5f, 1.0f, -0.25f, 1.0f, 0, 0, 0}));
 
+    // 8- and 24-bit audio is mixed and scaled as float, 32-bit integer audio mixed as float
+    // and scaled as it is, saturating. The samples are 1/2, -1/2, 1/4 and 3/4 of full scale.
+    for (const auto& [type, full] : {std::pair{SAMPLE_INT8, 128.0}, std::pair{SAMPLE_INT24, 8388608.0},
+                                     std::pair{SAMPLE_INT32, 2147483648.0}}) {
+        const PClip wide = SampleClip(2, type, {full / 2, -full / 2, full / 4, full * 3 / 4});
+        EXPECT_EQ(Samples<float>(Call(e, "ConvertToMono", {wide}), 0, 3, e), (std::vector<float>{0, 0.5f, 0})) << type;
+        const PClip loud = Call(e, "Amplify", {wide, 2.0, 0.5});
+        if (type == SAMPLE_INT32)
+            EXPECT_EQ(Samples<int32_t>(loud, 0, 2, e), (std::vector<int32_t>{INT32_MAX, -(1 << 29), 1 << 30, 3 << 28}));
+        else
+            EXPECT_EQ(Samples<float>(loud, 0, 2, e), (std::vector<float>{1.0f, -0.25f, 0.5f, 0.375f})) << type;
+    }
+
     // Without audio there is nothing to convert or scale: the same clip; GetChannel refuses.
     const PClip silent = new test::PatternClip(test::Rgb24Info(4, 2));
     EXPECT_EQ(Call(e, "ConvertToMono", {silent}).get(), silent.get());
@@ -285,12 +323,6 @@ TEST_F(FrameServerFilters, AudioChannelFunctionsPickAverageAndScale) {
     const char* missing = "GetChannel: Attempted to select a channel that does not exist";
     EXPECT_EQ(InvokeError(e, "GetChannel", {three, 0}), missing);
     EXPECT_EQ(InvokeError(e, "GetChannel", {three, 1, 4}), missing);
-    VideoInfo int32 = test::WithAudio(test::Rgb24Info(4, 2), 48000, 2);
-    int32.sample_type = SAMPLE_INT32;
-    const PClip wide = new test::PatternClip(int32);
-    EXPECT_EQ(InvokeError(e, "ConvertToMono", {wide}),
-              "ConvertToMono: only 16-bit integer and float audio are supported");
-    EXPECT_EQ(InvokeError(e, "Amplify", {wide, 2.0}), "Amplify: only 16-bit integer and float audio are supported");
     EXPECT_EQ(InvokeError(e, "Amplify", {ints, std::numeric_limits<double>::quiet_NaN()}),
               "Amplify: factors must be finite numbers");
     EXPECT_EQ(InvokeError(e, "GetChannel", {three}), "Script error: Invalid arguments to function \"GetChannel\"");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "gfx/bitmap.h"
@@ -11,6 +12,7 @@
 #include "plugin/exports.h"
 #include "plugin/host_channel.h"
 #include "tests/fake_renderers.h"
+#include "tests/support/clips.h"
 #include "tests/support/frames.h"
 #include "tests/test_support.h"
 
@@ -56,9 +58,12 @@ protected:
     // An item showing clip frames 0.. on frames 10..19 of the main timeline.
     COverlayItem& Item(int w, int h, int frames, const OverlayEffect& e) {
         clip_ = new PictureClip(test::Rgb24Info(w, h, frames));
+        return Item(clip_, e);
+    }
+    COverlayItem& Item(const PClip& clip, const OverlayEffect& e) {
         item_ = std::make_unique<COverlayItem>();
-        item_->clip = clip_;
-        item_->clip_format = clip_->GetVideoInfo();
+        item_->clip = clip;
+        item_->clip_format = clip->GetVideoInfo();
         item_->video_enabled = 1;
         item_->first_frame = 10;
         item_->last_frame = 19;
@@ -128,6 +133,32 @@ TEST_F(OverlayDrawing, PassThroughCopiesTheFrameAndNeverReadsPastASmallClip) {
     for (size_t i = clip_bytes; i < small.bytes.size(); ++i) ASSERT_EQ(small.bytes[i], 0x22) << i;
 }
 
+TEST_F(OverlayDrawing, ClipFramesAreReadAsTheyComeAsBottomUp24BitRows) {
+    // Memory row r of a 4x2 clip frame holds bytes 16r + b; 24-bit rows of 4 pixels are 12
+    // bytes. A pass-through copies an RGB32 frame's first 24 bytes or, cropped (so
+    // repacked), the first 12 of each row; RGB24 rows come packed; YUY2 rows (8 bytes) are
+    // too short to read so and are not drawn.
+    std::vector<uint8_t> first(24), each(24);
+    for (int i = 0; i < 24; ++i) first[i] = static_cast<uint8_t>(i), each[i] = static_cast<uint8_t>(i < 12 ? i : i + 4);
+    for (const auto& [type, crop, bytes] :
+         {std::tuple{VideoInfo::CS_BGR32, 0, first}, std::tuple{VideoInfo::CS_BGR32, 1, each},
+          std::tuple{VideoInfo::CS_BGR24, 0, each}, std::tuple{VideoInfo::CS_YUY2, 0, std::vector<uint8_t>(24, 0x22)}}) {
+        OverlayEffect e = Placed(0, 0, 0, 0);
+        e.crop_enabled = crop;
+        Item(new test::GradientClip(test::VideoFormat(type, 4, 2), env.get()), e);
+        Rgb24Frame canvas(4, 2, 0x22);
+        Draw(10, canvas);
+        EXPECT_EQ(canvas.bytes, bytes) << type << " crop " << crop;
+    }
+
+    // Drawn in place, RGB32 rows are read at their own pitch: the top row is memory row 1.
+    Item(new test::GradientClip(test::VideoFormat(VideoInfo::CS_BGR32, 4, 2), env.get()), Placed(1, 0, 5, 2));
+    Rgb24Frame canvas(6, 2, 0x22);
+    Draw(10, canvas);
+    EXPECT_EQ(canvas.At(4, 0), 0xFF1B1A19u);  // bytes 9..11 of memory row 1
+    EXPECT_EQ(canvas.At(1, 1), 0xFF020100u);  // bytes 0..2 of memory row 0
+}
+
 TEST_F(OverlayDrawing, ACoveringSlideHandsTheRendererTheOverlaysOwnBoxAndItsCanvas) {
     test::FakeRenderer first = test::NewSlideRenderer(3), second = test::NewSlideRenderer(5);
     SlideEffect a{0, 1, first.AsSlide(), 0, 77, 12, 15}, b{0, 2, second.AsSlide(), 0, 88, 11, 16};
@@ -185,6 +216,16 @@ TEST(OverlayComposition, AnOverlayOnChannelTwoShowsItsFrameThroughTheFrameServer
         for (int x : {0, 5, 160, 319}) EXPECT_EQ(canvas.At(100 + x, 50 + y), Expected(x, y, 10));
     EXPECT_EQ(canvas.At(99, 50), 0xFF000000u);
     EXPECT_EQ(canvas.At(420, 290), 0xFF000000u);
+
+    // At 25 fps, 1100 % has "ChangeFPS" step 11 frames with linear access: the frame
+    // server refuses it and nothing is placed; 1049 % rounds to 10 and passes.
+    e.speed = 1100;
+    EXPECT_EQ(test::ErrorOf([&] { AddOverlay(&info, &e, 3, 0); }),
+              "ChangeFPS: Ratio must be less than 10 for linear access. Set LINEAR=False.");
+    EXPECT_EQ(published.mgr->Channel(InternalChannel(3)), nullptr);
+    e.speed = 1049;
+    AddOverlay(&info, &e, 3, 0);
+    EXPECT_NE(published.mgr->Channel(InternalChannel(3)), nullptr);
 
     EXPECT_EQ(SetQuickWarp(0), 0);
     EXPECT_EQ(g_quick_warp, 0);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -128,26 +129,31 @@ TEST(FrameServerFfmpeg, ResampleAudioKeepsTheToneAndBlocksInAnyOrderJoinUp) {
         int type, from, to, denominator;
         int64_t samples, out_samples;
     };
+    // 16-bit audio comes out at 0.95 of its level (0.45 dB down); other integer audio as
+    // float, full scale 1.0.
     for (const Case& c : {Case{SAMPLE_INT16, 48000, 24000, 1, 48001, 24001},
                           Case{SAMPLE_FLOAT, 44100, 48000, 1, 44100, 48000},
                           Case{SAMPLE_INT16, 44100, 44100000, 1001, 44100, 44056},
-                          Case{SAMPLE_FLOAT, 8000, 44100, 1, 8000, 44100}}) {
+                          Case{SAMPLE_FLOAT, 8000, 44100, 1, 8000, 44100},
+                          Case{SAMPLE_INT24, 48000, 44100, 1, 4800, 4410},
+                          Case{SAMPLE_INT32, 44100, 48000, 1, 4410, 4800}}) {
         SCOPED_TRACE(testing::Message() << c.from << " -> " << c.to << "/" << c.denominator);
-        const double a = c.type == SAMPLE_FLOAT ? 0.5 : 12000;
+        const double full = c.type == SAMPLE_INT24 ? 8388608.0 : c.type == SAMPLE_INT32 ? 2147483648.0 : 1.0;
+        const double a = c.type == SAMPLE_INT16 ? 12000 : 0.5 * full, gain = (c.type == SAMPLE_INT16 ? 0.95 : 1.0) / full;
         const Tone tone{{0.0, -a / 4, a / 3}, a, 1000};
         const PClip in = tone.Clip(c.from, c.type, c.samples);
         const PClip out = Invoke(env.get(), "ResampleAudio", {in, c.to, c.denominator}).AsClip();
         const VideoInfo& vi = out->GetVideoInfo();
         EXPECT_EQ(vi.audio_samples_per_second, static_cast<int>(std::lround(double(c.to) / c.denominator)));
         EXPECT_EQ(vi.num_audio_samples, c.out_samples);  // rounded to nearest
-        EXPECT_EQ(vi.sample_type, c.type);
+        EXPECT_EQ(vi.sample_type, c.type == SAMPLE_INT16 ? SAMPLE_INT16 : SAMPLE_FLOAT);
         ASSERT_EQ(vi.nchannels, 3);
-        // Output sample k is the tone at k * denominator / to seconds: frequency, phase and levels kept.
+        // Output sample k is the tone at k * denominator / to seconds: frequency, phase kept.
         const int64_t total = c.out_samples;
         const std::vector<double> whole = Audio(env.get(), out, 0, total);
         for (int k = 100; k < total - 100; ++k)
             for (size_t ch = 0; ch < 3; ++ch)
-                ASSERT_NEAR(whole[k * 3 + ch], tone(double(k) * c.denominator / c.to, ch), a * 0.01) << k;
+                ASSERT_NEAR(whole[k * 3 + ch], tone(double(k) * c.denominator / c.to, ch) * gain, a * gain * 0.01) << k;
 
         // Blocks of uneven sizes, asked for back to front, give the same samples.
         std::vector<std::pair<int64_t, int64_t>> blocks;
@@ -167,6 +173,20 @@ TEST(FrameServerFfmpeg, ResampleAudioKeepsTheToneAndBlocksInAnyOrderJoinUp) {
         EXPECT_EQ(Audio(env.get(), out, total + 100, 2), std::vector<double>(6, 0.0));
         EXPECT_EQ(Audio(env.get(), out, -1, 2), (std::vector<double>{0, 0, 0, whole[0], whole[1], whole[2]}));
     }
+}
+
+TEST(FrameServerFfmpeg, ResampleAudioFadesOutToTheSilencePastTheClip) {
+    // A constant 10000, 800 samples at 8 kHz, to 48 kHz: 9500 inside; output 4794 sits on
+    // the last source sample, 4797 halfway to the silence after it (half the level), and
+    // the level falls from one to the next.
+    test::EnvPtr env = test::NewEnv();
+    const PClip in = Tone{{10000}, 0, 0}.Clip(8000, SAMPLE_INT16, 800);
+    const std::vector<double> s = Audio(env.get(), Invoke(env.get(), "ResampleAudio", {in, 48000}).AsClip(), 0, 4800);
+    for (int k = 600; k < 4200; ++k) ASSERT_NEAR(s[k], 9500, 2) << k;
+    EXPECT_NEAR(s[4794], 9500, 2);
+    EXPECT_NEAR(s[4797], 4750, 2);
+    EXPECT_TRUE(std::is_sorted(s.begin() + 4794, s.end(), std::greater<>()));
+    EXPECT_LT(s[4799], 9500 / 4);
 }
 
 TEST(FrameServerFfmpeg, ResampleAudioPassesOverWhatItNeedNotChange) {

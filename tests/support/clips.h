@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <utility>
@@ -78,17 +79,21 @@ inline VideoInfo AudioFormat(int rate, int channels, int sample_type, int64_t sa
     return vi;
 }
 
-// Sample s of channel ch is value(s, ch), rounded to nearest for 16-bit audio.
+// Sample s of channel ch is value(s, ch), rounded to nearest for integer audio (8-bit
+// audio is unsigned: value + 128).
 class AudioClip : public PatternClip {
 public:
     using Value = std::function<double(int64_t s, int ch)>;
     AudioClip(const VideoInfo& vi, Value value) : PatternClip(vi), value_(std::move(value)) {}
     void AVS_STDCALL GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment*) override {
-        const int n = GetVideoInfo().nchannels;
+        const VideoInfo& vi = GetVideoInfo();
+        const int n = vi.nchannels, width = vi.BytesPerChannelSample();
         for (int64_t i = 0; i < count * n; ++i) {
             const double v = value_(start + i / n, static_cast<int>(i % n));
-            if (GetVideoInfo().sample_type == SAMPLE_FLOAT) static_cast<float*>(buf)[i] = static_cast<float>(v);
-            else static_cast<int16_t*>(buf)[i] = static_cast<int16_t>(std::lround(v));
+            const int32_t whole = static_cast<int32_t>(std::llround(v + (vi.sample_type == SAMPLE_INT8 ? 128 : 0)));
+            const float f = static_cast<float>(v);
+            const void* bytes = vi.sample_type == SAMPLE_FLOAT ? static_cast<const void*>(&f) : &whole;
+            std::memcpy(static_cast<uint8_t*>(buf) + i * width, bytes, static_cast<size_t>(width));  // the low bytes
         }
     }
 
