@@ -139,8 +139,9 @@ std::vector<FrameRange> SplitFrames(int frames, int jobs) {
     return ranges;
 }
 
-void RunWorkers(const std::vector<std::vector<std::string>>& arguments, const FramesDone& done) {
-    const std::string self = SelfPath();
+void RunWorkers(const std::vector<std::vector<std::string>>& arguments, const FramesDone& done,
+                const std::string& program) {
+    const std::string self = program.empty() ? SelfPath() : program;
     Crew crew;
     for (const std::vector<std::string>& args : arguments) crew.Start(self, args);
     std::vector<Worker>& workers = crew.workers();

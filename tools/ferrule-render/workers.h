@@ -30,8 +30,10 @@ std::vector<FrameRange> SplitFrames(int frames, int jobs);
 // done sees the frames finished by all workers together. When a worker fails, or a
 // signal is caught (Interrupted), the others are stopped with SIGTERM and waited for
 // before this throws; no worker outlives the call. Throws WorkerFailed when a failed
-// worker said why, std::runtime_error when it did not or could not start.
-void RunWorkers(const std::vector<std::vector<std::string>>& arguments, const FramesDone& done);
+// worker said why, std::runtime_error when it did not or could not start. `program`
+// is this program unless given.
+void RunWorkers(const std::vector<std::vector<std::string>>& arguments, const FramesDone& done,
+                const std::string& program = std::string());
 
 // For a worker: one frame more is finished.
 void ReportFrameDone();
