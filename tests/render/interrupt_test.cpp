@@ -14,7 +14,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,7 +33,7 @@ using Clock = std::chrono::steady_clock;
 constexpr const char* kAreaName = "{AED179E2-57E3-45b9-B9A7-9A223A5B28D8}";
 
 pid_t Spawn(const std::vector<std::string>& words, const std::vector<std::string>& env, bool own_group,
-            const std::string& errors, int* stdout_pipe = nullptr) {
+            const std::string& errors) {
     std::vector<char*> argv, envp;
     for (const std::string& w : words) argv.push_back(const_cast<char*>(w.c_str()));
     argv.push_back(nullptr);
@@ -42,15 +42,7 @@ pid_t Spawn(const std::vector<std::string>& words, const std::vector<std::string
     envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    int fds[2] = {-1, -1};
-    if (stdout_pipe) {
-        if (pipe(fds) != 0) return -1;
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        posix_spawn_file_actions_addclose(&actions, fds[1]);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    }
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
@@ -61,17 +53,12 @@ pid_t Spawn(const std::vector<std::string>& words, const std::vector<std::string
     for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&defaults, s);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setsigmask(&attributes, &none);
-    short flags = POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK;
-    if (own_group) flags |= POSIX_SPAWN_SETPGROUP;  // group 0: its own, numbered by its pid
-    posix_spawnattr_setflags(&attributes, flags);
+    // Group 0: a group of its own, numbered by its pid.
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | (own_group ? POSIX_SPAWN_SETPGROUP : 0));
     pid_t pid = -1;
     if (posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), envp.data()) != 0) pid = -1;
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
-    if (stdout_pipe) {
-        close(fds[1]);
-        *stdout_pipe = fds[0];
-    }
     return pid;
 }
 
@@ -82,14 +69,14 @@ pid_t Spawn(const std::vector<std::string>& words, const std::vector<std::string
 class PrivateShm {
 public:
     explicit PrivateShm(const TempDir& scratch) {
-        int out = -1;
+        const std::string ready = scratch / "shm-ready";
         holder_ = Spawn({"unshare", "--mount", "--propagation", "private", "--", "sh", "-c",
-                         "mount -t tmpfs -o size=64m ferrule-test /dev/shm && echo ready && exec sleep 3600"},
-                        {}, false, scratch / "unshare-errors", &out);
-        char ready[6] = {};
-        const bool ok = holder_ > 0 && read(out, ready, 5) == 5 && std::string(ready) == "ready";
-        if (out >= 0) close(out);
-        if (!ok) Stop();
+                         "mount -t tmpfs -o size=64m ferrule-test /dev/shm && touch '" + ready + "' && exec sleep 3600"},
+                        {}, false, scratch / "unshare-errors");
+        // Ready, or gone for want of the right to make a namespace.
+        while (holder_ > 0 && !fs::exists(ready))
+            if (waitpid(holder_, nullptr, WNOHANG) == holder_) holder_ = -1;
+            else std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ~PrivateShm() { Stop(); }
 
@@ -117,42 +104,30 @@ private:
     pid_t holder_ = -1;
 };
 
-// Processes whose process group is `group`.
+// Processes, zombies aside, in the process group.
 int GroupMembers(pid_t group) {
-    int members = 0;
-    for (const auto& e : fs::directory_iterator("/proc")) {
-        std::ifstream stat(e.path() / "stat");
-        std::string line;
-        if (!std::getline(stat, line)) continue;
-        // pid (comm) state ppid pgrp ...: comm may hold spaces, so read after the last ')'.
-        const size_t close = line.rfind(')');
-        if (close == std::string::npos) continue;
-        char state = 0;
-        int ppid = 0, pgrp = 0;
-        if (std::sscanf(line.c_str() + close + 1, " %c %d %d", &state, &ppid, &pgrp) == 3 && pgrp == group && state != 'Z')
-            ++members;
-    }
+    std::istringstream ps(rtest::RunProgram({"ps", "-e", "-o", "pgid=,stat="}).output);
+    int members = 0, pgid = 0;
+    std::string stat;
+    while (ps >> pgid >> stat) members += pgid == group && stat[0] != 'Z';
     return members;
 }
 
-// Files at any depth below a folder.
-std::vector<std::string> Below(const fs::path& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::recursive_directory_iterator(dir)) names.push_back(fs::relative(e.path(), dir).string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-bool AnyBelow(const fs::path& dir, const std::function<bool(const fs::directory_entry&)>& match) {
+// Everything below a folder, at any depth.
+std::vector<fs::directory_entry> Below(const fs::path& dir) {
+    std::vector<fs::directory_entry> entries;
     std::error_code ec;
     for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-        if (match(*it)) return true;
-    return false;
+        entries.push_back(*it);
+    return entries;
 }
 
-bool NonEmpty(const fs::directory_entry& e, const std::string& prefix) {
+// A file below the folder, named from the prefix on, holding something.
+bool Written(const fs::path& dir, const std::string& prefix) {
     std::error_code ec;
-    return e.path().filename().string().rfind(prefix, 0) == 0 && e.is_regular_file(ec) && e.file_size(ec) > 0 && !ec;
+    for (const fs::directory_entry& e : Below(dir))
+        if (e.path().filename().string().rfind(prefix, 0) == 0 && e.is_regular_file(ec) && e.file_size(ec) > 0) return true;
+    return false;
 }
 
 TEST(Interrupt, ASignalMidRenderOrMidJoinLeavesNothingBehind) {
@@ -190,9 +165,8 @@ TEST(Interrupt, ASignalMidRenderOrMidJoinLeavesNothingBehind) {
         // The moment: frames in the output being written (one process) or in a piece
         // (workers), or the list of pieces the join reads.
         const auto at_moment = [&] {
-            if (c.moment == kJoining) return AnyBelow(dir / "tmp", [](const auto& e) { return NonEmpty(e, "pieces-"); });
-            if (std::string(c.jobs) == "2") return AnyBelow(dir / "tmp", [](const auto& e) { return NonEmpty(e, "piece-"); });
-            return AnyBelow(dir / "out", [](const auto& e) { return NonEmpty(e, ".video.mp4."); });
+            if (c.moment == kJoining) return Written(dir / "tmp", "pieces-");
+            return std::string(c.jobs) == "2" ? Written(dir / "tmp", "piece-") : Written(dir / "out", ".video.mp4.");
         };
         const auto deadline = Clock::now() + std::chrono::seconds(120);
         int status = 0;
@@ -219,8 +193,8 @@ TEST(Interrupt, ASignalMidRenderOrMidJoinLeavesNothingBehind) {
         EXPECT_EQ(WEXITSTATUS(status), 128 + c.signal) << what;
         const std::string name = c.signal == SIGINT ? "SIGINT" : c.signal == SIGTERM ? "SIGTERM" : "SIGHUP";
         EXPECT_EQ(said, "ferrule-render: stopped by " + name + "\n") << what;
-        EXPECT_EQ(Below(dir / "out"), std::vector<std::string>{}) << what;
-        EXPECT_EQ(Below(dir / "tmp"), std::vector<std::string>{}) << what;
+        EXPECT_TRUE(fs::is_empty(dir / "out")) << what;
+        EXPECT_TRUE(fs::is_empty(dir / "tmp")) << what;
         EXPECT_EQ(shm.Objects(), std::vector<std::string>{}) << what;
         EXPECT_EQ(GroupMembers(pid), 0) << what;
     }

@@ -155,15 +155,9 @@ void RunPiece(const Options& o, const render::Timeline& t) {
     else render::RenderMp4(session, range, false, o.output, done);
 }
 
-// The frames, in this process or in workers; `video` is the file being written (its
-// temporary name) for a video, empty for --frames.
-void RenderFrames(const Options& o, const render::Timeline& t, const render::Session& session,
-                  const std::string& video, const std::string& format) {
-    const int frames = t.output.frames;
-    render::Progress progress(frames, !o.quiet && isatty(STDERR_FILENO));
-    const auto done = [&](int n) { progress.Update(n); };
-    const std::vector<render::FrameRange> ranges = render::SplitFrames(frames, o.jobs ? o.jobs : DefaultJobs());
-
+// The ranges: one in this process, or each to a worker and the pieces joined.
+void RenderRanges(const Options& o, const render::Timeline& t, const render::Session& session, const std::string& video,
+                  const std::string& format, const std::vector<render::FrameRange>& ranges, const render::FramesDone& done) {
     if (ranges.size() == 1) {
         if (video.empty()) render::RenderPngs(session, ranges[0], o.frames_dir, done);
         else render::RenderMp4(session, ranges[0], true, video, done, format);
@@ -188,6 +182,22 @@ void RenderFrames(const Options& o, const render::Timeline& t, const render::Ses
                                [&](int16_t* buf, int64_t start, int64_t count) { session.Audio(buf, start, count); },
                                video, format, pieces.path());
         }
+    }
+}
+
+// The frames, in this process or in workers; `video` is the file being written (its
+// temporary name) for a video, empty for --frames.
+void RenderFrames(const Options& o, const render::Timeline& t, const render::Session& session,
+                  const std::string& video, const std::string& format) {
+    const int frames = t.output.frames;
+    render::Progress progress(frames, !o.quiet && isatty(STDERR_FILENO));
+    const auto done = [&](int n) { progress.Update(n); };
+    const std::vector<render::FrameRange> ranges = render::SplitFrames(frames, o.jobs ? o.jobs : DefaultJobs());
+    try {
+        RenderRanges(o, t, session, video, format, ranges, done);
+    } catch (...) {
+        progress.Finish();  // the bar where it stopped, its line ended before the message
+        throw;
     }
     progress.Finish();
 }
