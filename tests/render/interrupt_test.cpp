@@ -122,19 +122,20 @@ std::vector<fs::directory_entry> Below(const fs::path& dir) {
     return entries;
 }
 
-// A file below the folder, named from the prefix on, holding something.
-bool Written(const fs::path& dir, const std::string& prefix) {
+// A file below the folder whose name starts with the prefix, holding at least `bytes`.
+bool Written(const fs::path& dir, const std::string& prefix, uintmax_t bytes) {
     std::error_code ec;
     for (const fs::directory_entry& e : Below(dir))
-        if (e.path().filename().string().rfind(prefix, 0) == 0 && e.is_regular_file(ec) && e.file_size(ec) > 0) return true;
+        if (e.path().filename().string().rfind(prefix, 0) == 0 && e.is_regular_file(ec) && e.file_size(ec) >= bytes && !ec)
+            return true;
     return false;
 }
 
 TEST(Interrupt, ASignalMidRenderOrMidJoinLeavesNothingBehind) {
     const TempDir dir;
-    // Long enough that a signal always finds it at work: the sound of 1000 frames takes
-    // the join a while to mix and encode.
-    rtest::WriteText(dir / "t.json", R"({"output": {"width": 64, "height": 48, "fps": 25, "frames": 1000},
+    // Long enough that a signal always finds it at work: frames of this size keep the
+    // workers busy a while, and the sound of 1000 frames the join.
+    rtest::WriteText(dir / "t.json", R"({"output": {"width": 320, "height": 180, "fps": 25, "frames": 1000},
         "channels": [{"items": [{"type": "overlay", "first": 0, "last": 999, "audio": true,
                                  "generate": {"kind": "gradient", "tone": true}}]}]})");
     fs::create_directory(dir / "out");
@@ -162,11 +163,11 @@ TEST(Interrupt, ASignalMidRenderOrMidJoinLeavesNothingBehind) {
         const pid_t pid = Spawn(words, {"TMPDIR=" + (dir / "tmp")}, true, dir / "errors");
         ASSERT_GT(pid, 0) << what;
 
-        // The moment: frames in the output being written (one process) or in a piece
-        // (workers), or the list of pieces the join reads.
+        // The moment: frames reaching the output being written (one process), a worker
+        // opening its piece after placing its items, or the list of pieces the join reads.
         const auto at_moment = [&] {
-            if (c.moment == kJoining) return Written(dir / "tmp", "pieces-");
-            return std::string(c.jobs) == "2" ? Written(dir / "tmp", "piece-") : Written(dir / "out", ".video.mp4.");
+            if (c.moment == kJoining) return Written(dir / "tmp", "pieces-", 1);
+            return std::string(c.jobs) == "2" ? Written(dir / "tmp", "piece-", 0) : Written(dir / "out", ".video.mp4.", 1);
         };
         const auto deadline = Clock::now() + std::chrono::seconds(120);
         int status = 0;
