@@ -10,7 +10,7 @@ B := build
 CMAKE := cmake -G Ninja -Wno-dev
 GTEST_ENV := GTEST_COLOR=no
 
-.PHONY: all demo test bootstrap native asan i686-linux win64 win32-dll fuzz bench clean
+.PHONY: all demo test bootstrap native asan i686-linux win64 win32-dll fuzz bench install clean
 
 all: test
 
@@ -44,6 +44,12 @@ fuzz: bootstrap
 
 demo: native
 	@$(B)/native/ferrule-render --demo out
+
+# ferrule-render, sondrel beside it and libferrule.so in ../lib: PREFIX/bin and PREFIX/lib,
+# under DESTDIR when staging a package.
+PREFIX ?= /usr/local
+install: native
+	@DESTDIR='$(DESTDIR)' cmake --install $(B)/native --prefix '$(PREFIX)'
 
 bench: native
 	@$(B)/native/ferrule_bench

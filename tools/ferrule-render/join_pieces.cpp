@@ -10,6 +10,7 @@
 
 #include "aac_encoder.h"
 #include "av_holders.h"
+#include "interrupt.h"
 #include "mp4_file.h"
 
 namespace render {
@@ -35,10 +36,10 @@ std::string ConcatList(const std::vector<std::string>& pieces) {
 // The list file exists exactly as long as the join runs.
 class ListFile {
 public:
-    ListFile(const std::string& out_path, const std::string& text) {
-        std::string name = out_path + ".pieces-XXXXXX";
+    ListFile(const std::string& out_path, const std::string& folder, const std::string& text) {
+        std::string name = folder.empty() ? out_path + ".pieces-XXXXXX" : folder + "/pieces-XXXXXX";
         const int fd = mkstemp(name.data());
-        if (fd < 0) throw std::runtime_error(out_path + ": cannot create a list of the pieces next to it");
+        if (fd < 0) throw std::runtime_error(name + ": cannot create the list of pieces");
         path_ = name;
         bool ok = true;
         for (size_t done = 0; ok && done < text.size();) {
@@ -81,16 +82,16 @@ InputFormatPtr OpenConcat(const std::string& list_path) {
 }  // namespace
 
 void JoinPieces(const std::vector<std::string>& video_pieces, const Output& out, const AudioSource& audio,
-                const std::string& out_path) {
+                const std::string& out_path, const std::string& format, const std::string& list_folder) {
     if (video_pieces.empty()) throw std::runtime_error(out_path + ": no pieces to join");
     if (out.fps <= 0) throw std::runtime_error(out_path + ": frame rate must be positive");
-    const ListFile list(out_path, ConcatList(video_pieces));
+    const ListFile list(out_path, list_folder, ConcatList(video_pieces));
     InputFormatPtr input = OpenConcat(list.path());
     const int video_index = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (video_index < 0) throw std::runtime_error(video_pieces.front() + ": has no video stream");
     const AVStream* in_stream = input->streams[video_index];
 
-    Mp4File file(out_path);
+    Mp4File file(out_path, format);
     AVStream* video = file.AddStream();
     int err = avcodec_parameters_copy(video->codecpar, in_stream->codecpar);
     if (err < 0) throw std::runtime_error(out_path + ": cannot describe the video stream: " + AvError(err));
@@ -111,6 +112,7 @@ void JoinPieces(const std::vector<std::string>& video_pieces, const Output& out,
     auto audio_up_to = [&](int64_t until) {
         until = std::min(until, total_audio);
         while (with_audio && audio_done < until) {
+            StopIfInterrupted();
             const int64_t count = std::min(kAudioChunk, until - audio_done);
             audio(samples.data(), audio_done, count);
             encoder->Write(samples.data(), count);
@@ -123,6 +125,7 @@ void JoinPieces(const std::vector<std::string>& video_pieces, const Output& out,
     const AVRational in_base = in_stream->time_base;
     int64_t last_dts = AV_NOPTS_VALUE;
     for (;;) {
+        StopIfInterrupted();
         err = av_read_frame(input.get(), packet.get());
         if (err == AVERROR_EOF) break;
         if (err < 0) throw std::runtime_error(list.path() + ": cannot read the pieces: " + AvError(err));

@@ -5,10 +5,10 @@
 
 namespace render {
 
-Mp4File::Mp4File(const std::string& path) : path_(path) {
+Mp4File::Mp4File(const std::string& path, const std::string& format) : path_(path) {
     AVFormatContext* raw = nullptr;
-    const int err = avformat_alloc_output_context2(&raw, nullptr, "mp4", path.c_str());
-    if (err < 0 || !raw) throw std::runtime_error(path + ": cannot set up an MP4 muxer: " + AvError(err));
+    const int err = avformat_alloc_output_context2(&raw, nullptr, format.c_str(), path.c_str());
+    if (err < 0 || !raw) throw std::runtime_error(path + ": cannot set up the " + format + " muxer: " + AvError(err));
     format_.reset(raw);
 }
 
@@ -32,7 +32,7 @@ void Mp4File::Open() {
     if (err < 0) throw std::runtime_error(path_ + ": cannot be created: " + AvError(err));
     created_ = true;
     err = avformat_write_header(format_.get(), nullptr);
-    if (err < 0) throw std::runtime_error(path_ + ": cannot write the MP4 header: " + AvError(err));
+    if (err < 0) throw std::runtime_error(path_ + ": cannot write the header: " + AvError(err));
 }
 
 void Mp4File::Write(AVPacket* packet, AVRational from) {
@@ -43,7 +43,7 @@ void Mp4File::Write(AVPacket* packet, AVRational from) {
 
 void Mp4File::Finish() {
     int err = av_write_trailer(format_.get());
-    if (err < 0) throw std::runtime_error(path_ + ": cannot write the MP4 trailer: " + AvError(err));
+    if (err < 0) throw std::runtime_error(path_ + ": cannot write the trailer: " + AvError(err));
     err = avio_closep(&format_->pb);
     if (err < 0) throw std::runtime_error(path_ + ": cannot be closed: " + AvError(err));
     finished_ = true;

@@ -1,5 +1,6 @@
-// An MP4 being written: its muxer and file, which is deleted again unless it was
-// finished, so a failed render never leaves a truncated video behind.
+// A video file being written (MP4, MOV or Matroska): its muxer and file, which is
+// deleted again unless it was finished, so a failed render never leaves a truncated
+// video behind.
 #pragma once
 
 #include <string>
@@ -10,7 +11,8 @@ namespace render {
 
 class Mp4File {
 public:
-    explicit Mp4File(const std::string& path);
+    // format is the muxer's name: "mp4", "mov" or "matroska".
+    explicit Mp4File(const std::string& path, const std::string& format = "mp4");
     ~Mp4File();
     Mp4File(const Mp4File&) = delete;
     Mp4File& operator=(const Mp4File&) = delete;

@@ -1,12 +1,28 @@
 #include "plugin_api.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
+#include <climits>
+#include <filesystem>
 #include <stdexcept>
 
 namespace render {
 
 EnvPtr NewFrameServer() { return EnvPtr(CreateScriptEnvironment(AVISYNTH_INTERFACE_VERSION)); }
+
+std::string LocatePlugin() {
+    char self[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) throw std::runtime_error("cannot find its own program file to find libferrule.so from");
+    const std::filesystem::path folder = std::filesystem::path(std::string(self, static_cast<size_t>(n))).parent_path();
+    const std::filesystem::path beside = folder / "libferrule.so";
+    const std::filesystem::path installed = (folder / ".." / "lib" / "libferrule.so").lexically_normal();
+    for (const std::filesystem::path& p : {beside, installed})
+        if (std::filesystem::is_regular_file(p)) return p.string();
+    throw std::runtime_error("cannot find libferrule.so: it is neither at " + beside.string() + " nor at " +
+                             installed.string());
+}
 
 namespace {
 

@@ -25,10 +25,15 @@ using EnvPtr = std::unique_ptr<IScriptEnvironment, EnvDeleter>;
 // A frame server of its own; the plugin is loaded into it by PluginApi.
 EnvPtr NewFrameServer();
 
+// libferrule.so beside this program (the build tree) or in ../lib from its folder (an
+// installed tree). Throws std::runtime_error naming both places when it is in neither.
+std::string LocatePlugin();
+
 class PluginApi {
 public:
-    // Loads the plugin at `path` into env; throws std::runtime_error naming a missing export.
-    PluginApi(IScriptEnvironment* env, const std::string& path = FERRULE_PLUGIN_PATH);
+    // Loads the plugin at `path` into env; throws std::runtime_error naming a missing
+    // export, and lets the frame server's error through when it cannot load it.
+    PluginApi(IScriptEnvironment* env, const std::string& path = LocatePlugin());
     ~PluginApi();
     PluginApi(const PluginApi&) = delete;
     PluginApi& operator=(const PluginApi&) = delete;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "interrupt.h"
 #include "png_frames.h"
 #include "video_writer.h"
 
@@ -15,12 +16,13 @@ std::string FrameFileName(int n) {
 }
 
 void RenderMp4(const Session& session, FrameRange range, bool with_audio, const std::string& path,
-               const FramesDone& done) {
+               const FramesDone& done, const std::string& format) {
     const Output& o = session.Format();
     const VideoInfo& vi = session.Main()->GetVideoInfo();
-    Mp4Writer writer(path, o, with_audio);
+    Mp4Writer writer(path, o, with_audio, format);
     std::vector<int16_t> samples;
     for (int n = range.first; n < range.end; ++n) {
+        StopIfInterrupted();
         const PVideoFrame f = session.Frame(n);
         writer.WriteVideo(f->GetReadPtr(), f->GetPitch());
         if (with_audio) {
@@ -40,6 +42,7 @@ void RenderPngs(const Session& session, FrameRange range, const std::string& dir
     std::vector<std::string> written;
     try {
         for (int n = range.first; n < range.end; ++n) {
+            StopIfInterrupted();
             const PVideoFrame f = session.Frame(n);
             written.push_back(dir + "/" + FrameFileName(n));
             WritePngFrame(written.back(), f->GetReadPtr(), f->GetPitch(), o.width, o.height);

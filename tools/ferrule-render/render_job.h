@@ -21,13 +21,14 @@ using FramesDone = std::function<void(int)>;
 // frame-000042.png: the name frame 42 gets in a folder of frames.
 std::string FrameFileName(int n);
 
-// An MP4 of the range; with_audio adds the mix of those frames' samples. A failure
-// leaves no file behind.
+// A video of the range (format: the muxer, as Mp4File takes it); with_audio adds the
+// mix of those frames' samples. A failure or a caught signal (Interrupted) leaves no
+// file behind.
 void RenderMp4(const Session& session, FrameRange range, bool with_audio, const std::string& path,
-               const FramesDone& done);
+               const FramesDone& done, const std::string& format = "mp4");
 
-// The frames of the range as PNG files in dir (which must exist). A failure removes
-// the files this call wrote.
+// The frames of the range as PNG files in dir (which must exist). A failure or a
+// caught signal removes the files this call wrote.
 void RenderPngs(const Session& session, FrameRange range, const std::string& dir, const FramesDone& done);
 
 void RenderOnePng(const Session& session, int n, const std::string& path);

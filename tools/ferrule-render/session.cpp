@@ -26,20 +26,47 @@ uint32_t ColorRef(uint32_t rgb) { return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) |
 }  // namespace
 
 Session::Session(const Timeline& timeline, const std::string& plugin_path)
-    : env_(NewFrameServer()), output_(timeline.output), renderers_(std::make_unique<Renderers>()) {
-    api_ = std::make_unique<PluginApi>(env_.get(), plugin_path);
+    : env_(NewFrameServer()), output_(timeline.output), timeline_file_(timeline.file),
+      renderers_(std::make_unique<Renderers>()) {
     try {
+        api_ = std::make_unique<PluginApi>(env_.get(), plugin_path);
         Place(timeline);
     } catch (const AvisynthError& e) {
-        throw std::runtime_error(e.msg);
+        const std::string what = e.msg;
+        Clear();
+        throw std::runtime_error(what);
+    } catch (...) {
+        Clear();
+        throw;
     }
 }
 
-Session::~Session() {
+Session::~Session() { Clear(); }
+
+void Session::Clear() {
     // The items go before the renderers and records they borrow, then the manager.
     if (api_) api_->RemoveAllItems();
     main_ = PClip();
 }
+
+namespace {
+
+// "t.json: /channels/0/items/1/media: " and the file when the frame server's own words
+// do not name it.
+std::string SetupMessage(const Timeline& t, const std::string& where, const std::string& file, const std::string& what) {
+    std::string text = t.file + ": " + where + ": ";
+    if (!file.empty() && what.find(file) == std::string::npos) text += "\"" + file + "\": ";
+    return text + what;
+}
+
+// The file an item reads, if it reads one.
+std::string FileOf(const Item& item) {
+    if (const auto* ov = std::get_if<Overlay>(&item.what)) return ov->source.media;
+    if (const auto* s = std::get_if<Subtitles>(&item.what)) return s->file;
+    return std::string();
+}
+
+}  // namespace
 
 PVideoFrame Session::Frame(int n) const {
     try {
@@ -67,16 +94,25 @@ void Session::Place(const Timeline& timeline) {
     for (size_t c = 0; c < timeline.channels.size(); ++c) {
         const int channel = static_cast<int>(c);
         for (const Item& item : timeline.channels[c].items) {
-            std::visit(
-                [&](const auto& what) {
-                    using T = std::decay_t<decltype(what)>;
-                    if constexpr (std::is_same_v<T, Title>) PlaceTitle(item, what, channel);
-                    if constexpr (std::is_same_v<T, Slide>) PlaceSlide(item, what, channel);
-                    if constexpr (std::is_same_v<T, Overlay>) PlaceOverlay(item, what, channel);
-                    if constexpr (std::is_same_v<T, Pictures>) PlacePictures(item, what, channel);
-                    if constexpr (std::is_same_v<T, Subtitles>) PlaceSubtitles(item, what, channel);
-                },
-                item.what);
+            // Which part of the item failed: its file while it is read, else the item.
+            std::string where = item.path;
+            try {
+                std::visit(
+                    [&](const auto& what) {
+                        using T = std::decay_t<decltype(what)>;
+                        if constexpr (std::is_same_v<T, Title>) PlaceTitle(item, what, channel);
+                        if constexpr (std::is_same_v<T, Slide>) PlaceSlide(item, what, channel);
+                        if constexpr (std::is_same_v<T, Overlay>) PlaceOverlay(item, what, channel, where);
+                        if constexpr (std::is_same_v<T, Pictures>) PlacePictures(item, what, channel);
+                        if constexpr (std::is_same_v<T, Subtitles>) {
+                            where = item.path + "/file";
+                            PlaceSubtitles(item, what, channel);
+                        }
+                    },
+                    item.what);
+            } catch (const AvisynthError& e) {
+                throw SetupError(SetupMessage(timeline, where, FileOf(item), e.msg));
+            }
         }
     }
     for (size_t c = 0; c < timeline.channels.size(); ++c)
@@ -102,11 +138,14 @@ void Session::PlaceSlide(const Item& item, const Slide& slide, int channel) {
     api_->AddSlideEff(&record, channel, 0);
 }
 
-void Session::PlaceOverlay(const Item& item, const Overlay& ov, int channel) {
+void Session::PlaceOverlay(const Item& item, const Overlay& ov, int channel, std::string& where) {
     PClip clip;
     if (!ov.source.media.empty()) {
+        where = item.path + "/media";
         if (!api_->ImportClip(ov.source.media.c_str(), &clip) || !clip)
-            throw std::runtime_error("cannot import \"" + ov.source.media + "\"");
+            throw SetupError(timeline_file_ + ": " + item.path + "/media: \"" + ov.source.media +
+                             "\": the library's ImportClip gave no clip");
+        where = item.path;
     } else {
         clip = new GeneratedClip(ov.source, output_);
     }

@@ -19,12 +19,20 @@ struct SubtitleInfo;
 
 namespace render {
 
+// An item the library or the frame server refused while it was placed: the timeline
+// file, the item's JSON path, its file, and the frame server's own words. Exit status 2.
+class SetupError : public TimelineError {
+public:
+    using TimelineError::TimelineError;
+};
+
 class Session {
 public:
-    // Frame-server errors, while placing or later, pass out as std::runtime_error: an
+    // Frame-server errors pass out as std::runtime_error, copied first: an
     // AvisynthError's text lives in the frame server, which goes with the session.
-    // Nothing half-placed outlives the throw, as the whole session goes with it.
-    explicit Session(const Timeline& timeline, const std::string& plugin_path = FERRULE_PLUGIN_PATH);
+    // An item that cannot be placed throws SetupError; nothing half-placed outlives
+    // the throw.
+    explicit Session(const Timeline& timeline, const std::string& plugin_path = LocatePlugin());
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -42,9 +50,10 @@ private:
     struct Renderers;  // the host's renderer objects, which the items borrow
 
     void Place(const Timeline& timeline);
+    void Clear();  // the items, then the manager
     void PlaceTitle(const Item& item, const Title& title, int channel);
     void PlaceSlide(const Item& item, const Slide& slide, int channel);
-    void PlaceOverlay(const Item& item, const Overlay& overlay, int channel);
+    void PlaceOverlay(const Item& item, const Overlay& overlay, int channel, std::string& where);
     void PlacePictures(const Item& item, const Pictures& pictures, int channel);
     void PlaceSubtitles(const Item& item, const Subtitles& subtitles, int channel);
     SlideRenderer* TransitionFor(TransitionKind kind);  // one object a kind, kept by the session
@@ -53,6 +62,7 @@ private:
     EnvPtr env_;
     std::unique_ptr<PluginApi> api_;
     Output output_;
+    std::string timeline_file_;
     std::unique_ptr<Renderers> renderers_;
     std::vector<std::unique_ptr<SlideEffect>> overlay_slides_;  // read by their items while they live
     std::vector<std::unique_ptr<ImageEffect>> image_records_;

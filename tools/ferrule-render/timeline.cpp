@@ -8,6 +8,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "picture_check.h"
+
 namespace render {
 
 namespace {
@@ -208,6 +210,7 @@ private:
     Item ParseItem(const json& value, const std::string& path, const Output& out) {
         Object o(value, path, file_);
         Item item;
+        item.path = path;
         const std::string type = o.NeedString("type");
         item.first = o.NeedInt("first", 0);
         item.last = o.NeedInt("last", 0);
@@ -239,6 +242,9 @@ private:
                 std::filesystem::path f(files[i].get<std::string>());
                 if (f.is_relative()) f = std::filesystem::path(base_) / f;
                 if (!std::filesystem::is_regular_file(f)) o.Fail(fp, "no such file \"" + f.string() + "\"");
+                // The library skips a picture it cannot decode without a word; say so now.
+                const std::string unreadable = PictureProblem(f.string());
+                if (!unreadable.empty()) o.Fail(fp, "\"" + f.string() + "\" is not a picture: " + unreadable);
                 p.files.push_back(f.string());
             }
             p.frames_per_picture = o.Int("frames_per_picture", p.frames_per_picture, 1);
@@ -323,7 +329,9 @@ Timeline ParseTimeline(const std::string& text, const std::string& file_name, co
         throw TimelineError(file_name + ": syntax error at byte " + std::to_string(e.byte) + ": " +
                             std::string(e.what()).substr(std::string(e.what()).rfind(':') + 2));
     }
-    return Parser(file_name, base_dir).Parse(root);
+    Timeline t = Parser(file_name, base_dir).Parse(root);
+    t.file = file_name;
+    return t;
 }
 
 Timeline ReadTimelineFile(const std::string& file) {
@@ -332,6 +340,31 @@ Timeline ReadTimelineFile(const std::string& file) {
     std::ostringstream text;
     text << in.rdbuf();
     return ParseTimeline(text.str(), file, std::filesystem::path(file).parent_path().string());
+}
+
+void RequireEvenSize(const Timeline& t) {
+    for (const auto& [key, size] : {std::pair{"width", t.output.width}, std::pair{"height", t.output.height}})
+        if (size % 2)
+            throw TimelineError(t.file + ": /output/" + key + ": must be even for a video, not " + std::to_string(size) +
+                                " (PNG frames take any size)");
+}
+
+std::vector<Input> TimelineInputs(const Timeline& t) {
+    std::vector<Input> inputs{{t.file, "/"}};
+    for (const Channel& channel : t.channels)
+        for (const Item& item : channel.items) {
+            if (const auto* ov = std::get_if<Overlay>(&item.what); ov && !ov->source.media.empty())
+                inputs.push_back({ov->source.media, item.path + "/media"});
+            if (const auto* p = std::get_if<Pictures>(&item.what))
+                for (size_t i = 0; i < p->files.size(); ++i)
+                    inputs.push_back({p->files[i], item.path + "/files/" + std::to_string(i)});
+            if (const auto* s = std::get_if<Subtitles>(&item.what)) {
+                inputs.push_back({s->file, item.path + "/file"});
+                const std::filesystem::path file(s->file);
+                if (file.extension() == ".idx") inputs.push_back({std::filesystem::path(file).replace_extension(".sub").string(), item.path + "/file"});
+            }
+        }
+    return inputs;
 }
 
 const char* TransitionName(TransitionKind kind) {

@@ -94,6 +94,7 @@ struct Subtitles {
 };
 
 struct Item {
+    std::string path;         // where it is in the file, "/channels/1/items/0"
     int first = 0, last = 0;  // inclusive
     std::variant<Title, Slide, Overlay, Pictures, Subtitles> what;
 };
@@ -104,6 +105,7 @@ struct Channel {
 };
 
 struct Timeline {
+    std::string file;  // as it was named to us, for messages
     Output output;
     std::vector<Channel> channels;
 };
@@ -116,5 +118,18 @@ Timeline ParseTimeline(const std::string& text, const std::string& file_name, co
 Timeline ReadTimelineFile(const std::string& file);
 
 const char* TransitionName(TransitionKind kind);
+
+// H.264 in yuv420p takes even sizes only: a video target needs them. Raises
+// TimelineError at /output/width or /output/height.
+void RequireEvenSize(const Timeline& timeline);
+
+// A file the timeline reads, and the JSON path that names it.
+struct Input {
+    std::string file;
+    std::string path;
+};
+// The timeline file itself first (path "/"), then every file its items read: media,
+// pictures, subtitle files, and the .sub beside an .idx.
+std::vector<Input> TimelineInputs(const Timeline& timeline);
 
 }  // namespace render

@@ -8,7 +8,8 @@ extern "C" {
 
 namespace render {
 
-Mp4Writer::Mp4Writer(const std::string& path, const Output& out, bool with_audio) : out_(out), file_(path) {
+Mp4Writer::Mp4Writer(const std::string& path, const Output& out, bool with_audio, const std::string& format)
+    : out_(out), file_(path, format) {
     if (out.width <= 0 || out.height <= 0 || out.width % 2 || out.height % 2)
         throw std::runtime_error(path + ": H.264 in yuv420p needs an even width and height, not " +
                                  std::to_string(out.width) + "x" + std::to_string(out.height));

@@ -17,7 +17,8 @@ namespace render {
 class Mp4Writer {
 public:
     // Throws std::runtime_error naming the file, or the missing encoder.
-    Mp4Writer(const std::string& path, const Output& out, bool with_audio);
+    // format: the muxer, as Mp4File takes it.
+    Mp4Writer(const std::string& path, const Output& out, bool with_audio, const std::string& format = "mp4");
     ~Mp4Writer();
     Mp4Writer(const Mp4Writer&) = delete;
     Mp4Writer& operator=(const Mp4Writer&) = delete;
