@@ -204,8 +204,8 @@ TEST(Render, TheDemoWritesItsVideoAndContactSheet) {
 }
 
 // --help on stdout; anything wrong as one "ferrule-render: " line on stderr (the usage
-// after it for a bad command line), exit status 2 for a bad command line or timeline and
-// 1 for a failure while rendering, and no output left.
+// after it for a bad command line), exit status 2 for a bad command line, timeline, media
+// or output, and no output left.
 TEST(Render, HelpAndErrorsGoWhereTheyBelongWithTheirStatus) {
     const rtest::TempDir dir;
     rtest::WriteText(dir / "t.json", R"({"output": {"frames": 3}, "channels": []})");
@@ -229,9 +229,11 @@ TEST(Render, HelpAndErrorsGoWhereTheyBelongWithTheirStatus) {
         {{dir / "t.json", "--frame", "3", "-o", dir / "x.png"}, 2, "--frame 3 is past the timeline's 3 frames\n" + usage},
         {{dir / "missing.json", "-o", out}, 2, dir / "missing.json: cannot be read\n"},
         {{dir / "bad.json", "-o", out}, 2, dir / "bad.json: /channels/0/colour: unknown key\n"},
-        {{dir / "media.json", "-o", out, "--jobs", "1"}, 1,
-         "Import: cannot open \"" + dir / "t.json" + "\": Invalid data found when processing input\n"},
-        {{dir / "t.json", "-o", dir / "none/x.mp4", "--jobs", "1"}, 1, dir / "none/x.mp4: cannot be created: No such file or directory\n"},
+        {{dir / "media.json", "-o", out, "--jobs", "1"}, 2,
+         dir / "media.json: /channels/0/items/0/media: Import: cannot open \"" + dir / "t.json" +
+             "\": Invalid data found when processing input\n"},
+        {{dir / "t.json", "-o", dir / "none/x.mp4", "--jobs", "1"}, 2,
+         dir / "none/x.mp4: the folder \"" + dir / "none" + "\" does not exist\n"},
     };
     for (const Case& c : cases) {
         const rtest::Run run = RunRender(c.args);
