@@ -52,7 +52,10 @@ void SampleReader::Read(uint8_t* out, int64_t start, int64_t count, int64_t tota
                         static_cast<size_t>(n * bytes_));
             pos += n;
         } else if (pos < chunk_start_) {
-            if (!exact_ && chunk_start_ == landed_ && sought_ > 0) {
+            if (exact_ && chunk_start_ > 0) {
+                // A demuxer that landed past the frame it was sent to: from the start.
+                Restart(env);
+            } else if (!exact_ && chunk_start_ == landed_ && sought_ > 0) {
                 // The seek landed past pos: aim further back.
                 SeekByTimestamp(std::max<int64_t>(0, sought_ - back), env);
                 valid_from_ = pos;
