@@ -52,9 +52,8 @@ LoaderChannel::~LoaderChannel() {
     options_.start = nullptr;  // last: a program starter reaps its children as it goes
 }
 
-bool LoaderChannel::Exchange(platform::PipeEnd& pipe, LoaderBlock& block) {
-    return pipe.Write(block.bytes, sizeof block, options_.reply_timeout_ms) &&
-           pipe.Read(block.bytes, sizeof block, options_.reply_timeout_ms);
+bool LoaderChannel::Exchange(platform::PipeEnd& pipe, LoaderBlock& block, int limit_ms) {
+    return pipe.Write(block.bytes, sizeof block, limit_ms) && pipe.Read(block.bytes, sizeof block, limit_ms);
 }
 
 std::unique_ptr<platform::PipeEnd> LoaderChannel::ConnectTo(const std::string& pipe_name) {
@@ -66,16 +65,51 @@ std::unique_ptr<platform::PipeEnd> LoaderChannel::ConnectTo(const std::string& p
     return nullptr;
 }
 
-PClip LoaderChannel::ClipFromReply(const LoaderBlock& reply, platform::PipeEnd& pipe, IScriptEnvironment* env) {
+// An opened reply: the remote clip if take accepts its format; else the loader is told
+// to close what it opened.
+bool LoaderChannel::Take(const LoaderBlock& reply, platform::PipeEnd& pipe,
+                         const std::function<bool(const VideoInfo&)>& take, Remote& remote) {
     const VideoInfo vi = reply.open_reply.vi;
     const int32_t id = reply.open_reply.remote_id;
-    if (Plausible(vi) && (env || !vi.HasVideo())) return new CLoaderClip(*this, pipe, id, vi, env);
-    // The loader holds a clip we will not use; it may let it go.
+    if (take(vi)) {
+        remote = Remote{&pipe, id, vi};
+        return true;
+    }
     LoaderBlock close{};
     close.close.command = kLoaderClose;
     close.close.remote_id = id;
     Exchange(pipe, close);
-    return PClip();
+    return false;
+}
+
+// Under the lock: asks the running loaders in turn, then a new one.
+bool LoaderChannel::OpenRemote(const char* path, const std::function<bool(const VideoInfo&)>& take, Remote& remote) {
+    options_.debug("test1\n");
+    LoaderBlock block;
+    int32_t decision = kLoaderNotTaken;
+    for (const auto& connection : connections_) {
+        options_.debug("test2\n");
+        BuildOpen(block, path);
+        if (!Exchange(*connection, block, options_.open_limit_ms)) continue;
+        decision = block.reply.status;
+        if (decision == kLoaderOpened) return Take(block, *connection, take, remote);
+        if (decision == kLoaderCannotOpen) return false;
+    }
+    if (decision != kLoaderNotTaken) return false;
+    BuildOpen(block, path);
+    const int32_t number = launch_counter_++;
+    if (!options_.start(options_.name, number)) {
+        options_.message("can't run Sondrel.exe");
+        return false;
+    }
+    auto pipe = ConnectTo(platform::LoaderPipeName(options_.name, number));
+    if (!pipe) return false;
+    connections_.reserve(connections_.size() + 1);
+    if (!Exchange(*pipe, block, options_.open_limit_ms) || block.reply.status != kLoaderOpened ||
+        !Take(block, *pipe, take, remote))
+        return false;  // a loader that took nothing is disconnected as its end goes
+    connections_.push_back(std::move(pipe));
+    return true;
 }
 
 PClip LoaderChannel::Open(const char* path, IScriptEnvironment* env) {
@@ -84,32 +118,17 @@ PClip LoaderChannel::Open(const char* path, IScriptEnvironment* env) {
     PClip clip;  // outlives the lock: dropping a clip takes the lock itself
     {
         auto hold = Hold();
-        options_.debug("test1\n");
-        LoaderBlock block;
-        int32_t decision = kLoaderNotTaken;
-        for (const auto& connection : connections_) {
-            options_.debug("test2\n");
-            BuildOpen(block, path);
-            if (!Exchange(*connection, block)) continue;
-            decision = block.reply.status;
-            if (decision == kLoaderOpened) clip = ClipFromReply(block, *connection, env);
-            if (decision == kLoaderOpened || decision == kLoaderCannotOpen) break;
-        }
-        if (decision == kLoaderNotTaken) {
-            BuildOpen(block, path);
-            const int32_t number = launch_counter_++;
-            if (!options_.start(options_.name, number)) {
-                options_.message("can't run Sondrel.exe");
-            } else if (auto pipe = ConnectTo(platform::LoaderPipeName(options_.name, number))) {
-                connections_.reserve(connections_.size() + 1);
-                if (Exchange(*pipe, block) && block.reply.status == kLoaderOpened) {
-                    clip = ClipFromReply(block, *pipe, env);
-                    if (clip) connections_.push_back(std::move(pipe));
-                }
-                // A loader that took nothing is disconnected as its end goes.
-            }
-        }
+        const auto usable = [env](const VideoInfo& vi) { return Plausible(vi) && (env || !vi.HasVideo()); };
+        Remote remote;
+        if (OpenRemote(path, usable, remote)) clip = new CLoaderClip(*this, path, remote, env);
     }
     options_.debug("test4\n");
     return clip;
+}
+
+bool LoaderChannel::Reopen(const char* path, const VideoInfo& vi, Remote& remote) {
+    const auto same = [&vi](const VideoInfo& got) { return std::memcmp(&got, &vi, sizeof vi) == 0; };
+    const bool opened = OpenRemote(path, same, remote);
+    options_.debug("test4\n");
+    return opened;
 }

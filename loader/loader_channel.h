@@ -23,9 +23,14 @@ struct LoaderChannelOptions {
     std::function<bool(const std::string& name, int number)> start;
     int connect_attempts = 60;
     int connect_interval_ms = 500;
-    // How long one transfer to or from a loader may take before the loader counts as
-    // gone. Ten seconds leaves room for a slow first open of a large file.
-    int reply_timeout_ms = 10000;
+    // The guard against a hung loader: how long an open, and any other request, may
+    // wait for its reply before the loader counts as gone. Far beyond any honest
+    // answer (an open may index a large file first), so slow loaders are only waited
+    // for; the connection to a loader that went is dropped, and each of its clips
+    // opens its file again on a fresh loader at its next request. The product keeps
+    // these; tests lower them to meet a hung loader in a fraction of a second.
+    int open_limit_ms = 120000;
+    int reply_limit_ms = 60000;
     std::function<void(const char*)> debug;    // default: platform::DebugOutput
     std::function<void(const char*)> message;  // default: platform::ShowMessage
 };
@@ -46,10 +51,23 @@ public:
     // when none did; null when there is none. env makes the clip's frame.
     PClip Open(const char* path, IScriptEnvironment* env);
 
+    // A clip as a loader holds it: the connection, the loader's id for it, its format.
+    struct Remote {
+        platform::PipeEnd* pipe = nullptr;
+        int32_t id = 0;
+        VideoInfo vi{};
+    };
+    // For a clip whose connection failed, under the lock: opens the file again as Open
+    // does; true when a loader took it with the same format.
+    bool Reopen(const char* path, const VideoInfo& vi, Remote& remote);
+
     // For the clips: hold the lock around Exchange and reading the area.
     std::unique_lock<platform::Lock> Hold() { return std::unique_lock<platform::Lock>(lock_); }
-    // Writes the block and reads the reply into it; false on any failure.
-    bool Exchange(platform::PipeEnd& pipe, LoaderBlock& block);
+    // Writes the block and reads the reply into it within the reply limit; false on any
+    // failure, after which the connection refuses every further request.
+    bool Exchange(platform::PipeEnd& pipe, LoaderBlock& block) {
+        return Exchange(pipe, block, options_.reply_limit_ms);
+    }
     const uint8_t* Area() const { return area_->data(); }
     size_t AreaSize() const { return area_->size(); }
 
@@ -64,8 +82,11 @@ public:
 
 private:
     LoaderChannel(LoaderChannelOptions options, std::unique_ptr<platform::SharedArea> area);
+    bool Exchange(platform::PipeEnd& pipe, LoaderBlock& block, int limit_ms);
     std::unique_ptr<platform::PipeEnd> ConnectTo(const std::string& pipe_name);
-    PClip ClipFromReply(const LoaderBlock& reply, platform::PipeEnd& pipe, IScriptEnvironment* env);
+    bool OpenRemote(const char* path, const std::function<bool(const VideoInfo&)>& take, Remote& remote);
+    bool Take(const LoaderBlock& reply, platform::PipeEnd& pipe, const std::function<bool(const VideoInfo&)>& take,
+              Remote& remote);
 
     LoaderChannelOptions options_;
     platform::Lock lock_;

@@ -6,9 +6,9 @@
 
 #include "loader/loader_channel.h"
 
-CLoaderClip::CLoaderClip(LoaderChannel& channel, platform::PipeEnd& pipe, int32_t remote_id, const VideoInfo& vi,
+CLoaderClip::CLoaderClip(LoaderChannel& channel, std::string path, const LoaderChannel::Remote& remote,
                          IScriptEnvironment* env)
-    : channel_(channel), pipe_(pipe), remote_id_(remote_id), vi_(vi) {
+    : channel_(channel), path_(std::move(path)), vi_(remote.vi), pipe_(remote.pipe), remote_id_(remote.id) {
     if (!vi_.HasVideo()) return;
     frame_ = env->NewVideoFrame(vi_, FRAME_ALIGN);
     // Black until the loader has filled it, so a failed first request shows nothing stale.
@@ -22,9 +22,32 @@ CLoaderClip::~CLoaderClip() {
     block.close.remote_id = remote_id_;
     {
         auto hold = channel_.Hold();
-        channel_.Exchange(pipe_, block);  // the reply says nothing we act on
+        channel_.Exchange(*pipe_, block);  // the reply says nothing we act on
     }
     frame_ = PVideoFrame();
+}
+
+// Under the lock: the connection to ask on. One that failed is replaced by opening the
+// file again, as the first import did, which starts a fresh loader when no running one
+// takes it; the clip then goes on under the new loader's id.
+bool CLoaderClip::Connected() {
+    if (!pipe_->Broken()) return true;
+    if (!may_reopen_) return false;
+    may_reopen_ = false;
+    LoaderChannel::Remote remote;
+    if (!channel_.Reopen(path_.c_str(), vi_, remote)) return false;
+    pipe_ = remote.pipe;
+    remote_id_ = remote.id;
+    return true;
+}
+
+// Under the lock: block goes out with this clip's id; true when the reply says status 1.
+bool CLoaderClip::Ask(LoaderBlock& block) {
+    if (!Connected()) return false;
+    block.frame.remote_id = remote_id_;  // at offset 4 in every request
+    if (!channel_.Exchange(*pipe_, block)) return false;
+    may_reopen_ = true;
+    return block.reply.status == 1;
 }
 
 // A clip without video hands out no frame at all, as the frame server's own Import
@@ -37,11 +60,9 @@ PVideoFrame* AVS_STDCALL CLoaderClip::GetFrame(PVideoFrame* result, int n, IScri
         if (size <= channel_.AreaSize()) {
             LoaderBlock block{};
             block.frame.command = kLoaderFrame;
-            block.frame.remote_id = remote_id_;
             block.frame.frame = n;
             auto hold = channel_.Hold();
-            if (channel_.Exchange(pipe_, block) && block.reply.status == 1)
-                std::memcpy(vfb->GetWritePtr(), channel_.Area(), size);
+            if (Ask(block)) std::memcpy(vfb->GetWritePtr(), channel_.Area(), size);
         }
     }
     return ReturnInto(result, PVideoFrame(frame_));
@@ -51,10 +72,9 @@ PVideoFrame* AVS_STDCALL CLoaderClip::GetFrame(PVideoFrame* result, int n, IScri
 bool CLoaderClip::FetchAudio(uint8_t* out, int64_t start, int64_t count, int bytes_per_sample) {
     LoaderBlock block{};
     block.audio.command = kLoaderAudio;
-    block.audio.remote_id = remote_id_;
     block.audio.start = start;
     block.audio.count = count;
-    if (!channel_.Exchange(pipe_, block) || block.reply.status != 1) return false;
+    if (!Ask(block)) return false;
     std::memcpy(out, channel_.Area(), static_cast<size_t>(count * bytes_per_sample));
     return true;
 }

@@ -3,18 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "avs/avisynth.h"
-
-class LoaderChannel;
-namespace platform {
-class PipeEnd;
-}
+#include "loader/loader_channel.h"
 
 class CLoaderClip : public IClip {
 public:
-    // Neither the channel nor the pipe is owned; both outlive the clip.
-    CLoaderClip(LoaderChannel& channel, platform::PipeEnd& pipe, int32_t remote_id, const VideoInfo& vi,
+    // The channel outlives the clip; it owns the connections.
+    CLoaderClip(LoaderChannel& channel, std::string path, const LoaderChannel::Remote& remote,
                 IScriptEnvironment* env);
     ~CLoaderClip() override;
 
@@ -29,12 +26,18 @@ public:
     int32_t RemoteId() const { return remote_id_; }
 
 private:
+    bool Connected();
+    bool Ask(LoaderBlock& block);
     bool FetchAudio(uint8_t* out, int64_t start, int64_t count, int bytes_per_sample);
 
     LoaderChannel& channel_;
-    platform::PipeEnd& pipe_;
-    const int32_t remote_id_;
+    const std::string path_;
     const VideoInfo vi_;
+    platform::PipeEnd* pipe_;
+    int32_t remote_id_;
+    // One fresh loader per failure: false from a reopen until its loader has answered,
+    // so a file that stops every loader does not start one for every request.
+    bool may_reopen_ = true;
     // The one frame every GetFrame hands out, refilled in place.
     PVideoFrame frame_;
 };

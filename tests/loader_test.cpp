@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "avs/frame_layout.h"
@@ -63,13 +64,14 @@ Bytes Pattern(int n, size_t size) {
 
 class LoaderImport : public ::testing::Test {
 protected:
-    void MakeChannel(int attempts = 3, int interval_ms = 20, int timeout_ms = 3000) {
+    // limit_ms 0 keeps the product's reply limits.
+    void MakeChannel(int attempts = 3, int interval_ms = 20, int limit_ms = 3000) {
         LoaderChannelOptions o;
         o.name = name;
         o.start = loaders.Launcher();
         o.connect_attempts = attempts;
         o.connect_interval_ms = interval_ms;
-        o.reply_timeout_ms = timeout_ms;
+        if (limit_ms) o.open_limit_ms = o.reply_limit_ms = limit_ms;
         o.debug = [this](const char* s) { trace += s; };
         o.message = [this](const char* s) { messages.push_back(s); };
         channel = LoaderChannel::Create(std::move(o));
@@ -336,34 +338,101 @@ TEST_F(LoaderImport, ANonsensicalFormatGivesNoClipAndTheLoaderIsToldSo) {
     ASSERT_TRUE(Open("a"));
 }
 
-// A loader that ends, stays silent or cuts its reply short fails the request in
-// bounded time; the frame and the samples keep what they had, and the next import
-// starts a new loader.
-TEST_F(LoaderImport, FailingLoadersFailTheRequestInBoundedTimeAndTheNextImportWorks) {
+// A loader that ends, stays silent or cuts its reply short fails one request in
+// bounded time, and that frame keeps what it had. The clips of that loader then open
+// their file again on a fresh loader and go on from their next request; the next
+// import goes to the fresh loader too.
+TEST_F(LoaderImport, ALoaderThatFailsCostsOneRequestAndItsClipsGoOnUnderAFreshOne) {
     channel.reset();
     MakeChannel(3, 20, 300);
-    // Each failing clip lands on the last good loader; the import after it needs a new one.
     int round = 0;
-    for (const char* mode : {"die-on-frame", "hang-on-frame", "short-on-frame"}) {
-        SCOPED_TRACE(mode);
-        const PClip clip = Open(mode);
-        ASSERT_TRUE(clip);
-        EXPECT_EQ(Received(round).back(), OpenBlock(mode));
+    for (const auto fault : {ScriptedLoaders::Fault::kDie, ScriptedLoaders::Fault::kSilent,
+                             ScriptedLoaders::Fault::kShort}) {
+        SCOPED_TRACE(round);
+        const PClip clip = Open("a"), other = Open("b");
+        ASSERT_TRUE(clip && other);
+        EXPECT_EQ(Received(round).back(), OpenBlock("b")) << "both on the last loader started";
+        const PVideoFrame f = clip->GetFrame(1, env.get());
+        loaders.Misbehave(round, kLoaderFrame, fault);
         const auto t0 = std::chrono::steady_clock::now();
-        const PVideoFrame f = clip->GetFrame(2, env.get());
+        EXPECT_EQ(clip->GetFrame(2, env.get()).get(), f.get());
         EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
-        EXPECT_EQ(test::BufferBytes(f), Bytes(128, 0));
-        Bytes buf(40, 0xEE);
-        clip->GetAudio(buf.data(), 0, 10, env.get());
-        EXPECT_EQ(buf, Bytes(40, 0xEE));
-        EXPECT_EQ(clip->GetFrame(3, env.get()).get(), f.get());
+        EXPECT_EQ(test::BufferBytes(f), Pattern(1, 128)) << "the failed request leaves the frame as it was";
 
-        const PClip next = Open("a");
-        ASSERT_TRUE(next);
+        const size_t mark = loaders.Log().size();
+        EXPECT_EQ(test::BufferBytes(clip->GetFrame(3, env.get())), Pattern(3, 128));
+        Bytes buf(40, 0xEE);
+        other->GetAudio(buf.data(), 5, 10, env.get());
+        for (size_t i = 0; i < 40; ++i) ASSERT_EQ(buf[i], test::AudioByte(20 + int64_t(i))) << i;
         EXPECT_EQ(loaders.Started().back(), round + 1);
-        EXPECT_EQ(test::BufferBytes(next->GetFrame(4, env.get())), Pattern(4, 128));
+        const int32_t id = Id(clip), other_id = Id(other);
+        EXPECT_EQ(Received(round + 1, mark), (std::vector<Bytes>{OpenBlock("a"), FrameBlock(id, 3), OpenBlock("b"),
+                                                                 AudioBlock(other_id, 5, 10)}));
         ++round;
     }
+    EXPECT_EQ(channel->Connections(), 4u) << "failed connections stay listed until the end";
+    EXPECT_EQ(channel->LaunchCounter(), 4);
+}
+
+// A file that stops the fresh loader too gets no third: the clip waits for the next
+// import to bring one.
+TEST_F(LoaderImport, AClipWhoseFreshLoaderFailsBeforeAnyAnswerStartsNoOther) {
+    channel.reset();
+    MakeChannel(3, 20, 300);
+    const PClip clip = Open("a");
+    ASSERT_TRUE(clip);
+    loaders.Misbehave(0, kLoaderFrame, ScriptedLoaders::Fault::kDie);
+    loaders.Misbehave(1, kLoaderFrame, ScriptedLoaders::Fault::kDie);
+    for (int n : {1, 2, 3}) EXPECT_EQ(test::BufferBytes(clip->GetFrame(n, env.get())), Bytes(128, 0)) << n;
+    EXPECT_EQ(loaders.Started(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(Received(1), (std::vector<Bytes>{OpenBlock("a"), FrameBlock(40, 2)}));
+}
+
+// The product's limits: a loader that needs 12 s to open a file, and one that needs
+// 12 s for a frame, are waited for, and every frame after comes right from the same
+// loader. The two run side by side on channels of their own, so the case costs 12 s.
+TEST_F(LoaderImport, SlowOpensAndFramesAreWaitedForUnderTheProductsLimits) {
+    channel.reset();
+    MakeChannel(3, 20, 0);
+    constexpr int kSlowMs = 12000;
+    ASSERT_GT(LoaderChannelOptions().reply_limit_ms, kSlowMs);
+    const PClip clip = Open("a");
+    ASSERT_TRUE(clip);
+    EXPECT_EQ(test::BufferBytes(clip->GetFrame(0, env.get())), Pattern(0, 128));
+
+    const std::string slow_name = test::UniqueLoaderName("slow");
+    ScriptedLoaders slow_loaders{slow_name};
+    slow_loaders.Misbehave(0, kLoaderOpen, ScriptedLoaders::Fault::kSlow, kSlowMs);
+    LoaderChannelOptions o;
+    o.name = slow_name;
+    o.start = slow_loaders.Launcher();
+    o.debug = [](const char*) {};
+    auto slow_channel = LoaderChannel::Create(std::move(o));
+    ASSERT_TRUE(slow_channel);
+    test::EnvPtr slow_env = test::NewEnv();
+    PClip opened;
+    std::chrono::steady_clock::duration open_took{};
+    std::thread opener([&] {
+        const auto t0 = std::chrono::steady_clock::now();
+        opened = slow_channel->Open("a", slow_env.get());
+        open_took = std::chrono::steady_clock::now() - t0;
+    });
+
+    loaders.Misbehave(0, kLoaderFrame, ScriptedLoaders::Fault::kSlow, kSlowMs);
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(test::BufferBytes(clip->GetFrame(1, env.get())), Pattern(1, 128));
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(kSlowMs));
+    opener.join();
+    EXPECT_GE(open_took, std::chrono::milliseconds(kSlowMs));
+    ASSERT_TRUE(opened);
+    for (int n = 2; n < 10; ++n) {
+        EXPECT_EQ(test::BufferBytes(clip->GetFrame(n, env.get())), Pattern(n, 128)) << n;
+        EXPECT_EQ(test::BufferBytes(opened->GetFrame(n, slow_env.get())), Pattern(n, 128)) << n;
+    }
+    EXPECT_EQ(loaders.Started(), std::vector<int>{0});
+    EXPECT_EQ(slow_loaders.Started(), std::vector<int>{0});
+    opened = PClip();
+    slow_channel.reset();  // before its loaders are joined
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "tests/scripted_loader.h"
 
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <random>
@@ -45,6 +46,15 @@ void ScriptedLoaders::Record(int number, const uint8_t* bytes) {
     log_.push_back(r);
 }
 
+bool ScriptedLoaders::TakeFault(int number, uint32_t command, std::pair<Fault, int>& fault) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    const auto it = faults_.find({number, command});
+    if (it == faults_.end()) return false;
+    fault = it->second;
+    faults_.erase(it);
+    return true;
+}
+
 bool ScriptedLoaders::Start(const std::string& name, int number) {
     if (name != name_) return false;
     const Launch launch = plan_.count(number) ? plan_[number] : Launch::kServe;
@@ -66,22 +76,34 @@ void ScriptedLoaders::Serve(int number, platform::PipeListener& listener) {
     auto pipe = listener.Accept(10000);
     auto area = platform::SharedArea::Open(name_, kLoaderAreaSize);
     if (!pipe || !area) return;
-    std::map<int32_t, std::string> clips;
     int32_t next_id = 40;
     LoaderBlock b;
     while (pipe->Read(b.bytes, sizeof b, -1)) {
         Record(number, b.bytes);
+        std::pair<Fault, int> fault;
+        if (TakeFault(number, b.open.command, fault)) {
+            if (fault.first == Fault::kDie) return;
+            if (fault.first == Fault::kSilent) {
+                while (pipe->Read(b.bytes, sizeof b, -1)) Record(number, b.bytes);  // until the library lets go
+                return;
+            }
+            if (fault.first == Fault::kShort) {
+                std::memset(&b, 0, sizeof b);
+                b.reply.status = 1;
+                pipe->Write(b.bytes, 50, 1000);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(fault.second));
+        }
         const LoaderBlock request = b;
         std::memset(&b, 0, sizeof b);
-        const std::string mode = clips.count(request.frame.remote_id) ? clips[request.frame.remote_id] : "";
         switch (request.open.command) {
             case kLoaderOpen: {
                 const std::string path = request.open.path;
                 const auto answer = answers_.find({number, path});
                 b.open_reply.status = answer == answers_.end() ? 1 : answer->second;
                 if (b.open_reply.status != 1) break;
-                b.open_reply.remote_id = next_id;
-                clips[next_id++] = path;
+                b.open_reply.remote_id = next_id++;
                 b.open_reply.vi = ScriptedFormat();
                 if (path == "big") {
                     b.open_reply.vi.width = 4096, b.open_reply.vi.height = 1024;
@@ -92,13 +114,6 @@ void ScriptedLoaders::Serve(int number, platform::PipeListener& listener) {
                 break;
             }
             case kLoaderFrame: {
-                if (mode == "die-on-frame") return;
-                if (mode == "hang-on-frame") continue;
-                if (mode == "short-on-frame") {
-                    b.reply.status = 1;
-                    pipe->Write(b.bytes, 50, 1000);
-                    return;
-                }
                 for (size_t i = 0; i < 4096; ++i) area->data()[i] = FrameByte(request.frame.frame, i);
                 b.reply.status = 1;
                 break;

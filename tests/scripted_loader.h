@@ -4,9 +4,8 @@
 //   "big"         a 4096 x 1024 RGB32 clip, larger than the area
 //   "audio-only"  no video
 //   "garbage"     answers "opened" with a nonsensical format
-//   "die-on-frame", "hang-on-frame", "short-on-frame"
-//                 the loader ends, stays silent, or sends 50 bytes and ends at a frame request
 //   anything else 8 x 4 RGB24 with 16-bit stereo audio
+// Faults are scripted per loader and command (Misbehave).
 // Frame n holds FrameByte(n, i) at byte i of the area, audio from sample s holds
 // AudioByte(s * 4 + i).
 #pragma once
@@ -40,6 +39,9 @@ std::string UniqueLoaderName(const std::string& tag);
 class ScriptedLoaders {
 public:
     enum class Launch { kServe, kRefuse, kNoPipe };
+    // kSlow answers after a while; kSilent never answers again; kDie ends the loader;
+    // kShort sends 50 bytes of the reply and ends.
+    enum class Fault { kSlow, kSilent, kDie, kShort };
     struct Received {
         int loader;
         std::array<uint8_t, 112> bytes;
@@ -53,6 +55,11 @@ public:
     void Plan(int number, Launch launch) { plan_[number] = launch; }
     // Loader `number` answers an open of `path` with `status` instead of 1.
     void Answer(int number, const std::string& path, int32_t status) { answers_[{number, path}] = status; }
+    // Loader `number` meets its next request of `command` with fault (kSlow: after ms).
+    void Misbehave(int number, uint32_t command, Fault fault, int ms = 0) {
+        std::lock_guard<std::mutex> hold(mutex_);
+        faults_[{number, command}] = {fault, ms};
+    }
 
     std::function<bool(const std::string&, int)> Launcher() {
         return [this](const std::string& name, int number) { return Start(name, number); };
@@ -64,10 +71,12 @@ private:
     bool Start(const std::string& name, int number);
     void Serve(int number, platform::PipeListener& listener);
     void Record(int number, const uint8_t* bytes);
+    bool TakeFault(int number, uint32_t command, std::pair<Fault, int>& fault);
 
     std::string name_;
     std::map<int, Launch> plan_;
     std::map<std::pair<int, std::string>, int32_t> answers_;
+    std::map<std::pair<int, uint32_t>, std::pair<Fault, int>> faults_;
     std::mutex mutex_;
     std::vector<Received> log_;
     std::vector<int> started_;

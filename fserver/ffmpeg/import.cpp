@@ -3,9 +3,8 @@
 //
 // Video and audio each have their own demuxer, so that seeking one never moves the
 // other. Frame n is the frame whose timestamp, counted from the stream's first one,
-// rounds to n at the clip's rate; sample s likewise at the sample rate. Audio is
-// sample-exact where the container's timestamps are (WAV, or packets whose start falls
-// on its time base).
+// rounds to n at the clip's rate; sample s is the s-th sample decoded from the start
+// (fserver/ffmpeg/sample_reader.h).
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -13,14 +12,13 @@
 #include <vector>
 
 extern "C" {
-#include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
 #include <libavutil/pixdesc.h>
-#include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
 
 #include "fserver/ffmpeg/ffmpeg_builtins.h"
+#include "fserver/ffmpeg/sample_reader.h"
 #include "fserver/ffmpeg/stream_decoder.h"
 
 namespace fserver {
@@ -66,8 +64,6 @@ private:
     bool DecodeForwardTo(int64_t n) const;
     void SeekVideo(int64_t n, IScriptEnvironment* env);
     PVideoFrame Picture(IScriptEnvironment* env);
-    void SeekAudio(int64_t sample, IScriptEnvironment* env);
-    bool NextChunk(IScriptEnvironment* env);
 
     std::string path_;
     VideoInfo vi_{};
@@ -82,28 +78,19 @@ private:
     PVideoFrame out_;
     int out_n_ = -1;
 
-    StreamDecoder audio_;
-    AvFramePtr audio_frame_;
-    SwrPtr swr_;
-    int swr_format_ = AV_SAMPLE_FMT_NONE;
-    std::vector<uint8_t> chunk_;  // the last decoded audio frame, converted
-    int64_t chunk_start_ = 0, chunk_len_ = 0;
-    bool placed_ = true;        // false after a seek until a frame's timestamp places the chunks
-    int64_t audio_sought_ = 0;  // sample the last seek aimed at
-    int64_t landed_ = 0;        // where the first chunk after that seek began
+    SampleReader audio_;
 };
 
 Import::Import(const char* path, IScriptEnvironment* env) : path_(path) {
     held_.reset(av_frame_alloc());
     pending_.reset(av_frame_alloc());
     scratch_.reset(av_frame_alloc());
-    audio_frame_.reset(av_frame_alloc());
-    if (!held_ || !pending_ || !scratch_ || !audio_frame_) env->ThrowError("Import: out of memory");
+    if (!held_ || !pending_ || !scratch_) env->ThrowError("Import: out of memory");
 
     const int video = video_.Open(path, AVMEDIA_TYPE_VIDEO);
     if (video < 0 && video != AVERROR_STREAM_NOT_FOUND)
         env->ThrowError("Import: cannot open \"%s\": %s", path, AvErrorText(video).c_str());
-    const int audio = audio_.Open(path, AVMEDIA_TYPE_AUDIO);
+    const int audio = audio_.Open(path);
     if (audio < 0 && audio != AVERROR_STREAM_NOT_FOUND)
         env->ThrowError("Import: cannot open \"%s\": %s", path, AvErrorText(audio).c_str());
     if (video < 0 && audio < 0) env->ThrowError("Import: \"%s\" has neither video nor audio", path);
@@ -143,8 +130,8 @@ void Import::OpenVideo() {
 }
 
 void Import::OpenAudio(IScriptEnvironment* env) {
-    const AVCodecContext* codec = audio_.codec();
-    const AVStream* st = audio_.stream();
+    const AVCodecContext* codec = audio_.decoder().codec();
+    const AVStream* st = audio_.decoder().stream();
     if (codec->sample_rate <= 0 || codec->ch_layout.nb_channels <= 0)
         env->ThrowError("Import: the audio of \"%s\" has no sample rate or channels", path_.c_str());
     vi_.audio_samples_per_second = codec->sample_rate;
@@ -156,9 +143,10 @@ void Import::OpenAudio(IScriptEnvironment* env) {
     const AVRational sample_time{1, codec->sample_rate};
     int64_t samples = 0;
     if (st->duration != AV_NOPTS_VALUE) samples = av_rescale_q(st->duration, st->time_base, sample_time);
-    if (samples <= 0 && audio_.format()->duration != AV_NOPTS_VALUE)
-        samples = av_rescale_q(audio_.format()->duration, AV_TIME_BASE_Q, sample_time);
+    if (samples <= 0 && audio_.decoder().format()->duration != AV_NOPTS_VALUE)
+        samples = av_rescale_q(audio_.decoder().format()->duration, AV_TIME_BASE_Q, sample_time);
     vi_.num_audio_samples = std::max<int64_t>(samples, 0);
+    audio_.SetOutput(vi_.audio_samples_per_second, vi_.nchannels, vi_.sample_type);
 }
 
 int64_t Import::FrameOf(const AVFrame* frame) const {
@@ -267,89 +255,9 @@ PVideoFrame Import::Picture(IScriptEnvironment* env) {
     return dst;
 }
 
-void Import::SeekAudio(int64_t sample, IScriptEnvironment* env) {
-    const AVRational sample_time{1, vi_.audio_samples_per_second};
-    if (!audio_.Seek(audio_.origin() + av_rescale_q(sample, sample_time, audio_.stream()->time_base)))
-        env->ThrowError("Import: cannot seek in \"%s\"", path_.c_str());
-    chunk_start_ = sample;
-    chunk_len_ = 0;
-    placed_ = false;
-    audio_sought_ = sample;
-}
-
-bool Import::NextChunk(IScriptEnvironment* env) {
-    AVFrame* f = audio_frame_.get();
-    av_frame_unref(f);
-    if (!audio_.Next(f)) return false;
-    int64_t start = chunk_start_ + chunk_len_;
-    if (!placed_) {
-        const int64_t ts = f->best_effort_timestamp;
-        if (ts != AV_NOPTS_VALUE)
-            start = av_rescale_q(ts - audio_.origin(), audio_.stream()->time_base,
-                                 AVRational{1, vi_.audio_samples_per_second});
-        placed_ = true;
-        landed_ = start;
-    }
-    chunk_start_ = start;
-    chunk_len_ = f->nb_samples;
-    const size_t bytes = static_cast<size_t>(f->nb_samples) * vi_.BytesPerAudioSample();
-    if (chunk_.size() < bytes) chunk_.resize(bytes);  // grows to the largest frame, then stays
-    if (f->ch_layout.nb_channels != vi_.nchannels) {
-        std::memset(chunk_.data(), 0, bytes);  // a frame we cannot lay out is silence
-        return true;
-    }
-    if (!swr_ || swr_format_ != f->format) {
-        const AVSampleFormat out = vi_.sample_type == SAMPLE_INT16 ? AV_SAMPLE_FMT_S16 : AV_SAMPLE_FMT_FLT;
-        SwrContext* raw = nullptr;
-        const int set =
-            swr_alloc_set_opts2(&raw, &f->ch_layout, out, vi_.audio_samples_per_second, &f->ch_layout,
-                                static_cast<AVSampleFormat>(f->format), vi_.audio_samples_per_second, 0, nullptr);
-        swr_.reset(raw);
-        if (set < 0 || swr_init(swr_.get()) < 0)
-            env->ThrowError("Import: libswresample cannot convert the audio of \"%s\"", path_.c_str());
-        swr_format_ = f->format;
-    }
-    uint8_t* dst = chunk_.data();
-    // Same rate on both sides: no filter delay, every input sample comes straight out.
-    const int got =
-        swr_convert(swr_.get(), &dst, f->nb_samples, const_cast<const uint8_t**>(f->extended_data), f->nb_samples);
-    const size_t done = static_cast<size_t>(std::max(got, 0)) * vi_.BytesPerAudioSample();
-    std::memset(chunk_.data() + done, 0, bytes - done);
-    return true;
-}
-
 void AVS_STDCALL Import::GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment* env) {
-    if (count <= 0) return;
-    const int frame_bytes = vi_.BytesPerAudioSample();
-    auto* out = static_cast<uint8_t*>(buf);
-    std::memset(out, 0, static_cast<size_t>(count * frame_bytes));  // silence outside the stream and in its gaps
-    if (!vi_.HasAudio()) return;
-    int64_t pos = std::max<int64_t>(start, 0);
-    const int64_t end = std::min(start + count, vi_.num_audio_samples);
-    if (pos >= end) return;
-    if (pos < chunk_start_ || pos > chunk_start_ + chunk_len_ + vi_.audio_samples_per_second) SeekAudio(pos, env);
-    int64_t back = vi_.audio_samples_per_second;
-    while (pos < end) {
-        const int64_t chunk_end = chunk_start_ + chunk_len_;
-        if (pos >= chunk_start_ && pos < chunk_end) {
-            const int64_t n = std::min(end, chunk_end) - pos;
-            std::memcpy(out + (pos - start) * frame_bytes, chunk_.data() + (pos - chunk_start_) * frame_bytes,
-                        static_cast<size_t>(n * frame_bytes));
-            pos += n;
-        } else if (pos < chunk_start_) {
-            if (chunk_start_ == landed_ && audio_sought_ > 0) {
-                // The seek landed past pos: aim further back.
-                SeekAudio(std::max<int64_t>(0, audio_sought_ - back), env);
-                back *= 2;
-            } else {
-                pos = std::min(end, chunk_start_);  // a gap in the stream
-            }
-        } else if (!NextChunk(env)) {
-            chunk_start_ += chunk_len_;  // at the end; a later request before here seeks back
-            chunk_len_ = 0;
-            break;
-        }
-    }
+    if (count <= 0 || !vi_.HasAudio()) return;
+    audio_.Read(static_cast<uint8_t*>(buf), start, count, vi_.num_audio_samples, env);
 }
 
 }  // namespace

@@ -36,6 +36,11 @@ int StreamDecoder::Open(const char* path, AVMediaType type) {
     return 0;
 }
 
+int StreamDecoder::Reopen() {
+    const std::string path = path_;  // Open assigns it
+    return Open(path.c_str(), type_);
+}
+
 bool StreamDecoder::Next(AVFrame* frame) {
     for (;;) {
         const int got = avcodec_receive_frame(codec_.get(), frame);
@@ -70,8 +75,7 @@ bool StreamDecoder::Seek(int64_t ts) {
         return true;
     }
     // A demuxer that cannot seek still reads from the start of a fresh open.
-    const std::string path = path_;
-    return Open(path.c_str(), type_) == 0;
+    return Reopen() == 0;
 }
 
 }  // namespace fserver

@@ -22,6 +22,9 @@ public:
     // error that stopped it.
     int Open(const char* path, AVMediaType type);
 
+    // Opens the same file and stream again, so that decoding starts as the first time.
+    int Reopen();
+
     // The next decoded frame into frame; false at the end of the stream.
     bool Next(AVFrame* frame);
     // To the key frame at or before ts (in the stream's time base); failing that, to the

@@ -26,10 +26,12 @@ using namespace subtitles;
 
 enum TextSubArg { kClip, kFile };
 
-// Without a font provider libass looks at no system fonts: every face falls back to
-// this one file, so the output does not depend on the machine, and nothing is scanned.
+// Faces come from the system through fontconfig, as a player finds them, so that a
+// bold or italic style draws the family's own bold or italic face rather than one
+// regular face thickened or slanted. A family the system lacks becomes the generic
+// sans-serif; with no fonts known to fontconfig at all, this file still draws.
 constexpr const char* kDefaultFont = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-constexpr const char* kDefaultFamily = "DejaVu Sans";
+constexpr const char* kDefaultFamily = "sans-serif";
 
 struct AssLibraryDeleter {
     void operator()(ASS_Library* l) const { ass_library_done(l); }
@@ -117,7 +119,7 @@ TextSub::TextSub(PClip child_clip, const char* path, IScriptEnvironment* env)
     renderer_.reset(ass_renderer_init(library_.get()));
     if (!renderer_) env->ThrowError("TextSub: libass cannot start");
     ass_set_frame_size(renderer_.get(), vi.width, vi.height);
-    ass_set_fonts(renderer_.get(), kDefaultFont, kDefaultFamily, ASS_FONTPROVIDER_NONE, nullptr, 0);
+    ass_set_fonts(renderer_.get(), kDefaultFont, kDefaultFamily, ASS_FONTPROVIDER_AUTODETECT, nullptr, 1);
 }
 
 PVideoFrame* AVS_STDCALL TextSub::GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) {

@@ -29,16 +29,24 @@ std::string LoaderPipeName(const std::string& base, int number) {
 }
 
 PipeEnd::PipeEnd(intptr_t handle) : handle_(handle), event_(I(CreateEventA(nullptr, TRUE, FALSE, nullptr))) {
-    if (!event_) broken_ = true;
+    if (!event_) Fail();
 }
 
 PipeEnd::~PipeEnd() {
-    DisconnectNamedPipe(H(handle_));
-    CloseHandle(H(handle_));
+    if (!broken_) {
+        DisconnectNamedPipe(H(handle_));
+        CloseHandle(H(handle_));
+    }
     if (event_) CloseHandle(H(event_));
 }
 
 bool PipeEnd::Fail() {
+    // Closed at once, as the other end of a socket is shut: a loader still reading sees
+    // its connection end and leaves, rather than waiting for a request that never comes.
+    if (!broken_) {
+        DisconnectNamedPipe(H(handle_));
+        CloseHandle(H(handle_));
+    }
     broken_ = true;
     return false;
 }

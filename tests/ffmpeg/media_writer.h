@@ -31,7 +31,8 @@ struct AudioTrack {
 constexpr int kWidth = 64, kHeight = 48;
 
 // Writes the tracks to path, the container chosen by its extension; 25 fps, and audio
-// in packets of 20 ms.
+// in frames of 20 ms, or of the encoder's own size where it has a fixed one. Samples
+// may be interleaved or planar, 16-bit or float.
 void Write(const std::string& path, const VideoTrack* video, const AudioTrack* audio);
 
 }  // namespace test

@@ -3,7 +3,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,8 +22,8 @@ constexpr int kWidth = 320, kHeight = 240;
 // An environment and a folder of files of its own, removed afterwards.
 class SubFiles : public testing::Test {
 protected:
-    PClip Blank(const char* type) const {
-        const AVSValue args[] = {kWidth, kHeight, type, 0x204060, 30, 1, 90};
+    PClip Blank(const char* type, int color = 0x204060) const {
+        const AVSValue args[] = {kWidth, kHeight, type, color, 30, 1, 90};
         const char* names[] = {"width", "height", "pixel_type", "color", "fps", "fps_denominator", "length"};
         return env->Invoke("BlankClip", AVSValue(args, 7), names).AsClip();
     }
@@ -35,7 +39,18 @@ protected:
     const test::TempDir dir;
 };
 
-class SubText : public SubFiles {};
+class SubText : public SubFiles {
+protected:
+    // TextSub's frame 0 on black, as top-down RGB rows.
+    std::vector<uint8_t> Picture(const std::string& path) const {
+        const PVideoFrame f = Render("TextSub", Blank("RGB32", 0), path)->GetFrame(0, env.get());
+        std::vector<uint8_t> rgb;
+        for (int y = kHeight - 1; y >= 0; --y)
+            for (int x = 0; x < kWidth; ++x)
+                for (int c = 2; c >= 0; --c) rgb.push_back(f->GetReadPtr()[y * f->GetPitch() + 4 * x + c]);
+        return rgb;
+    }
+};
 
 // Memory rows (bottom-up) holding a byte unlike the input's, as [first, last]; -1 if none.
 std::pair<int, int> ChangedRows(const std::vector<uint8_t>& in, const std::vector<uint8_t>& out, int row_size) {
@@ -82,6 +97,78 @@ TEST_F(SubText, NamesWhatIsWrong) {
         EXPECT_EQ(Error("TextSub", rgb, path), "TextSub: cannot read subtitles from \"" + path + "\"");
     }
     EXPECT_EQ(Error("TextSub", Blank("YUY2"), dir.Write("line.ass", kAss)), "TextSub: input must be RGB24 or RGB32");
+}
+
+// One line shown from the start in a style of its own, in both text formats.
+std::string AssIn(int bold, int italic) {
+    std::string ass = test::kAss;
+    ass.replace(ass.find(",0,0,0,0,100,"), 13, "," + std::to_string(bold) + "," + std::to_string(italic) + ",0,0,100,");
+    ass.replace(ass.find("0:00:01.00,0:00:02.00"), 21, "0:00:00.00,0:00:05.00");
+    return ass;
+}
+std::string SrtIn(const std::string& tag) {
+    const std::string line = tag.empty() ? "Hello subtitles" : "<" + tag + ">Hello subtitles</" + tag + ">";
+    return "1\n00:00:00,000 --> 00:00:05,000\n" + line + "\n\n";
+}
+struct Styled {
+    const char* file;
+    std::string text;
+};
+const Styled kStyled[] = {
+    {"regular.ass", AssIn(0, 0)}, {"bold.ass", AssIn(-1, 0)},  {"italic.ass", AssIn(0, -1)},
+    {"regular.srt", SrtIn("")},  {"bold.srt", SrtIn("b")},    {"italic.srt", SrtIn("i")},
+};
+
+double Ink(const std::vector<uint8_t>& rgb) {
+    double sum = 0;
+    for (uint8_t v : rgb) sum += v;
+    return sum;
+}
+
+TEST_F(SubText, BoldStylesDrawTheFamilysBoldFace) {
+    if (!std::filesystem::exists("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"))
+        GTEST_SKIP() << "DejaVu Sans has no bold face on this machine";
+    // Thickening the regular face gives a sixth more ink, a bold face (DejaVu Sans Bold,
+    // or whichever face the system puts in Arial's place for SRT) half as much again.
+    for (int i : {0, 3}) {
+        SCOPED_TRACE(kStyled[i + 1].file);
+        const double regular = Ink(Picture(dir.Write(kStyled[i].file, kStyled[i].text)));
+        const double bold = Ink(Picture(dir.Write(kStyled[i + 1].file, kStyled[i + 1].text)));
+        EXPECT_GT(regular, 0);
+        EXPECT_GT(bold, 1.4 * regular);
+    }
+}
+
+// The same libass and fonts through FFmpeg's own filter give the same picture: the same
+// ink to a few percent, and nearly the same pixels (blending rounds its own way; another
+// face puts most of the ink elsewhere). One ffmpeg run draws every file.
+TEST_F(SubText, StyledTextMatchesFfmpegsSubtitlesFilter) {
+    if (std::system("ffmpeg -hide_banner -filters 2>/dev/null | grep -q ' subtitles '") != 0)
+        GTEST_SKIP() << "no ffmpeg with its subtitles filter to draw the reference";
+    const size_t n = std::size(kStyled);
+    std::string graph = "[0]format=rgb24,split=" + std::to_string(n), outputs;
+    for (size_t i = 0; i < n; ++i) graph += "[in" + std::to_string(i) + "]";
+    for (size_t i = 0; i < n; ++i) {
+        const std::string path = dir.Write(kStyled[i].file, kStyled[i].text), k = std::to_string(i);
+        graph += ";[in" + k + "]subtitles=filename='" + path + "'[out" + k + "]";
+        outputs += " -map [out" + k + "] -frames:v 1 -f rawvideo -pix_fmt rgb24 " + path + ".rgb";
+    }
+    const std::string command = "ffmpeg -hide_banner -loglevel error -y -f lavfi -i color=black:s=" +
+                                std::to_string(kWidth) + "x" + std::to_string(kHeight) + " -filter_complex \"" +
+                                graph + "\"" + outputs;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    for (const Styled& s : kStyled) {
+        SCOPED_TRACE(s.file);
+        std::ifstream in(dir / s.file + ".rgb", std::ios::binary);
+        const std::vector<uint8_t> want{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        ASSERT_EQ(want.size(), size_t{kWidth} * kHeight * 3);
+        const std::vector<uint8_t> got = Picture(dir / s.file);
+        double apart = 0;
+        for (size_t i = 0; i < got.size(); ++i) apart += std::abs(got[i] - want[i]);
+        EXPECT_GT(Ink(want), 0);
+        EXPECT_NEAR(Ink(got) / Ink(want), 1.0, 0.03);
+        EXPECT_LT(apart, 0.2 * Ink(want));
+    }
 }
 
 class SubVob : public SubFiles {
