@@ -85,7 +85,8 @@ std::vector<std::vector<uint8_t>> FramesFromTheExports(const Files& files) {
     ImageEffect show;
     show.pictures.PushBack(CString((files.dir / "a.png").c_str()));
     show.pictures.PushBack(CString((files.dir / "b.png").c_str()));
-    show.id = 2, show.frames_per_picture = 4, show.first_frame = 2, show.last_frame = 9, show.placement = whole;
+    show.id = 2, show.frames_per_picture = 4, show.first_frame = 2, show.last_frame = 9;
+    show.placement = whole;
     show.fit = 1, show.every_picture = 1, show.transition_length = 2;
     show.transitions.PushBack(&crossfade);
     api.AddImageEff(&show, 1, 0);
