@@ -246,7 +246,7 @@ PClip Audio(int channels, int sample_type, int64_t samples, test::AudioClip::Val
 
 constexpr int64_t kA0 = 1920, kA1 = 3840;  // frames 1 and 2 at 48000 Hz, 25 fps
 
-class OverlayAudio : public ::testing::Test {
+class OverlayAudio : public OverlayItems {
 protected:
     // A manager over input audio of one constant value.
     CMainChMgr& Manager(int channels, int sample_type, double input = 0) {
@@ -257,12 +257,9 @@ protected:
     // Places the clip on frames 1 and 2 of channel 0.
     void Add(CMainChMgr& mgr, const PClip& clip, int64_t clip_start = 0, int fade_mode = 0, int64_t fade_in_end = -1,
              int64_t fade_out_start = -1, int mono_mode = 0) {
-        OverlayClipInfo info;
-        info.item_id = static_cast<int>(host_clips.size());
+        OverlayClipInfo info = Info(host_clips.emplace_back(clip), static_cast<int>(host_clips.size()));
         info.first_frame = 1;
         info.last_frame = 2;
-        info.clip = &host_clips.emplace_back(clip);
-        info.audio_enabled = 1;
         info.clip_audio_start = clip_start;
         info.fade_mode = fade_mode;
         info.fade_in_end = fade_in_end;
@@ -278,9 +275,7 @@ protected:
         return out;
     }
 
-    test::RecordingEnv env;
     PClip mgr_clip;
-    std::vector<PClip> host_clips;
 };
 
 TEST_F(OverlayAudio, ClipSamplesLandAtTheirPositionsUntilTheClipRunsOut) {
