@@ -1,17 +1,19 @@
-// Composition of frames and audio by the manager, driven as the frame server and a
-// script drive it.
+// Composition of frames and audio by the manager, driven as the frame server drives
+// it; the frames handed to the host: the composed frame with one id left
+// out, an overlay item's clip frame, and a frame of any clip, in buffers the host owns.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 
+#include "channels/overlay_records.h"
 #include "channels/packed_frame.h"
 #include "plugin/item_kinds.h"
 #include "channels/sub_title_ch.h"
 #include "fake_renderers.h"
 #include "items/title_item.h"
 #include "plugin/exports.h"
-#include "plugin/plugin_entry.h"
+#include "support/clips.h"
 #include "test_support.h"
 
 namespace {
@@ -21,44 +23,6 @@ using test::FakeRenderer;
 bool AllBytes(const PVideoFrame& f, uint8_t value) {
     const auto bytes = test::FrameBytes(f);
     return std::all_of(bytes.begin(), bytes.end(), [value](uint8_t b) { return b == value; });
-}
-
-AVSValue BlankClip(IScriptEnvironment* env, int width, int height, const char* pixel_type, int length) {
-    const AVSValue args[] = {length, width, height, pixel_type};
-    const char* names[] = {"length", "width", "height", "pixel_type"};
-    return env->Invoke("BlankClip", AVSValue(args, 4), names);
-}
-
-TEST(Script, SetTempChAndSetMainChOverABlankClip) {
-    const test::SavedGlobals saved;
-    test::EnvPtr env = test::NewEnv();
-    EXPECT_STREQ(AvisynthPluginInit2(env.get()), "`Quillet' Quillet plugin");
-    for (const char* name : {"SetMainCh", "SetTempCh", "SetPreviewCh", "SetSubTitleCh"})
-        EXPECT_TRUE(env->FunctionExists(name)) << name;
-
-    const AVSValue blank = BlankClip(env.get(), 640, 480, "RGB24", 50);
-    ASSERT_TRUE(blank.AsClip()->GetVideoInfo().HasAudio());
-    const AVSValue temp = env->Invoke("SetTempCh", blank);
-    EXPECT_EQ(temp.AsClip().get(), blank.AsClip().get());  // the clip itself, unchanged
-    EXPECT_EQ(g_pScriptEnv, env.get());
-    const PClip mgr = env->Invoke("SetMainCh", temp).AsClip();
-    EXPECT_EQ(GetMainClip(), mgr.get());
-    EXPECT_EQ(static_cast<IClip*>(g_pMainChMgr), mgr.get());
-    EXPECT_EQ(mgr->GetVideoInfo().num_frames, 50);
-    EXPECT_TRUE(AllBytes(mgr->GetFrame(49, env.get()), 0));
-
-    // Planar input is refused and the published manager stays as it was.
-    EXPECT_EQ(test::ErrorOf([&] { env->Invoke("SetMainCh", BlankClip(env.get(), 64, 48, "YV12", 5)); }),
-              "CMainChMgr: input to filter must be in YUY2 or RGB");
-    EXPECT_EQ(static_cast<IClip*>(g_pMainChMgr), mgr.get());
-
-    // A second "SetMainCh" publishes the second manager; the first lives on in its graph.
-    const AVSValue second = env->Invoke("SetMainCh", blank);
-    EXPECT_EQ(GetMainClip(), second.AsClip().get());
-    EXPECT_EQ(mgr->GetVideoInfo().width, 640);
-    const AVSValue preview = env->Invoke("SetPreviewCh", blank);
-    EXPECT_EQ(static_cast<IClip*>(g_pPreviewChMgr), preview.AsClip().get());
-    EXPECT_EQ(GetMainClip(), second.AsClip().get());
 }
 
 TEST(Composition, BlackCanvasAndTheInputAudio) {
@@ -84,9 +48,6 @@ TEST(Composition, BlackCanvasAndTheInputAudio) {
         clip->GetAudio(ours.data(), 333, 100, env.get());
         in->GetAudio(theirs.data(), 333, 100, env.get());
         EXPECT_EQ(ours, theirs);
-        EXPECT_EQ(ours[1], static_cast<int16_t>(333 * 7 + 1));
-        EXPECT_EQ(clip->GetParity(3), true);  // forwarded to the input
-        EXPECT_EQ(clip->GetVersion(), 2);
     }
 }
 
@@ -159,45 +120,82 @@ TEST_F(Drawing, SubTitleChannelCopiesTheCanvasInProgress) {
     EXPECT_EQ(static_cast<const CSubTitleCh*>(head.get())->Channel(), 5);
 }
 
-// A clip whose every frame is one stored frame of the given alignment: row y holds y + 5,
-// any padding 0xEE.
-class StoredClip : public test::PatternClip {
-public:
-    StoredClip(const VideoInfo& vi, int align, IScriptEnvironment* env)
-        : PatternClip(vi), frame(env->NewVideoFrame(vi, align)) {
-        for (int y = 0; y < frame->GetHeight(); ++y)
-            for (int x = 0; x < frame->GetPitch(); ++x)
-                frame->GetWritePtr()[y * frame->GetPitch() + x] = x < frame->GetRowSize() ? uint8_t(5 + y) : 0xEE;
+using HostFrames = Drawing;
+
+TEST_F(HostFrames, ComposedFrameDrawsHiddenChannelsAndLeavesOutTheExcludedIdEverywhere) {
+    test::HostBuffer none;
+    GetFrame(3, 0, &none.p, &none.size, &none.width, &none.height);
+    ASSERT_NE(none.p, nullptr);
+    EXPECT_EQ(none.Shape(), (std::vector<int32_t>{20 * 2, 6, 2, -1}));  // pitch of 6 RGB24 pixels, rounded up to 4
+    EXPECT_EQ(none.Bytes(), std::vector<uint8_t>(40, 0));
+
+    test::FakeRenderer adds1 = test::NewTitleRenderer(1), adds2 = test::NewTitleRenderer(2),
+                       adds4 = test::NewTitleRenderer(4);
+    Add(adds1, 7, 0);
+    Add(adds2, 8, 2);
+    Add(adds4, 7, 3);
+    SetChannelVisible(2, 0);
+    test::HostBuffer out;
+    GetFrame(3, 7, &out.p, &out.size, &out.width, &out.height);
+    EXPECT_EQ(out.Bytes(), std::vector<uint8_t>(40, 2));
+    EXPECT_EQ(adds1.Calls(5) + adds4.Calls(5), 0);
+    EXPECT_EQ(pm.mgr->CanvasInProgress(), nullptr);
+}
+
+TEST_F(HostFrames, OverlayPictureIsItsClipFrameAtTheCroppedRowSize) {
+    const PClip clip = new test::PatternClip(test::Rgb24Info(14, 2, 30), 10);
+    OverlayClipInfo info;
+    info.item_id = 3;
+    info.first_frame = 20;
+    info.last_frame = 29;
+    info.clip_first_frame = 5;
+    info.clip = &clip;
+    info.video_enabled = 1;
+    OverlayEffect e;
+    e.crop_enabled = 1;
+    e.crop[0] = e.crop[2] = 2;
+    AddOverlay(&info, &e, 1, 0);
+    test::HostBuffer out;
+    GetFrameByID(22, 3, &out.p, &out.size, &out.width, &out.height, &out.bpp);
+    ASSERT_NE(out.p, nullptr);
+    EXPECT_EQ(out.Shape(), (std::vector<int32_t>{32 * 2, 10, 2, 24}));
+    // Clip frame 22 - 20 + 5 = 7, whose bytes are 7 + 10: 30 of them a row, then
+    // the row's padding, which is zeroed rather than left as the allocator had it.
+    std::vector<uint8_t> expected(64, 17);
+    expected[30] = expected[31] = expected[62] = expected[63] = 0;
+    EXPECT_EQ(out.Bytes(), expected);
+
+    test::HostBuffer titles;
+    test::FakeRenderer r = test::NewTitleRenderer();
+    Add(r, 4, 1);
+    GetFrameByID(22, 4, &titles.p, &titles.size, &titles.width, &titles.height, &titles.bpp);
+    EXPECT_EQ(titles.p, nullptr);  // a title has no picture of its own
+    EXPECT_EQ(titles.size, -1);
+}
+
+TEST_F(HostFrames, ClipFrameWrapsTheFrameCountToFrameZero) {
+    const PClip clip = new test::PatternClip(test::Rgb24Info(4, 2, 10), 100);
+    for (const auto& [n, value] : {std::pair{10, 100}, std::pair{9, 109}}) {
+        test::HostBuffer out;
+        EXPECT_EQ(GetClipFrame(&clip, n, &out.p, &out.size), 1);
+        EXPECT_EQ(out.Bytes(), std::vector<uint8_t>(24, static_cast<uint8_t>(value))) << n;
     }
-    PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int, IScriptEnvironment*) override {
-        return ReturnInto(result, PVideoFrame(frame));
-    }
-    PVideoFrame frame;
-};
+}
 
 TEST(Composition, PackedFramesLieAtTheDwordAlignedRowSize) {
     test::EnvPtr env = test::NewEnv();
-    const PClip padded = new StoredClip(test::Rgb24Info(6, 3), 64, env.get());
+    const auto row_plus_5 = [](int, int r, int) { return 5 + r; };
+    const PClip padded = new test::GradientClip(test::Rgb24Info(6, 3), env.get(), row_plus_5);  // a pitch of 32
     const PVideoFrame packed = GetPackedFrame(padded, 5, env.get());
     EXPECT_EQ(packed->GetPitch(), 20);  // 18 bytes of pixels
     EXPECT_EQ(packed->GetRowSize(), 18);
-    const auto bytes = test::FrameBytes(packed);
-    ASSERT_EQ(bytes.size(), 60u);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 18; ++x) ASSERT_EQ(bytes[y * 20 + x], 5 + y);
+    EXPECT_EQ(packed->GetHeight(), 3);
+    EXPECT_TRUE(test::FrameIs(packed, false, row_plus_5));
 
     // A frame whose pitch already is its row size comes back as it is.
-    auto* tight = new StoredClip(test::Rgb24Info(4, 3), -4, env.get());
+    auto* tight = new test::GradientClip(test::Rgb24Info(16, 3), env.get());
     const PClip hold(tight);
     EXPECT_EQ(GetPackedFrame(hold, 2, env.get())->GetFrameBuffer(), tight->frame->GetFrameBuffer());
-}
-
-TEST(PluginEntry, MemoryBudgetIsAQuarterKeptInRange) {
-    // Integer division: 4 MiB less a byte above 100 MiB still gives 25.
-    for (const auto& [bytes, mib] : {std::pair{0u, 16}, std::pair{64u << 20, 16}, std::pair{100u << 20, 25},
-                                     std::pair{(104u << 20) - 1, 25}, std::pair{400u << 20, 100},
-                                     std::pair{512u << 20, 128}, std::pair{0xFFFFFFFFu, 128}})
-        EXPECT_EQ(MemoryBudgetMiB(bytes), mib) << bytes;
 }
 
 }  // namespace

@@ -21,12 +21,12 @@ inline int CanvasBytes(int width, int height) { return ((width * 24 + 31) / 32) 
 struct RendererCall {
     int slot = -1;
     int32_t parameter = 0, duration = 0, position = 0, output_size = 0;
-    std::vector<uint8_t> from;  // the from-frame of a slide; empty for titles
-    std::vector<uint8_t> to;    // the canvas as handed in
+    std::vector<uint8_t> from = {};  // the from-frame of a slide; empty for titles
+    std::vector<uint8_t> to = {};    // the canvas as handed in
     int32_t x = 0, y = 0;       // where an overlay's bitmap belongs
     HostBitmap* bitmap = nullptr;
     int bitmap_width = 0, bitmap_height = 0;
-    std::vector<uint32_t> bitmap_pixels;  // ARGB, top-down, as the host reads them
+    std::vector<uint32_t> bitmap_pixels = {};  // ARGB, top-down, as the host reads them
 };
 
 struct FakeRenderer {
@@ -85,16 +85,6 @@ inline std::vector<uint8_t> Capture(const FrameRef* f) {
     return std::vector<uint8_t>(f->pixels, f->pixels + CanvasBytes(f->width, f->height));
 }
 
-inline RendererCall NewCall(int slot, int32_t parameter, int32_t duration, int32_t position, int32_t output_size = 0) {
-    RendererCall call;
-    call.slot = slot;
-    call.parameter = parameter;
-    call.duration = duration;
-    call.position = position;
-    call.output_size = output_size;
-    return call;
-}
-
 // Every renderer's output: the canvas it was handed plus `add`, byte by byte.
 inline void Finish(FakeRenderer* self, RendererCall call, const FrameRef* canvas, uint8_t* output) {
     call.to = Capture(canvas);
@@ -110,18 +100,19 @@ inline void HOST_THISCALL FakeRenderTitle(FakeRenderer* self, const FrameRef* in
         self->own_buffer.assign(static_cast<size_t>(CanvasBytes(input->width, input->height)), 0);
         *output = self->own_buffer.data();
     }
-    Finish(self, NewCall(5, parameter, duration, position), input, *output);
+    Finish(self, {.slot = 5, .parameter = parameter, .duration = duration, .position = position}, input, *output);
 }
 
 inline int32_t HOST_THISCALL FakeDropsSnapshot(FakeRenderer* self) {
-    self->log.push_back(NewCall(6, 0, 0, 0));
+    self->log.push_back({.slot = 6});
     return self->drops_snapshot;
 }
 
 inline void HOST_THISCALL FakeRenderFrameTransition(FakeRenderer* self, const FrameRef* from, const FrameRef* to,
                                                     uint8_t* output, int32_t output_size, int32_t parameter,
                                                     int32_t duration, int32_t position) {
-    RendererCall call = NewCall(8, parameter, duration, position, output_size);
+    RendererCall call{.slot = 8, .parameter = parameter, .duration = duration, .position = position,
+                      .output_size = output_size};
     call.from = Capture(from);
     Finish(self, std::move(call), to, output);
 }
@@ -133,10 +124,8 @@ bool ReadHostBitmap(HostBitmap* bitmap, int* width, int* height, std::vector<uin
 inline void HOST_THISCALL FakeRenderOverlayTransition(FakeRenderer* self, const FrameRef* canvas, HostBitmap* overlay,
                                                       int32_t x, int32_t y, uint8_t* output, int32_t output_size,
                                                       int32_t parameter, int32_t duration, int32_t position) {
-    RendererCall call = NewCall(10, parameter, duration, position, output_size);
-    call.x = x;
-    call.y = y;
-    call.bitmap = overlay;
+    RendererCall call{.slot = 10, .parameter = parameter, .duration = duration, .position = position,
+                      .output_size = output_size, .x = x, .y = y, .bitmap = overlay};
     ReadHostBitmap(overlay, &call.bitmap_width, &call.bitmap_height, &call.bitmap_pixels);
     Finish(self, std::move(call), canvas, output);
 }
@@ -147,9 +136,8 @@ inline void HOST_THISCALL FakeRenderPictureTransition(FakeRenderer* self, const 
                                                       CPictureSource* pictures, int32_t zero1, int32_t zero2,
                                                       uint8_t* output, int32_t output_size,
                                                       int32_t picture_and_frames, int32_t length, int32_t position) {
-    RendererCall call = NewCall(9, picture_and_frames, length, position, output_size);
-    call.x = zero1;
-    call.y = zero2;
+    RendererCall call{.slot = 9, .parameter = picture_and_frames, .duration = length, .position = position,
+                      .output_size = output_size, .x = zero1, .y = zero2};
     using GetPictureSlot = HostBitmap*(HOST_THISCALL*)(CPictureSource*, int32_t);
     const auto get_picture = reinterpret_cast<GetPictureSlot>((*reinterpret_cast<void* const* const*>(pictures))[0]);
     call.bitmap = get_picture(pictures, picture_and_frames >> 16);

@@ -1,9 +1,11 @@
-// Bitmaps, views over frames, locks, source-over and unscaled drawing.
+// Bitmaps, views over frames, locks, source-over (one pixel, and the four-at-a-time row
+// blend against it) and unscaled drawing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "gfx/bitmap.h"
@@ -40,6 +42,36 @@ TEST(GfxBlend, OntoRgbAndArgbAtAlphaZeroHalfAndFull) {
     uint8_t o[4] = {10, 20, 30, 255};
     gfx::BlendOverArgb(o, 0x01C86432u);
     EXPECT_EQ(Bytes(o, 4), (std::vector<int>{10, 20, 31, 255}));
+}
+
+TEST(GfxBlendRow, MatchesThePixelBlendForEveryAlphaAndRowLength) {
+    // Bytes past the row stay untouched, and the source as it was.
+    const auto expect_pixel_blend = [](std::vector<Argb> src, std::vector<uint8_t> row) {
+        std::vector<uint8_t> want = row;
+        for (size_t i = 0; i < src.size(); ++i) gfx::BlendOverRgb(want.data() + 3 * i, src[i]);
+        const std::vector<Argb> before = src;
+        gfx::BlendRowOverRgb(row.data(), src.data(), static_cast<int>(src.size()));
+        EXPECT_EQ(row, want) << src.size();
+        EXPECT_EQ(src, before);
+    };
+    std::mt19937 rng(11);
+    for (int count : {0, 1, 3, 4, 5, 8, 13, 256}) {
+        std::vector<Argb> src(count);
+        std::vector<uint8_t> row(count * 3 + 4);
+        for (int i = 0; i < count; ++i) src[i] = rng();
+        for (auto& b : row) b = static_cast<uint8_t>(rng());
+        if (count) src[0] = src[0] & 0x00FFFFFFu;  // alpha 0: target kept
+        if (count > 1) src[1] |= 0xFF000000u;        // alpha 255: source taken
+        expect_pixel_blend(src, row);
+    }
+    // Every alpha, and every target value of one channel.
+    std::vector<Argb> src(256 * 4);
+    std::vector<uint8_t> row(src.size() * 3);
+    for (size_t i = 0; i < src.size(); ++i) {
+        src[i] = (static_cast<Argb>(i % 256) << 24) | 0x00C0FF11u;
+        row[3 * i] = row[3 * i + 1] = row[3 * i + 2] = static_cast<uint8_t>(i / 4);
+    }
+    expect_pixel_blend(src, row);
 }
 
 TEST(GfxBitmap, CreateAndPixels) {

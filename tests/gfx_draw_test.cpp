@@ -14,6 +14,7 @@
 #include "gfx/image_points.h"
 #include "gfx/pen.h"
 #include "gfx/shapes.h"
+#include "tests/support/frames.h"
 
 namespace {
 
@@ -31,30 +32,15 @@ std::vector<Argb> Pixels(const Bitmap& b) {
     return out;
 }
 
-// Distinct colours and alphas everywhere.
-std::unique_ptr<Bitmap> Gradient(int w, int h) {
-    auto b = Bitmap::Create(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            b->SetPixel(x, y, static_cast<Argb>(40 + 7 * x + 11 * y) << 24 | static_cast<Argb>(20 * x) << 16 |
-                                  static_cast<Argb>(30 * y) << 8 | static_cast<Argb>(3 * x * y + 5));
-    return b;
+// Distinct colours and alphas everywhere; an RGB24 view keeps the colours.
+void Paint(Bitmap& b) {
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            b.SetPixel(x, y, static_cast<Argb>(40 + 7 * x + 11 * y) << 24 | static_cast<Argb>(20 * x) << 16 |
+                                 static_cast<Argb>(30 * y) << 8 | static_cast<Argb>(3 * x * y + 5));
 }
 
-// An RGB24 frame with its own memory.
-struct Frame {
-    Frame(int w, int h, uint8_t fill) : mem(static_cast<size_t>(gfx::Rgb24RowBytes(w)) * h, fill),
-                                        view(Bitmap::OverRgb24(mem.data(), w, h)) {}
-    std::vector<uint8_t> mem;
-    Bitmap view;
-};
-
-Frame RgbGradient(int w, int h) {
-    Frame f(w, h, 0);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) f.view.SetPixel(x, y, 0xFF000000u | (x * 40) << 16 | (y * 50) << 8 | (x + y));
-    return f;
-}
+using Frame = test::Rgb24Frame;
 
 // Drawings that move whole pixels: target pixel (x, y) shows source pixel from(x, y).
 using P = std::pair<int, int>;
@@ -80,14 +66,16 @@ TEST(GfxDrawImagePoints, WholePixelMappingsCopyExactlyOntoArgbAndRgb24) {
         for (Interpolation mode : kModes) {
             if (mode != Interpolation::kNearestNeighbor && !c.bicubic_too) continue;
             SCOPED_TRACE(testing::Message() << c.what << ", mode " << static_cast<int>(mode));
-            const auto argb = Gradient(c.sw, c.sh);
-            Frame rgb = RgbGradient(c.sw, c.sh);
+            const auto argb = Bitmap::Create(c.sw, c.sh);
+            Frame rgb(c.sw, c.sh, 0);
+            Paint(*argb);
+            Paint(rgb.bitmap);
             const std::vector<Argb> argb_before = Pixels(*argb);
-            const std::vector<uint8_t> rgb_before = rgb.mem;
+            const std::vector<uint8_t> rgb_before = rgb.bytes;
             auto onto_argb = Bitmap::Create(c.tw, c.th);
             Frame onto_rgb(c.tw, c.th, 0x55);
             gfx::DrawImagePoints(*onto_argb, *argb, c.corners, mode);
-            gfx::DrawImagePoints(onto_rgb.view, rgb.view, c.corners, mode);
+            gfx::DrawImagePoints(onto_rgb.bitmap, rgb.bitmap, c.corners, mode);
             const int row = gfx::Rgb24RowBytes(c.tw);
             for (int y = 0; y < c.th; ++y) {
                 for (int x = 0; x < c.tw; ++x) {
@@ -95,13 +83,13 @@ TEST(GfxDrawImagePoints, WholePixelMappingsCopyExactlyOntoArgbAndRgb24) {
                     const bool in = sx >= 0 && sy >= 0 && sx < c.sw && sy < c.sh;
                     // Onto transparent pixels the source is copied, alpha and all.
                     ASSERT_EQ(onto_argb->GetPixel(x, y), in ? argb->GetPixel(sx, sy) : 0u) << x << "," << y;
-                    ASSERT_EQ(onto_rgb.view.GetPixel(x, y), in ? rgb.view.GetPixel(sx, sy) : 0xFF555555u)
+                    ASSERT_EQ(onto_rgb.bitmap.GetPixel(x, y), in ? rgb.bitmap.GetPixel(sx, sy) : 0xFF555555u)
                         << x << "," << y;
                 }
-                for (int b = c.tw * 3; b < row; ++b) ASSERT_EQ(onto_rgb.mem[y * row + b], 0x55) << "row padding";
+                for (int b = c.tw * 3; b < row; ++b) ASSERT_EQ(onto_rgb.bytes[y * row + b], 0x55) << "row padding";
             }
             EXPECT_EQ(Pixels(*argb), argb_before);
-            EXPECT_EQ(rgb.mem, rgb_before);
+            EXPECT_EQ(rgb.bytes, rgb_before);
         }
 }
 
@@ -124,13 +112,13 @@ TEST(GfxDrawImagePoints, AConstantFillsExactlyThePixelsWhoseCentresAreInside) {
                 auto out = Bitmap::Create(24, 18);  // transparent: the drawn colour is copied
                 Frame rgb(24, 18, 0);
                 gfx::DrawImagePoints(*out, *src, c, mode);
-                gfx::DrawImagePoints(rgb.view, *src, c, mode);
+                gfx::DrawImagePoints(rgb.bitmap, *src, c, mode);
                 int drawn = 0;
                 for (int y = 0; y < 18; ++y)
                     for (int x = 0; x < 24; ++x) {
                         const bool in = gfx::PointInPolygon(quad, 4, x + 0.5f, y + 0.5f);
                         ASSERT_EQ(out->GetPixel(x, y), in ? colour : 0u) << x << "," << y;
-                        ASSERT_EQ(rgb.view.GetPixel(x, y), in ? on_black : 0xFF000000u) << x << "," << y;
+                        ASSERT_EQ(rgb.bitmap.GetPixel(x, y), in ? on_black : 0xFF000000u) << x << "," << y;
                         drawn += in;
                     }
                 EXPECT_GE(drawn, 48);
@@ -143,13 +131,13 @@ TEST(GfxDrawImagePoints, BicubicUsesKeysWeights) {
     // centres, weights K(0.25) = 0.8671875, K(0.75) = 0.2265625, K(1.25) = -0.0703125,
     // K(1.75) = -0.0234375; overshoot is clamped.
     Frame row(4, 1, 0);
-    row.view.SetPixel(2, 0, 0xFF0000FFu);
-    row.view.SetPixel(3, 0, 0xFF0000FFu);
+    row.bitmap.SetPixel(2, 0, 0xFF0000FFu);
+    row.bitmap.SetPixel(3, 0, 0xFF0000FFu);
     Frame out(8, 1, 0);
     const PointF twice[3] = {{0, 0}, {8, 0}, {0, 1}};
-    gfx::DrawImagePoints(out.view, row.view, twice, Interpolation::kHighQualityBicubic);
+    gfx::DrawImagePoints(out.bitmap, row.bitmap, twice, Interpolation::kHighQualityBicubic);
     const int expected[8] = {0, 0, 0, 52, 203, 255, 255, 255};
-    for (int x = 0; x < 8; ++x) EXPECT_EQ(out.view.GetPixel(x, 0), 0xFF000000u | expected[x]) << x;
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(out.bitmap.GetPixel(x, 0), 0xFF000000u | expected[x]) << x;
 }
 
 TEST(GfxDrawImagePoints, BicubicShrinkFiltersWhereNearestAliases) {
@@ -160,12 +148,12 @@ TEST(GfxDrawImagePoints, BicubicShrinkFiltersWhereNearestAliases) {
     const PointF tilted[3] = {{2, 1}, {9.5f, 3}, {0.5f, 8.5f}};
     for (const PointF* c : {quarter, tilted}) {
         Frame smooth(10, 10, 7), sharp(10, 10, 7);
-        gfx::DrawImagePoints(smooth.view, *checker, c, Interpolation::kHighQualityBicubic);
-        gfx::DrawImagePoints(sharp.view, *checker, c, Interpolation::kNearestNeighbor);
+        gfx::DrawImagePoints(smooth.bitmap, *checker, c, Interpolation::kHighQualityBicubic);
+        gfx::DrawImagePoints(sharp.bitmap, *checker, c, Interpolation::kNearestNeighbor);
         int drawn = 0;
         for (int y = 0; y < 10; ++y)
             for (int x = 0; x < 10; ++x) {
-                const Argb s = smooth.view.GetPixel(x, y), n = sharp.view.GetPixel(x, y);
+                const Argb s = smooth.bitmap.GetPixel(x, y), n = sharp.bitmap.GetPixel(x, y);
                 ASSERT_EQ(s == 0xFF070707u, n == 0xFF070707u);  // the same pixels drawn
                 if (n == 0xFF070707u) continue;
                 ++drawn;
@@ -186,12 +174,12 @@ TEST(GfxDrawPolygon, TwoPixelSquareOutlineCoversTheEdgePixels) {
     auto argb = Bitmap::Create(32, 32);
     Frame rgb(32, 32, 0);
     gfx::DrawPolygon(*argb, square, 4, kRed, 2);
-    gfx::DrawPolygon(rgb.view, square, 4, kRed, 2);
+    gfx::DrawPolygon(rgb.bitmap, square, 4, kRed, 2);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
             const bool ring = x >= 10 && x <= 21 && y >= 10 && y <= 21 && !(x >= 12 && x <= 19 && y >= 12 && y <= 19);
             ASSERT_EQ(argb->GetPixel(x, y), ring ? kRed : 0u) << x << "," << y;
-            ASSERT_EQ(rgb.view.GetPixel(x, y), ring ? kRed : 0xFF000000u) << x << "," << y;
+            ASSERT_EQ(rgb.bitmap.GetPixel(x, y), ring ? kRed : 0xFF000000u) << x << "," << y;
         }
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(square[i].x == before[i].x && square[i].y == before[i].y);
 }
@@ -210,25 +198,26 @@ TEST(GfxDraw, NothingForDegenerateNonFiniteOrEmptyInput) {
     };
     const PointF square[4] = {{2, 2}, {8, 2}, {8, 8}, {2, 8}};
     const PointF bad[3] = {{2, 2}, {nan, 5}, {8, 8}}, far[3] = {{2, 2}, {inf, 5}, {8, 8}};
-    const auto src = Gradient(8, 6);
+    const auto src = Bitmap::Create(8, 6);
+    Paint(*src);
     Frame out(12, 12, 0x21);
-    const std::vector<uint8_t> before = out.mem;
+    const std::vector<uint8_t> before = out.bytes;
     for (Interpolation mode : kModes)
         for (const auto& c : corners) {
-            gfx::DrawImagePoints(out.view, *src, c, mode);
-            ASSERT_EQ(out.mem, before) << c[0].x << "," << c[0].y << " " << c[1].x << "," << c[1].y;
+            gfx::DrawImagePoints(out.bitmap, *src, c, mode);
+            ASSERT_EQ(out.bytes, before) << c[0].x << "," << c[0].y << " " << c[1].x << "," << c[1].y;
         }
-    for (float width : {0.0f, -1.0f, nan}) gfx::DrawPolygon(out.view, square, 4, kRed, width);
-    gfx::DrawPolygon(out.view, square, 1, kRed, 2);
-    gfx::DrawPolygon(out.view, bad, 3, kRed, 2);
-    gfx::DrawPolygon(out.view, far, 3, kRed, 2);
-    gfx::DrawPolygon(out.view, square, 4, 0x00FF0000u, 2);
-    gfx::DrawLine(out.view, {1, 1}, {9, 9}, kRed, 0);
-    EXPECT_EQ(out.mem, before) << "pens";
-    gfx::FillEllipse(out.view, 1, 1, -5, 5, kRed);
-    gfx::FillEllipse(out.view, 1, 1, nan, 5, kRed);
-    gfx::DrawEllipse(out.view, 1, 1, 5, 5, kRed, 0);
-    EXPECT_EQ(out.mem, before) << "ellipses";
+    for (float width : {0.0f, -1.0f, nan}) gfx::DrawPolygon(out.bitmap, square, 4, kRed, width);
+    gfx::DrawPolygon(out.bitmap, square, 1, kRed, 2);
+    gfx::DrawPolygon(out.bitmap, bad, 3, kRed, 2);
+    gfx::DrawPolygon(out.bitmap, far, 3, kRed, 2);
+    gfx::DrawPolygon(out.bitmap, square, 4, 0x00FF0000u, 2);
+    gfx::DrawLine(out.bitmap, {1, 1}, {9, 9}, kRed, 0);
+    EXPECT_EQ(out.bytes, before) << "pens";
+    gfx::FillEllipse(out.bitmap, 1, 1, -5, 5, kRed);
+    gfx::FillEllipse(out.bitmap, 1, 1, nan, 5, kRed);
+    gfx::DrawEllipse(out.bitmap, 1, 1, 5, 5, kRed, 0);
+    EXPECT_EQ(out.bytes, before) << "ellipses";
 }
 
 TEST(GfxDrawPolygon, CoverageScalesAlpha) {
@@ -285,8 +274,8 @@ TEST(GfxDashes, OneWideIsThreeOnOneOff) {
 
 TEST(GfxDashes, PatternRunsOnAroundTheRectangle) {
     Frame out(14, 10, 0);
-    gfx::DrawDashedRectangle(out.view, 2, 2, 10, 6, kRed, 1);
-    auto on = [&](int x, int y) { return out.view.GetPixel(x, y) == kRed; };
+    gfx::DrawDashedRectangle(out.bitmap, 2, 2, 10, 6, kRed, 1);
+    auto on = [&](int x, int y) { return out.bitmap.GetPixel(x, y) == kRed; };
     for (int x = 2; x < 10; ++x) EXPECT_EQ(on(x, 2), (x - 2) % 4 != 3) << x;
     // The top side ends in a gap, so the right side starts with a dash.
     EXPECT_TRUE(on(10, 2) && on(10, 3) && on(10, 4));
@@ -294,15 +283,13 @@ TEST(GfxDashes, PatternRunsOnAroundTheRectangle) {
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 14; ++x) {
             const bool outline = (x >= 2 && x <= 10 && (y == 2 || y == 6)) || (y >= 2 && y <= 6 && (x == 2 || x == 10));
-            if (!outline) {
-                EXPECT_EQ(out.view.GetPixel(x, y), 0xFF000000u) << x << "," << y;
-            }
+            EXPECT_TRUE(outline || out.bitmap.GetPixel(x, y) == 0xFF000000u) << x << "," << y;
         }
     // The same path as a polygon draws the same pixels.
     Frame same(14, 10, 0);
     const PointF path[4] = {{2, 2}, {10, 2}, {10, 6}, {2, 6}};
-    gfx::DrawDashedPolygon(same.view, path, 4, kRed, 1);
-    EXPECT_EQ(same.mem, out.mem);
+    gfx::DrawDashedPolygon(same.bitmap, path, 4, kRed, 1);
+    EXPECT_EQ(same.bytes, out.bytes);
 }
 
 TEST(GfxDashes, EndlessLineEndsAndKeepsThePattern) {
@@ -315,21 +302,17 @@ TEST(GfxDashes, EndlessLineEndsAndKeepsThePattern) {
     ASSERT_LT(first_gap, 4u);
     for (size_t x = first_gap; x + 4 <= row.size(); x += 4) EXPECT_EQ(row.substr(x, 4), ".###") << row;
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 40; ++x) {
-            if (y != 5) {
-                EXPECT_EQ(b->GetPixel(x, y), 0u);
-            }
-        }
+        for (int x = 0; x < 40; ++x) EXPECT_TRUE(y == 5 || b->GetPixel(x, y) == 0u) << x << "," << y;
 }
 
 TEST(GfxShapes, FillRectangleClipsAndBlends) {
     Frame out(4, 4, 0);
-    gfx::FillRectangle(out.view, -2, 1, 5, 2, 0x80FFFFFFu);
-    gfx::FillRectangle(out.view, 0, 0, -1, 4, kRed);
-    gfx::FillRectangle(out.view, 0x7FFFFFF0, 0, 0x7FFFFFFF, 4, kRed);
+    gfx::FillRectangle(out.bitmap, -2, 1, 5, 2, 0x80FFFFFFu);
+    gfx::FillRectangle(out.bitmap, 0, 0, -1, 4, kRed);
+    gfx::FillRectangle(out.bitmap, 0x7FFFFFF0, 0, 0x7FFFFFFF, 4, kRed);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(out.view.GetPixel(x, y), x <= 2 && (y == 1 || y == 2) ? 0xFF808080u : 0xFF000000u);
+            EXPECT_EQ(out.bitmap.GetPixel(x, y), x <= 2 && (y == 1 || y == 2) ? 0xFF808080u : 0xFF000000u);
 }
 
 TEST(GfxShapes, EllipseFillAndOutline) {
@@ -355,7 +338,6 @@ TEST(GfxShapes, EllipseFillAndOutline) {
     EXPECT_EQ(ring->GetPixel(12, 12), 0u);
     EXPECT_EQ(ring->GetPixel(12, 5), 0u);
     EXPECT_EQ(ring->GetPixel(12, 0), 0u);
-
 }
 
 TEST(GfxPointInPolygon, WindingRuleAndBoundaries) {

@@ -1,5 +1,9 @@
 // The portable Import (still pictures through stb_image), called directly so that every
-// build runs it, and through Invoke where it is the registered "Import".
+// build runs it, and through Invoke where it is the registered "Import". Then the real
+// loader program, started by the library from beside this test program, on a picture:
+// the clip arrives through it exactly as the frame server's own Import gives it. On
+// Windows this is Sondrel.exe over named pipes and a paging-file mapping, with the
+// portable picture Import.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,7 +11,9 @@
 #include <vector>
 
 #include "fserver/builtins.h"
+#include "loader/loader_channel.h"
 #include "tests/picture_files.h"
+#include "tests/scripted_loader.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -26,14 +32,19 @@ uint32_t Pixel(int x, int y) {
     return alpha | (x * 50 + 1) << 16 | (y * 70 + 2) << 8 | (x * 3 + y * 17);
 }
 
-TEST(PictureImport, GivesThePictureBottomUpAsRgb24InEveryFrame) {
-    constexpr int kW = 5, kH = 3;  // 15-byte rows: the pitch is wider than a row
-    test::PictureFolder folder;
+constexpr int kW = 5, kH = 3;  // 15-byte rows: the pitch is wider than a row
+
+std::string WritePicture(test::PictureFolder& folder) {
     std::vector<uint32_t> argb;
     for (int y = 0; y < kH; ++y)
         for (int x = 0; x < kW; ++x) argb.push_back(Pixel(x, y));
+    return folder.WritePng("p.png", kW, kH, argb);
+}
+
+TEST(PictureImport, GivesThePictureBottomUpAsRgb24InEveryFrame) {
+    test::PictureFolder folder;
     test::EnvPtr env = test::NewEnv();
-    const PClip clip = PictureImport(env.get(), folder.WritePng("p.png", kW, kH, argb));
+    const PClip clip = PictureImport(env.get(), WritePicture(folder));
 
     const VideoInfo want = test::Rgb24Info(kW, kH, 1000);
     EXPECT_EQ(std::memcmp(&clip->GetVideoInfo(), &want, sizeof want), 0);
@@ -69,5 +80,35 @@ TEST(PictureImport, NamesTheFileItCannotOpenOrDecode) {
                   "Import: cannot open \"" + bad + "\": Invalid data found when processing input");
     EXPECT_EQ(PictureImportError(env.get(), ""), "Import: a file name is needed");
 }
+
+#if defined(FERRULE_HAVE_SONDREL)
+
+TEST(Sondrel, APictureThroughTheLoaderIsTheInProcessImportByteForByte) {
+    test::EnvPtr env = test::NewEnv();
+    if (!env->FunctionExists("Import")) GTEST_SKIP() << "no Import in this build's frame server";
+    test::PictureFolder folder;
+    const std::string path = WritePicture(folder);
+    const PClip local = env->Invoke("Import", AVSValue(path.c_str())).AsClip();
+
+    LoaderChannelOptions options = ProductLoaderOptions();
+    options.name = test::UniqueLoaderName("s");
+    auto channel = LoaderChannel::Create(std::move(options));
+    ASSERT_TRUE(channel);
+    PClip a = channel->Open(path.c_str(), env.get());
+    ASSERT_TRUE(a);
+    EXPECT_EQ(std::memcmp(&a->GetVideoInfo(), &local->GetVideoInfo(), sizeof(VideoInfo)), 0);
+    EXPECT_EQ(test::RowBytes(a->GetFrame(0, env.get())), test::RowBytes(local->GetFrame(0, env.get())));
+
+    const PClip b = channel->Open(path.c_str(), env.get());
+    ASSERT_TRUE(b);
+    EXPECT_EQ(channel->Connections(), 1u) << "both on loader 0";
+    a = PClip();
+    EXPECT_EQ(channel->Connections(), 1u);
+    EXPECT_EQ(test::RowBytes(b->GetFrame(0, env.get())), test::RowBytes(local->GetFrame(0, env.get())));
+    EXPECT_FALSE(channel->Open((path + ".missing").c_str(), env.get()));
+    EXPECT_EQ(channel->LaunchCounter(), 1) << "a file it cannot open starts no loader";
+}
+
+#endif
 
 }  // namespace

@@ -14,8 +14,7 @@ namespace test {
 // The result of a recorded call: passes everything through, can change the format.
 class TaggedClip : public GenericVideoFilter {
 public:
-    TaggedClip(PClip child, std::string tag_) : GenericVideoFilter(std::move(child)), tag(std::move(tag_)) {}
-    std::string tag;
+    explicit TaggedClip(PClip child) : GenericVideoFilter(std::move(child)) {}
     VideoInfo& Format() { return vi; }
 };
 
@@ -35,9 +34,8 @@ public:
         calls.push_back(call);
         if (fail_on == name) ThrowError("%s: refused", name);
         const PClip input = args.IsArray() ? args[0].AsClip() : args.AsClip();
-        auto* out = new TaggedClip(input, name);
-        if (name == std::string("ConvertToMono")) out->Format().nchannels = 1;
-        if (name == std::string("GetChannel")) out->Format().nchannels = 1;
+        auto* out = new TaggedClip(input);
+        if (name == std::string("ConvertToMono") || name == std::string("GetChannel")) out->Format().nchannels = 1;
         last_result = out;
         return new (result) AVSValue(static_cast<IClip*>(out));
     }

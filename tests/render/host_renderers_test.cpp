@@ -41,10 +41,7 @@ Frame Blended(TransitionKind kind, Frame from, Frame to, double t) {
 std::unique_ptr<gfx::Bitmap> Opaque(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
     auto bm = gfx::Bitmap::Create(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uint8_t* p = bm->Row(y) + 4 * x;
-            p[0] = b, p[1] = g, p[2] = r, p[3] = 255;
-        }
+        for (int x = 0; x < w; ++x) bm->SetPixel(x, y, 0xFF000000u | r << 16 | g << 8 | b);
     return bm;
 }
 

@@ -30,7 +30,7 @@ TEST(Install, TheInstalledTreeRunsFromAnywhereWithItsOwnLibrary) {
     const std::string root = dir / "moved";
     fs::create_directory(dir / "work");
     rtest::WriteClip(dir / "work/clip.mp4", 64, 48, 5);
-    rtest::WriteText(dir / "work/t.json", R"({"output": {"width": 64, "height": 48, "frames": 5},
+    dir.Write("work/t.json", R"({"output": {"width": 64, "height": 48, "frames": 5},
         "channels": [{"items": [{"type": "overlay", "first": 0, "last": 4, "media": "clip.mp4", "audio": true}]}]})");
     const std::string run_there = "cd '" + dir / "work" + "' && ";
     const rtest::Run render = rtest::RunProgram({"sh", "-c", run_there + "'" + root + "/bin/ferrule-render' t.json -o out.mp4 --jobs 2"});

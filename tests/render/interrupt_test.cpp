@@ -135,7 +135,7 @@ TEST(Interrupt, ASignalMidRenderOrMidJoinLeavesNothingBehind) {
     const TempDir dir;
     // Long enough that a signal always finds it at work: frames of this size keep the
     // workers busy a while, and the sound of 1000 frames the join.
-    rtest::WriteText(dir / "t.json", R"({"output": {"width": 320, "height": 180, "fps": 25, "frames": 1000},
+    dir.Write("t.json", R"({"output": {"width": 320, "height": 180, "fps": 25, "frames": 1000},
         "channels": [{"items": [{"type": "overlay", "first": 0, "last": 999, "audio": true,
                                  "generate": {"kind": "gradient", "tone": true}}]}]})");
     fs::create_directory(dir / "out");

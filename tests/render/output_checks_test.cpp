@@ -59,26 +59,26 @@ std::string Brand(const std::string& path) {
 struct Files {
     TempDir dir;
     Files() {
-        rtest::WriteText(dir / "good.json", kGood);
-        rtest::WriteText(dir / "tl.mp4", kGood);  // a timeline under a video's name
-        rtest::WriteText(dir / "empty.mp4", "");
-        rtest::WriteText(dir / "bad.json", Overlay("empty.mp4"));
+        dir.Write("good.json", kGood);
+        dir.Write("tl.mp4", kGood);  // a timeline under a video's name
+        dir.Write("empty.mp4", "");
+        dir.Write("bad.json", Overlay("empty.mp4"));
         rtest::WriteClip(dir / "clip.mp4", 64, 48, 3);
-        rtest::WriteText(dir / "uses.json", Overlay("clip.mp4"));
+        dir.Write("uses.json", Overlay("clip.mp4"));
         fs::create_symlink(dir / "clip.mp4", dir / "link.mp4");
-        rtest::WriteText(dir / "existing.mp4", "old");
-        rtest::WriteText(dir / "existing.png", "old");
-        rtest::WriteText(dir / "file.txt", "");
+        dir.Write("existing.mp4", "old");
+        dir.Write("existing.png", "old");
+        dir.Write("file.txt", "");
         fs::create_directory(dir / "folder.mp4");
         fs::create_directory(dir / "notes");
-        rtest::WriteText(dir / "notes/notes.txt", "mine");
+        dir.Write("notes/notes.txt", "mine");
         fs::create_directory(dir / "stale");
-        for (int n = 0; n < 5; ++n) rtest::WriteText(dir / ("stale/frame-00000" + std::to_string(n) + ".png"), "old");
+        for (int n = 0; n < 5; ++n) dir.Write("stale/frame-00000" + std::to_string(n) + ".png", "old");
         fs::create_directory(dir / "pics");
         rtest::RunRender({dir / "good.json", "--frame", "0", "-o", dir / "pics/frame-000000.png"});
-        rtest::WriteText(dir / "pics.json", R"({"output": {"width": 64, "height": 48, "frames": 3},
+        dir.Write("pics.json", R"({"output": {"width": 64, "height": 48, "frames": 3},
             "channels": [{"items": [{"type": "pictures", "first": 0, "last": 2, "files": ["pics/frame-000000.png"]}]}]})");
-        rtest::WriteText(dir / "odd.json", R"({"output": {"width": 641, "height": 359, "frames": 2}, "channels": []})");
+        dir.Write("odd.json", R"({"output": {"width": 641, "height": 359, "frames": 2}, "channels": []})");
     }
 };
 
@@ -134,8 +134,8 @@ TEST(OutputChecks, AFolderThatTakesNoFilesIsRefusedBeforeRendering) {
     const TempDir dir;
     fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                     fs::perms::others_read | fs::perms::others_exec);
-    rtest::WriteText(dir / "empty.mp4", "");
-    rtest::WriteText(dir / "bad.json", Overlay("empty.mp4"));
+    dir.Write("empty.mp4", "");
+    dir.Write("bad.json", Overlay("empty.mp4"));
     fs::create_directory(dir / "ro");
     fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
                                     fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
@@ -204,7 +204,7 @@ TEST(OutputChecks, FramesReplaceAnEarlierRunWholeAndPicturesTakeOddSizes) {
         return names;
     };
     for (const char* jobs : {"1", "2"}) {
-        rtest::WriteText(f.dir / "stale/frame-000004.png", "old");
+        f.dir.Write("stale/frame-000004.png", "old");
         const rtest::Run run = RunRender({f.dir / "good.json", "--frames", f.dir / "stale", "-y", "--jobs", jobs});
         ASSERT_EQ(run.status, 0) << run.errors;
         EXPECT_EQ(held("stale"), three) << "--jobs " << jobs;

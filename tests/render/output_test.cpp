@@ -20,14 +20,7 @@ namespace {
 using render::Output;
 using rtest::TempDir;
 
-Output TinyOutput(int frames) {
-    Output out;
-    out.width = 64;
-    out.height = 48;
-    out.fps = 25;
-    out.frames = frames;
-    return out;
-}
+Output TinyOutput(int frames) { return {.width = 64, .height = 48, .fps = 25, .frames = frames}; }
 
 // A bottom-up BGR frame, `top` over the upper half of the picture, padding after each row.
 std::vector<uint8_t> TwoToneFrame(const Output& out, int pitch, std::array<uint8_t, 3> bottom,
@@ -278,7 +271,7 @@ TEST(PngFrames, FrameAndContactSheetReadBackTopDownRgb) {
     EXPECT_THROW(render::WritePngFrame(dir / "missing/f.png", frame, 11, 3, 2), std::runtime_error);
 
     // 8x4 frames to 4x2 tiles: each tile pixel the mean of a 2x2 block.
-    const Output out = [] { Output o; o.width = 8; o.height = 4; return o; }();
+    const Output out{.width = 8, .height = 4};
     render::ContactSheet sheet(8, 4, 2, 4);
     std::vector<uint8_t> striped = TwoToneFrame(out, 24, {}, {});
     for (int y = 0; y < 4; ++y) striped[static_cast<size_t>(y) * 24 + 2] = 200;  // red in column 0
@@ -299,7 +292,7 @@ TEST(PngFrames, FrameAndContactSheetReadBackTopDownRgb) {
 // size and the whole sound.
 TEST(Render, AnMp4FromOneOrTwoJobsDecodesToItsFramesSizeAndSound) {
     const TempDir dir;
-    rtest::WriteText(dir / "t.json", R"({"output": {"width": 64, "height": 48, "fps": 25, "frames": 30},
+    dir.Write("t.json", R"({"output": {"width": 64, "height": 48, "fps": 25, "frames": 30},
         "channels": [{"items": [{"type": "overlay", "first": 0, "last": 29, "audio": true,
                                  "generate": {"kind": "gradient", "tone": true}}]}]})");
     for (const char* jobs : {"1", "2"}) {

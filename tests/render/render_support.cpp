@@ -1,14 +1,10 @@
 #include "render_support.h"
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
 
 #include "tools/ferrule-render/av_holders.h"
 #include "tools/ferrule-render/video_writer.h"
@@ -19,46 +15,13 @@
 
 namespace rtest {
 
-namespace {
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-}  // namespace
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ferrule-render-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::vector<std::string> TempDir::Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
 Run RunRender(const std::vector<std::string>& args) {
-    const TempDir scratch;
+    const TempDir scratch("ferrule-render-test-");
     std::string command = "'" FERRULE_RENDER_PATH "'";
     for (const std::string& a : args) command += " '" + a + "'";
     command += " 2>'" + scratch / "stderr" + "' >'" + scratch / "stdout" + "'";
     const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(scratch / "stdout"), ReadText(scratch / "stderr")};
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, scratch.Read("stdout"), scratch.Read("stderr")};
 }
 
 Run RunProgram(const std::vector<std::string>& words) {
@@ -67,7 +30,7 @@ Run RunProgram(const std::vector<std::string>& words) {
     for (const std::string& w : words) command += " '" + w + "'";
     command += " 2>'" + scratch / "stderr" + "' >'" + scratch / "stdout" + "'";
     const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadText(scratch / "stdout"), ReadText(scratch / "stderr")};
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, scratch.Read("stdout"), scratch.Read("stderr")};
 }
 
 void WriteClip(const std::string& path, int width, int height, int frames) {

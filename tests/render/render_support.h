@@ -1,29 +1,16 @@
-// What the ferrule-render suites share: a scratch folder, the program run as a user
+// What the ferrule-render suites share: scratch folders, the program run as a user
 // runs it, and PNG files read back.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
+
 namespace rtest {
 
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
-    std::vector<std::string> Names() const;  // what it holds, sorted
-
-private:
-    std::filesystem::path path_;
-};
-
-void WriteText(const std::string& path, const std::string& text);
+using test::TempDir;
 
 struct Run {
     int status = -1;  // the exit status, or -1 when it did not exit

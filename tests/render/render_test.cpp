@@ -54,8 +54,8 @@ void WritePicture(const std::string& path, uint8_t shade) {
 struct Files {
     rtest::TempDir dir;
     Files() {
-        rtest::WriteText(dir / "t.json", kTimeline);
-        rtest::WriteText(dir / "s.srt", "1\n00:00:00,000 --> 00:00:02,000\nSub\n");
+        dir.Write("t.json", kTimeline);
+        dir.Write("s.srt", "1\n00:00:00,000 --> 00:00:02,000\nSub\n");
         WritePicture(dir / "a.png", 20);
         WritePicture(dir / "b.png", 120);
     }
@@ -68,8 +68,8 @@ std::vector<std::vector<uint8_t>> FramesFromTheExports(const Files& files) {
     const AVSValue args[] = {kFrames, kW, kH, "RGB24", 25, 48000, true};
     const char* names[] = {"length", "width", "height", "pixel_type", "fps", "audio_rate", "stereo"};
     PClip main = env->Invoke("SetMainCh", env->Invoke("SetTempCh", env->Invoke("BlankClip", AVSValue(args, 7), names))).AsClip();
-    render::Output out;
-    out.width = kW, out.height = kH, out.fps = 25, out.frames = kFrames;
+    const render::Output out{.width = kW, .height = kH, .fps = 25, .frames = kFrames};
+    const EditPlacement whole{{{0, 0}, {96, 0}, {96, 64}, {0, 64}}, kW, kH, 255, kNoKeyColour, 0};
 
     render::Source background;
     background.generate = "gradient", background.width = kW, background.height = kH, background.frames = kFrames;
@@ -77,9 +77,7 @@ std::vector<std::vector<uint8_t>> FramesFromTheExports(const Files& files) {
     OverlayClipInfo bg_info;
     bg_info.last_frame = 11, bg_info.item_id = 1, bg_info.clip = &bg, bg_info.video_enabled = 1;
     OverlayEffect bg_effect;
-    EditPlacement& bg_place = bg_effect.placement;
-    bg_place.corners[1] = {96, 0}, bg_place.corners[2] = {96, 64}, bg_place.corners[3] = {0, 64};
-    bg_place.reference_width = kW, bg_place.reference_height = kH, bg_place.outline_width = 0;
+    bg_effect.placement = whole;
     api.AddOverlay(&bg_info, &bg_effect, 0, 0);
 
     render::Transition crossfade(render::TransitionKind::kCrossFade), wipe(render::TransitionKind::kWipeRight),
@@ -88,8 +86,7 @@ std::vector<std::vector<uint8_t>> FramesFromTheExports(const Files& files) {
     show.pictures.PushBack(CString((files.dir / "a.png").c_str()));
     show.pictures.PushBack(CString((files.dir / "b.png").c_str()));
     show.id = 2, show.frames_per_picture = 4, show.first_frame = 2, show.last_frame = 9;
-    show.placement.corners[1] = {96, 0}, show.placement.corners[2] = {96, 64}, show.placement.corners[3] = {0, 64};
-    show.placement.reference_width = kW, show.placement.reference_height = kH, show.placement.outline_width = 0;
+    show.placement = whole;
     show.fit = 1, show.every_picture = 1, show.transition_length = 2;
     show.transitions.PushBack(&crossfade);
     api.AddImageEff(&show, 1, 0);
@@ -102,10 +99,7 @@ std::vector<std::vector<uint8_t>> FramesFromTheExports(const Files& files) {
     SlideEffect wipe_in{0, 4, &wipe, 0, 0, 0, 2};
     SlideEffect* slides[] = {&wipe_in};
     OverlayEffect ch_effect;
-    EditPlacement& ch_place = ch_effect.placement;
-    ch_place.corners[0] = {10, 8}, ch_place.corners[1] = {70, 14}, ch_place.corners[2] = {60, 50}, ch_place.corners[3] = {6, 40};
-    ch_place.reference_width = kW, ch_place.reference_height = kH;
-    ch_place.opacity = 200, ch_place.key_colour = 0, ch_place.outline_width = 2, ch_place.outline_colour = 0xFF00FF00;
+    ch_effect.placement = {{{10, 8}, {70, 14}, {60, 50}, {6, 40}}, kW, kH, 200, 0, 2, 0xFF00FF00};
     ch_effect.slides.first = slides, ch_effect.slides.last = ch_effect.slides.end = slides + 1;
     ch_effect.flip_horizontal = ch_effect.flip_vertical = ch_effect.reverse = 1;
     ch_effect.crop_enabled = 1, ch_effect.crop[0] = 2, ch_effect.crop[1] = 1, ch_effect.crop[2] = 4, ch_effect.crop[3] = 3;
@@ -114,9 +108,7 @@ std::vector<std::vector<uint8_t>> FramesFromTheExports(const Files& files) {
     ch_effect.borders[3] = 4, ch_effect.border_colour = 0x0000FF, ch_effect.speed = 200;
     api.AddOverlay(&ch_info, &ch_effect, 2, 0);
 
-    render::Title hi;
-    hi.text = "Hi", hi.size = 20, hi.y = 0.3, hi.fade_in = 3;
-    const auto title = render::TextTitle::Create(hi);
+    const auto title = render::TextTitle::Create({.text = "Hi", .size = 20, .y = 0.3, .fade_in = 3});
     const TitleEffect title_record{0, 0, 5, title.get(), 0, 1, 10};
     api.AddTitleEff(&title_record, 3, 0);
     SubtitleInfo sub;
@@ -175,10 +167,10 @@ TEST(Render, EveryItemKindGivesTheFramesTheExportsGiveAndJobsChangeNothing) {
 // made a moment ago comes back as the frame server's Import decodes it, from clip_start on.
 TEST(Render, MediaComesInThroughImportClip) {
     const rtest::TempDir dir;
-    rtest::WriteText(dir / "make.json", R"({"output": {"width": 64, "height": 48, "frames": 12},
+    dir.Write("make.json", R"({"output": {"width": 64, "height": 48, "frames": 12},
         "channels": [{"items": [{"type": "overlay", "first": 0, "last": 11, "generate": {"kind": "gradient"}}]}]})");
     ASSERT_EQ(RunRender({dir / "make.json", "-o", dir / "a.mp4", "--quiet"}).status, 0);
-    rtest::WriteText(dir / "use.json", R"({"output": {"width": 64, "height": 48, "frames": 8},
+    dir.Write("use.json", R"({"output": {"width": 64, "height": 48, "frames": 8},
         "channels": [{"items": [{"type": "overlay", "first": 0, "last": 7, "media": "a.mp4", "clip_start": 2}]}]})");
     const rtest::Run run = RunRender({dir / "use.json", "--frame", "3", "-o", dir / "three.png"});
     ASSERT_EQ(run.status, 0) << run.errors;
@@ -208,9 +200,9 @@ TEST(Render, TheDemoWritesItsVideoAndContactSheet) {
 // or output, and no output left.
 TEST(Render, HelpAndErrorsGoWhereTheyBelongWithTheirStatus) {
     const rtest::TempDir dir;
-    rtest::WriteText(dir / "t.json", R"({"output": {"frames": 3}, "channels": []})");
-    rtest::WriteText(dir / "bad.json", R"({"channels": [{"items": [], "colour": 1}]})");
-    rtest::WriteText(dir / "media.json",
+    dir.Write("t.json", R"({"output": {"frames": 3}, "channels": []})");
+    dir.Write("bad.json", R"({"channels": [{"items": [], "colour": 1}]})");
+    dir.Write("media.json",
                      R"({"channels": [{"items": [{"type": "overlay", "first": 0, "last": 1, "media": "t.json"}]}]})");
     const std::string usage = RunRender({"--help"}).output;
     ASSERT_EQ(usage.rfind("usage: ferrule-render TIMELINE -o OUT.mp4 [--jobs N] [--quiet]\n", 0), 0u) << usage;

@@ -50,15 +50,15 @@ TEST(SetupErrors, EachBadFileNamesItsItemAndTheFrameServersWords) {
     const TempDir dir;
     const std::string d = dir.path().string();
     rtest::WriteClip(dir / "clip.mp4", 64, 48, 4);
-    rtest::WriteText(dir / "empty.mp4", "");
-    rtest::WriteText(dir / "cut.mp4", Head(dir / "clip.mp4", static_cast<size_t>(fs::file_size(dir / "clip.mp4") / 2)));
-    rtest::WriteText(dir / "text.mp4", "not a video\n");
-    rtest::WriteText(dir / "bad.srt", std::string("garbage\0\1\2", 10));
-    rtest::WriteText(dir / "lone.idx", "# VobSub index file, v7\n");  // no lone.sub
-    rtest::WriteText(dir / "frame.json", Timeline(R"({"type": "title", "first": 0, "last": 3, "text": "x"})"));
+    dir.Write("empty.mp4", "");
+    dir.Write("cut.mp4", Head(dir / "clip.mp4", static_cast<size_t>(fs::file_size(dir / "clip.mp4") / 2)));
+    dir.Write("text.mp4", "not a video\n");
+    dir.Write("bad.srt", std::string("garbage\0\1\2", 10));
+    dir.Write("lone.idx", "# VobSub index file, v7\n");  // no lone.sub
+    dir.Write("frame.json", Timeline(R"({"type": "title", "first": 0, "last": 3, "text": "x"})"));
     ASSERT_EQ(rtest::RunRender({dir / "frame.json", "--frame", "0", "-o", dir / "good.png"}).status, 0);
-    rtest::WriteText(dir / "cut.png", Head(dir / "good.png", 60));
-    rtest::WriteText(dir / "text.png", "not a picture\n");
+    dir.Write("cut.png", Head(dir / "good.png", 60));
+    dir.Write("text.png", "not a picture\n");
 
     const std::string import = "Import: cannot open \"";
     const std::string invalid = "\": Invalid data found when processing input";
@@ -87,8 +87,7 @@ TEST(SetupErrors, EachBadFileNamesItsItemAndTheFrameServersWords) {
     };
     int n = 0;
     for (const Case& c : cases) {
-        const std::string timeline = dir / ("t" + std::to_string(n++) + ".json");
-        rtest::WriteText(timeline, Timeline(c.item));
+        const std::string timeline = dir.Write("t" + std::to_string(n++) + ".json", Timeline(c.item));
         // Two jobs: whatever workers there would be, the message comes once.
         const std::string out = dir / "out.mp4";
         const rtest::Run run = rtest::RunRender({timeline, "-o", out, "--jobs", "2"});

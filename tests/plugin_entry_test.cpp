@@ -1,0 +1,97 @@
+// The plugin as a frame server meets it: the entry point, the script functions and the
+// memory budget in this program, then the built library loaded as the frame server
+// loads a plugin and driven through its exported names as a host drives it.
+#include <gtest/gtest.h>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+#include "plugin/exports.h"
+#include "plugin/plugin_entry.h"
+#include "test_support.h"
+
+namespace {
+
+AVSValue BlankClip(IScriptEnvironment* env, int width, int height, const char* pixel_type, int length) {
+    const AVSValue args[] = {length, width, height, pixel_type};
+    const char* names[] = {"length", "width", "height", "pixel_type"};
+    return env->Invoke("BlankClip", AVSValue(args, 4), names);
+}
+
+TEST(Script, SetTempChAndSetMainChOverABlankClip) {
+    const test::SavedGlobals saved;
+    test::EnvPtr env = test::NewEnv();
+    EXPECT_STREQ(AvisynthPluginInit2(env.get()), "`Quillet' Quillet plugin");
+
+    const AVSValue blank = BlankClip(env.get(), 640, 480, "RGB24", 50);
+    ASSERT_TRUE(blank.AsClip()->GetVideoInfo().HasAudio());
+    const AVSValue temp = env->Invoke("SetTempCh", blank);
+    EXPECT_EQ(temp.AsClip().get(), blank.AsClip().get());  // the clip itself, unchanged
+    EXPECT_EQ(g_pScriptEnv, env.get());
+    const PClip mgr = env->Invoke("SetMainCh", temp).AsClip();
+    EXPECT_EQ(GetMainClip(), mgr.get());
+    EXPECT_EQ(static_cast<IClip*>(g_pMainChMgr), mgr.get());
+    EXPECT_EQ(mgr->GetVideoInfo().num_frames, 50);
+
+    // Planar input is refused and the published manager stays as it was.
+    EXPECT_EQ(test::ErrorOf([&] { env->Invoke("SetMainCh", BlankClip(env.get(), 64, 48, "YV12", 5)); }),
+              "CMainChMgr: input to filter must be in YUY2 or RGB");
+    EXPECT_EQ(static_cast<IClip*>(g_pMainChMgr), mgr.get());
+
+    // A second "SetMainCh" publishes the second manager; the first lives on in its graph.
+    const AVSValue second = env->Invoke("SetMainCh", blank);
+    EXPECT_EQ(GetMainClip(), second.AsClip().get());
+    EXPECT_EQ(mgr->GetVideoInfo().width, 640);
+    const AVSValue preview = env->Invoke("SetPreviewCh", blank);
+    EXPECT_EQ(static_cast<IClip*>(g_pPreviewChMgr), preview.AsClip().get());
+    EXPECT_EQ(GetMainClip(), second.AsClip().get());
+}
+
+TEST(PluginEntry, MemoryBudgetIsAQuarterKeptInRange) {
+    // Integer division: 4 MiB less a byte above 100 MiB still gives 25.
+    for (const auto& [bytes, mib] : {std::pair{0u, 16}, std::pair{64u << 20, 16}, std::pair{100u << 20, 25},
+                                     std::pair{(104u << 20) - 1, 25}, std::pair{400u << 20, 100},
+                                     std::pair{512u << 20, 128}, std::pair{0xFFFFFFFFu, 128}})
+        EXPECT_EQ(MemoryBudgetMiB(bytes), mib) << bytes;
+}
+
+#if defined(FERRULE_PLUGIN_PATH)
+
+void* FindExport(const char* name) {
+#if defined(_WIN32)
+    HMODULE module = GetModuleHandleA("Ferrule.dll");
+    return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+#else
+    void* lib = dlopen(FERRULE_PLUGIN_PATH, RTLD_NOW | RTLD_NOLOAD);
+    void* sym = lib ? dlsym(lib, name) : nullptr;
+    if (lib) dlclose(lib);
+    return sym;
+#endif
+}
+
+TEST(PluginLoad, LoadPluginRegistersTheScriptFunctionsAndExportsWork) {
+    test::EnvPtr env = test::NewEnv();
+    const AVSValue loaded = env->Invoke("LoadPlugin", AVSValue(FERRULE_PLUGIN_PATH));
+    ASSERT_TRUE(loaded.IsString());
+    EXPECT_STREQ(loaded.AsString(), "`Quillet' Quillet plugin");
+
+    auto get_main_clip = reinterpret_cast<IClip*(AVS_STDCALL*)()>(FindExport("GetMainClip"));
+    auto insert_channel = reinterpret_cast<void(AVS_STDCALL*)(int)>(FindExport("InsertChannel"));
+    ASSERT_NE(get_main_clip, nullptr);
+    ASSERT_NE(insert_channel, nullptr);
+    EXPECT_EQ(get_main_clip(), nullptr);  // the plugin's own state, untouched so far
+
+    const AVSValue blank = BlankClip(env.get(), 32, 16, "RGB24", 10);
+    const PClip mgr = env->Invoke("SetMainCh", env->Invoke("SetTempCh", blank)).AsClip();
+    EXPECT_EQ(get_main_clip(), mgr.get());
+    insert_channel(2);
+    EXPECT_EQ(test::FrameBytes(mgr->GetFrame(3, env.get())), std::vector<uint8_t>(96 * 16, 0));
+    EXPECT_NE(g_pMainChMgr, static_cast<void*>(mgr.get()));  // this program's copy is another
+}
+
+#endif
+
+}  // namespace
