@@ -2,6 +2,7 @@
 // each clip's sound at its level, and its flashes and beeps on time after 10 s.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ostream>
@@ -160,5 +161,46 @@ TEST_P(Conform, SoundAtItsLevelAndPictureInSyncAfterTenSeconds) {
 
 INSTANTIATE_TEST_SUITE_P(Media, Conform, ::testing::ValuesIn(Cases()),
                          [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+}  // namespace
+
+namespace {
+
+// Two clips at 0.7 over each other: the float mix clips the sum at full scale once, on
+// the way out, where a 16-bit mix would wrap the peaks round to the other sign.
+TEST(ConformMix, LoudOverlapsClipRatherThanWrap) {
+    const TempDir dir;
+    MediaSpec spec;
+    spec.audio_codec = "pcm_s16le";
+    spec.audio_samples = 48000;
+    spec.sound = [](int64_t s, int) { return 0.7f * static_cast<float>(std::sin(2 * M_PI * 100 * s / 48000.0)); };
+    rtest::WriteMedia(dir / "a.wav", spec);
+    rtest::WriteText(dir / "t.json", R"({"output": {"width": 64, "height": 48, "frames": 25},
+        "channels": [{"items": [{"type": "overlay", "first": 0, "last": 24, "audio": true, "media": "a.wav"}]},
+                     {"items": [{"type": "overlay", "first": 0, "last": 24, "audio": true, "media": "a.wav"}]}]})");
+    const rtest::Run run = rtest::RunRender({dir / "t.json", "-o", dir / "out.mp4", "--jobs", "1"});
+    ASSERT_EQ(run.status, 0) << run.errors;
+    const rtest::DecodedMedia d = rtest::ReadMedia(dir / "out.mp4");
+    ASSERT_EQ(d.channels, 2);
+    // Over whole cycles in the middle every sample keeps the sign of the sum. The RMS of
+    // 1.4 sin clipped at 1 is 0.82 (AAC rounds the clipped corners off a little); one
+    // clip alone would give 0.49 and the sum wrapped round 0.68.
+    double sum = 0, want = 0;
+    int wrong_sign = 0;
+    const int64_t from = 9600, to = 38400;  // 0.2 s to 0.8 s, 60 cycles
+    for (int64_t s = from; s < to; ++s) {
+        const double ideal = 1.4 * std::sin(2 * M_PI * 100 * s / 48000.0);
+        const double clipped = std::clamp(ideal, -1.0, 1.0);
+        const float got = d.audio[static_cast<size_t>(s * 2)];
+        if (std::fabs(ideal) > 0.2 && (got > 0) != (ideal > 0)) ++wrong_sign;
+        sum += got * got;
+        want += clipped * clipped;
+    }
+    const double rms = std::sqrt(sum / (to - from)), want_rms = std::sqrt(want / (to - from));
+    std::printf("[ LoudOverlap ] RMS %.4f (clipped sum %.4f)\n", rms, want_rms);
+    EXPECT_EQ(wrong_sign, 0);
+    EXPECT_GT(rms, 0.74);
+    EXPECT_LT(rms, want_rms + 0.01);
+}
 
 }  // namespace
