@@ -19,6 +19,10 @@ AVSValue CreateAddBorders(const AVSValue& args, void* user_data, IScriptEnvironm
 AVSValue CreateGetChannel(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateConvertToMono(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateAmplify(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateConvertAudioToFloat(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateConvertAudioTo16bit(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateMixAudio(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateMergeChannels(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 // Still pictures through stb_image; "Import" in the builds without FFmpeg.
 AVSValue CreatePictureImport(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 

@@ -36,6 +36,10 @@ const Builtin kBuiltins[] = {
     {"GetChannel", "ci+", ApplyAdapter<CreateGetChannel>},
     {"ConvertToMono", "c", ApplyAdapter<CreateConvertToMono>},
     {"Amplify", "cf+", ApplyAdapter<CreateAmplify>},
+    {"ConvertAudioToFloat", "c", ApplyAdapter<CreateConvertAudioToFloat>},
+    {"ConvertAudioTo16bit", "c", ApplyAdapter<CreateConvertAudioTo16bit>},
+    {"MixAudio", "cc[clip1_factor]f[clip2_factor]f", ApplyAdapter<CreateMixAudio>},
+    {"MergeChannels", "c+", ApplyAdapter<CreateMergeChannels>},
 #if defined(FERRULE_HAVE_FFMPEG)
     {"LanczosResize", "cii[src_left]f[src_top]f[src_width]f[src_height]f[taps]i", ApplyAdapter<CreateLanczosResize>},
     {"ResampleAudio", "ci[]i", ApplyAdapter<CreateResampleAudio>},

@@ -33,6 +33,8 @@ enum ImportArg {
 // frames, and up to the longer reach where the demuxer has no key frame index.
 constexpr int kShortReach = 4;
 constexpr int kFrameReach = 48;
+// The finest timestamp grid a variable-rate video is laid on, in frames per second.
+constexpr AVRational kFinestGrid{240, 1};
 
 // What a converter was built for; a change of any of it mid-stream builds a new one.
 struct PictureKey {
@@ -112,17 +114,21 @@ void Import::OpenVideo() {
     vi_.pixel_type = VideoInfo::CS_BGR24;
     // The average comes from the duration, which some muxers cut short by the last
     // frame's; the real rate is then the exact one. A real rate above the average is a
-    // timestamp grid finer than the frames (variable rate), and the average stands.
+    // timestamp grid finer than the frames (variable rate): up to kFinestGrid that grid
+    // is the clip's rate, so that every frame keeps its own time; past it the average stands.
     const auto valid = [](AVRational r) { return r.num > 0 && r.den > 0; };
     AVRational rate = st->avg_frame_rate;
-    if (valid(st->r_frame_rate) && (!valid(rate) || av_cmp_q(st->r_frame_rate, rate) <= 0)) rate = st->r_frame_rate;
+    const bool grid = valid(rate) && valid(st->r_frame_rate) && av_cmp_q(st->r_frame_rate, rate) > 0 &&
+                      av_cmp_q(st->r_frame_rate, kFinestGrid) <= 0;
+    if (valid(st->r_frame_rate) && (!valid(rate) || av_cmp_q(st->r_frame_rate, rate) <= 0 || grid))
+        rate = st->r_frame_rate;
     if (!valid(rate)) rate = AVRational{25, 1};
     av_reduce(&rate.num, &rate.den, rate.num, rate.den, INT_MAX);
     vi_.fps_numerator = static_cast<unsigned>(rate.num);
     vi_.fps_denominator = static_cast<unsigned>(rate.den);
 
     const AVRational frame_time{rate.den, rate.num};
-    int64_t frames = st->nb_frames;
+    int64_t frames = grid ? 0 : st->nb_frames;  // on a grid, the frames are fewer than its steps
     if (frames <= 0 && st->duration != AV_NOPTS_VALUE) frames = av_rescale_q(st->duration, st->time_base, frame_time);
     if (frames <= 0 && video_.format()->duration != AV_NOPTS_VALUE)
         frames = av_rescale_q(video_.format()->duration, AV_TIME_BASE_Q, frame_time);

@@ -7,6 +7,7 @@
 #include "channels/effect_records.h"
 #include "channels/host_renderers.h"
 #include "channels/overlay_records.h"
+#include "conform.h"
 #include "generated_clip.h"
 #include "text_title.h"
 #include "transition.h"
@@ -46,6 +47,7 @@ Session::~Session() { Clear(); }
 void Session::Clear() {
     // The items go before the renderers and records they borrow, then the manager.
     if (api_) api_->RemoveAllItems();
+    audio_out_ = PClip();
     main_ = PClip();
 }
 
@@ -78,7 +80,7 @@ PVideoFrame Session::Frame(int n) const {
 
 void Session::Audio(int16_t* out, int64_t start, int64_t count) const {
     try {
-        main_->GetAudio(out, start, count, env_.get());
+        audio_out_->GetAudio(out, start, count, env_.get());
     } catch (const AvisynthError& e) {
         throw std::runtime_error(e.msg);
     }
@@ -86,10 +88,12 @@ void Session::Audio(int16_t* out, int64_t start, int64_t count) const {
 
 void Session::Place(const Timeline& timeline) {
     const Output& o = output_;
-    const AVSValue args[] = {o.frames, o.width, o.height, "RGB24", o.fps, o.audio_rate, o.audio_channels == 2};
-    const char* names[] = {"length", "width", "height", "pixel_type", "fps", "audio_rate", "stereo"};
-    const AVSValue blank = env_->Invoke("BlankClip", AVSValue(args, 7), names);
+    // The mix is float, so loud overlaps clip only once, on the way out to 16 bits.
+    const AVSValue args[] = {o.frames, o.width, o.height, "RGB24", o.fps, o.audio_rate, o.audio_channels == 2, false};
+    const char* names[] = {"length", "width", "height", "pixel_type", "fps", "audio_rate", "stereo", "sixteen_bit"};
+    const AVSValue blank = env_->Invoke("BlankClip", AVSValue(args, 8), names);
     main_ = env_->Invoke("SetMainCh", env_->Invoke("SetTempCh", blank)).AsClip();
+    audio_out_ = env_->Invoke("ConvertAudioTo16bit", main_).AsClip();
 
     for (size_t c = 0; c < timeline.channels.size(); ++c) {
         const int channel = static_cast<int>(c);
@@ -149,6 +153,7 @@ void Session::PlaceOverlay(const Item& item, const Overlay& ov, int channel, std
     } else {
         clip = new GeneratedClip(ov.source, output_);
     }
+    clip = Conform(env_.get(), clip, main_->GetVideoInfo());
     const VideoInfo& vi = clip->GetVideoInfo();
     const Effect& e = ov.effect;
 

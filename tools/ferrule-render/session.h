@@ -68,6 +68,7 @@ private:
     std::vector<std::unique_ptr<ImageEffect>> image_records_;
     std::vector<std::unique_ptr<SubtitleInfo>> subtitle_records_;
     PClip main_;
+    PClip audio_out_;  // the float mix in 16 bits
     int next_id_ = 1;
 };
 
