@@ -13,7 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   libswscale-dev libswresample-dev libavutil-dev libavformat-dev libavcodec-dev
   libass-dev fonts-dejavu-core fonts-wqy-zenhei libfreetype-dev nlohmann-json3-dev
-  ffmpeg
+  ffmpeg libopencv-imgproc-dev
 )
 
 missing=()
