@@ -59,9 +59,10 @@ void Session::Audio(int16_t* out, int64_t start, int64_t count) const {
 
 void Session::Place(const Timeline& timeline) {
     const Output& o = output_;
-    const AVSValue args[] = {o.frames, o.width, o.height, "RGB24", o.fps, o.audio_rate, o.audio_channels == 2};
-    const char* names[] = {"length", "width", "height", "pixel_type", "fps", "audio_rate", "stereo"};
-    const AVSValue blank = env_->Invoke("BlankClip", AVSValue(args, 7), names);
+    const AVSValue args[] = {o.frames,        o.width,        o.height, "RGB24", o.fps, o.fps_denominator,
+                             o.audio_rate, o.audio_channels == 2};
+    const char* names[] = {"length", "width", "height", "pixel_type", "fps", "fps_denominator", "audio_rate", "stereo"};
+    const AVSValue blank = env_->Invoke("BlankClip", AVSValue(args, 8), names);
     main_ = env_->Invoke("SetMainCh", env_->Invoke("SetTempCh", blank)).AsClip();
 
     for (size_t c = 0; c < timeline.channels.size(); ++c) {
