@@ -1,5 +1,7 @@
 #include "session.h"
 
+#include <algorithm>
+#include <climits>
 #include <map>
 #include <stdexcept>
 #include <variant>
@@ -8,6 +10,7 @@
 #include "channels/host_renderers.h"
 #include "channels/overlay_records.h"
 #include "generated_clip.h"
+#include "media_source.h"
 #include "text_title.h"
 #include "transition.h"
 
@@ -108,6 +111,8 @@ void Session::PlaceOverlay(const Item& item, const Overlay& ov, int channel) {
     if (!ov.source.media.empty()) {
         if (!api_->ImportClip(ov.source.media.c_str(), &clip) || !clip)
             throw std::runtime_error("cannot import \"" + ov.source.media + "\"");
+        const int64_t frames = int64_t{ov.clip_start} + item.last - item.first + 1;  // what the item asks of a still
+        clip = ConformMedia(clip, ProbeMedia(ov.source.media), static_cast<int>(std::min<int64_t>(frames, INT_MAX)), env_.get());
     } else {
         clip = new GeneratedClip(ov.source, output_);
     }
