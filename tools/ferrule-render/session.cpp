@@ -1,7 +1,13 @@
 #include "session.h"
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cctype>
 #include <climits>
+#include <cstdio>
+#include <filesystem>
 #include <map>
 #include <stdexcept>
 #include <variant>
@@ -11,6 +17,7 @@
 #include "channels/overlay_records.h"
 #include "generated_clip.h"
 #include "media_source.h"
+#include "subtitle_timing.h"
 #include "text_title.h"
 #include "transition.h"
 
@@ -42,6 +49,7 @@ Session::~Session() {
     // The items go before the renderers and records they borrow, then the manager.
     if (api_) api_->RemoveAllItems();
     main_ = PClip();
+    for (const std::string& file : scratch_files_) std::remove(file.c_str());
 }
 
 PVideoFrame Session::Frame(int n) const {
@@ -209,7 +217,20 @@ void Session::PlacePictures(const Item& item, const Pictures& p, int channel) {
 
 void Session::PlaceSubtitles(const Item& item, const Subtitles& s, int channel) {
     auto record = std::make_unique<SubtitleInfo>();
-    record->file = s.file.c_str();
+    std::string file = s.file;
+    if (IsTextSubtitleFile(file)) {
+        // A copy whose cues land on the output's frames through the chain's own clock.
+        std::string ext = std::filesystem::path(file).extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+        std::string name = (std::filesystem::temp_directory_path() / ("ferrule-subtitles-XXXXXX" + ext)).string();
+        const int fd = mkstemps(name.data(), static_cast<int>(ext.size()));
+        if (fd < 0) throw std::runtime_error("cannot make a temporary file for \"" + file + "\"");
+        close(fd);
+        scratch_files_.push_back(name);
+        RetimeSubtitles(file, name, output_.fps, output_.fps_denominator);
+        file = name;
+    }
+    record->file = file.c_str();
     record->width = output_.width;
     record->height = output_.height;
     record->item_id = next_id_++;
