@@ -31,8 +31,28 @@ constexpr const char* kAss =
 // Cues at 0.5-1.0 s, 2.0-2.5 s and 3.5-4.0 s show on the frames that start within
 // them: at 25 fps frames 13-24, 50-62 and 88-99 of the file's own time, whose frame
 // 0 is the item's first frame less its clip_start.
-TEST(Subtitles, CuesShowOnTheFramesTheirTimesFallOnAtAnyRate) {
+// The temporary folder is the test's own, so the retimed copies can be counted.
+class Subtitles : public ::testing::Test {
+protected:
+    void SetUp() override { setenv("TMPDIR", dir.path().c_str(), 1); }
+    void TearDown() override {
+        if (had_tmp_) setenv("TMPDIR", saved_tmp_.c_str(), 1);
+        else unsetenv("TMPDIR");
+    }
+    render::Timeline Timeline(const std::string& fps, int first, int clip_start, const std::string& file) const {
+        return render::ParseTimeline(R"({"output": {"width": 64, "height": 48, "frames": 220, "fps": )" + fps +
+                                         R"(}, "channels": [{"items": [{"type": "subtitles", "first": )" + std::to_string(first) +
+                                         R"(, "last": 219, "clip_start": )" + std::to_string(clip_start) + R"(, "file": ")" + file + R"("}]}]})",
+                                     "t.json", dir.path().string());
+    }
     rtest::TempDir dir;
+
+private:
+    const bool had_tmp_ = getenv("TMPDIR") != nullptr;
+    const std::string saved_tmp_ = had_tmp_ ? getenv("TMPDIR") : "";
+};
+
+TEST_F(Subtitles, CuesShowOnTheFramesTheirTimesFallOnAtAnyRate) {
     rtest::WriteText(dir / "cues.srt", kSrt);
     rtest::WriteText(dir / "CUES.SRT", kSrt);
     rtest::WriteText(dir / "cues.ass", kAss);
@@ -49,15 +69,9 @@ TEST(Subtitles, CuesShowOnTheFramesTheirTimesFallOnAtAnyRate) {
         {"cues.srt", "50", 0, 0, {25, 100, 175}, {50, 125, 200}},
         {"cues.srt", "25", 10, 5, {13, 50, 88}, {25, 63, 100}},
     };
-    const char* const old_tmp = getenv("TMPDIR");
-    const std::string saved = old_tmp ? old_tmp : "";
-    setenv("TMPDIR", dir.path().c_str(), 1);  // the retimed copies land here, to be counted
     for (const Case& c : cases) {
-        const std::string timeline = R"({"output": {"width": 64, "height": 48, "frames": 220, "fps": )" + std::string(c.fps) +
-                                     R"(}, "channels": [{"items": [{"type": "subtitles", "first": )" + std::to_string(c.first) +
-                                     R"(, "last": 219, "clip_start": )" + std::to_string(c.clip_start) + R"(, "file": ")" + c.file + R"("}]}]})";
         {
-            const render::Session session(render::ParseTimeline(timeline, "t.json", dir.path().string()));
+            const render::Session session(Timeline(c.fps, c.first, c.clip_start, c.file));
             EXPECT_EQ(dir.Names().size(), 4u) << "one retimed copy beside the three files";
             const auto inked = [&](int file_frame) {
                 const PVideoFrame f = session.Frame(c.first + file_frame - c.clip_start);
@@ -75,10 +89,19 @@ TEST(Subtitles, CuesShowOnTheFramesTheirTimesFallOnAtAnyRate) {
         }
         EXPECT_EQ(dir.Names(), (std::vector<std::string>{"CUES.SRT", "cues.ass", "cues.srt"})) << "the copy goes with its session";
     }
-    if (old_tmp) setenv("TMPDIR", saved.c_str(), 1);
-    else unsetenv("TMPDIR");
     std::ifstream in(dir / "cues.srt");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kSrt) << "the timeline's file is left as it was";
+}
+
+TEST_F(Subtitles, AFileWithoutCuesNamesItselfAndLeavesNoCopy) {
+    rtest::WriteText(dir / "empty.srt", std::string("\x00\x01 no subtitles\n", 15));
+    try {
+        render::Session session(Timeline("25", 0, 0, "empty.srt"));
+        ADD_FAILURE() << "placed";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(e.what(), dir / "empty.srt" + ": cannot be read: Invalid data found when processing input");
+    }
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"empty.srt"});
 }
 
 }  // namespace

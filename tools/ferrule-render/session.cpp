@@ -49,7 +49,10 @@ Session::~Session() {
     // The items go before the renderers and records they borrow, then the manager.
     if (api_) api_->RemoveAllItems();
     main_ = PClip();
-    for (const std::string& file : scratch_files_) std::remove(file.c_str());
+}
+
+Session::ScratchFiles::~ScratchFiles() {
+    for (const std::string& file : paths) std::remove(file.c_str());
 }
 
 PVideoFrame Session::Frame(int n) const {
@@ -226,7 +229,7 @@ void Session::PlaceSubtitles(const Item& item, const Subtitles& s, int channel) 
         const int fd = mkstemps(name.data(), static_cast<int>(ext.size()));
         if (fd < 0) throw std::runtime_error("cannot make a temporary file for \"" + file + "\"");
         close(fd);
-        scratch_files_.push_back(name);
+        scratch_files_.paths.push_back(name);
         RetimeSubtitles(file, name, output_.fps, output_.fps_denominator);
         file = name;
     }

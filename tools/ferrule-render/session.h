@@ -57,7 +57,11 @@ private:
     std::vector<std::unique_ptr<SlideEffect>> overlay_slides_;  // read by their items while they live
     std::vector<std::unique_ptr<ImageEffect>> image_records_;
     std::vector<std::unique_ptr<SubtitleInfo>> subtitle_records_;
-    std::vector<std::string> scratch_files_;  // retimed subtitle copies, removed with the session
+    // Retimed subtitle copies, removed with the session, even one that failed to place.
+    struct ScratchFiles {
+        std::vector<std::string> paths;
+        ~ScratchFiles();
+    } scratch_files_;
     PClip main_;
     int next_id_ = 1;
 };
