@@ -69,11 +69,15 @@ int Round26_6(FT_Pos v) { return static_cast<int>((v + 32) >> 6); }
 struct PatternDone {
     void operator()(FcPattern* p) const { FcPatternDestroy(p); }
 };
+struct ConfigDone {
+    void operator()(FcConfig* c) const { FcConfigDestroy(c); }
+};
 using PatternPtr = std::unique_ptr<FcPattern, PatternDone>;
+using ConfigPtr = std::unique_ptr<FcConfig, ConfigDone>;
 
 // The file and face index of the font fontconfig offers for cp, preferring faces like
 // `family`; empty when it has nothing.
-std::pair<std::string, int> FontFor(char32_t cp, const char* family) {
+std::pair<std::string, int> FontFor(FcConfig* config, char32_t cp, const char* family) {
     const PatternPtr pattern(FcPatternCreate());
     FcCharSet* chars = FcCharSetCreate();
     if (!pattern || !chars) {
@@ -85,10 +89,10 @@ std::pair<std::string, int> FontFor(char32_t cp, const char* family) {
     FcCharSetDestroy(chars);  // the pattern holds its own reference
     FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
     FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+    FcConfigSubstitute(config, pattern.get(), FcMatchPattern);
     FcDefaultSubstitute(pattern.get());
     FcResult result = FcResultNoMatch;
-    const PatternPtr match(FcFontMatch(nullptr, pattern.get(), &result));
+    const PatternPtr match(FcFontMatch(config, pattern.get(), &result));
     FcChar8* file = nullptr;
     int index = 0;
     if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch || !file) return {};
@@ -98,7 +102,9 @@ std::pair<std::string, int> FontFor(char32_t cp, const char* family) {
 
 // Glyphs by code point: the title's own font where it has them, else the font that
 // fontconfig finds for each missing one, so a script DejaVu lacks does not come out
-// as boxes. Without any, the own font's missing-glyph box stands.
+// as boxes. Without any, the own font's missing-glyph box stands. Fontconfig is asked
+// through a configuration of the title's own, loaded only when a character is missing
+// and released with it, rather than the process-wide one it never lets go of.
 class Faces {
 public:
     Faces(FT_Library library, FT_Face own, FT_UInt pixel_size) : library_(library), own_(own), size_(pixel_size) {}
@@ -108,7 +114,10 @@ public:
         const auto known = chosen_.find(cp);
         if (known != chosen_.end()) return known->second;
         std::pair<FT_Face, FT_UInt> pick{own_, 0};
-        const std::pair<std::string, int> font = FontFor(cp, own_->family_name ? own_->family_name : "sans-serif");
+        if (!config_) config_.reset(FcInitLoadConfigAndFonts());
+        const std::pair<std::string, int> font =
+            config_ ? FontFor(config_.get(), cp, own_->family_name ? own_->family_name : "sans-serif")
+                    : std::pair<std::string, int>{};
         if (!font.first.empty()) {
             FacePtr& face = opened_[font];
             if (!face) {
@@ -126,6 +135,7 @@ private:
     FT_Library library_;
     FT_Face own_;
     FT_UInt size_;
+    ConfigPtr config_;
     std::map<std::pair<std::string, int>, FacePtr> opened_;
     std::map<char32_t, std::pair<FT_Face, FT_UInt>> chosen_;
 };
