@@ -1,13 +1,8 @@
 #include "session.h"
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <stdexcept>
 #include <variant>
@@ -73,8 +68,8 @@ void Session::Audio(int16_t* out, int64_t start, int64_t count) const {
 
 void Session::Place(const Timeline& timeline) {
     const Output& o = output_;
-    const AVSValue args[] = {o.frames,        o.width,        o.height, "RGB24", o.fps, o.fps_denominator,
-                             o.audio_rate, o.audio_channels == 2};
+    const AVSValue args[] = {o.frames, o.width, o.height, "RGB24", o.fps, o.fps_denominator, o.audio_rate,
+                             o.audio_channels == 2};
     const char* names[] = {"length", "width", "height", "pixel_type", "fps", "fps_denominator", "audio_rate", "stereo"};
     const AVSValue blank = env_->Invoke("BlankClip", AVSValue(args, 8), names);
     main_ = env_->Invoke("SetMainCh", env_->Invoke("SetTempCh", blank)).AsClip();
@@ -220,20 +215,13 @@ void Session::PlacePictures(const Item& item, const Pictures& p, int channel) {
 
 void Session::PlaceSubtitles(const Item& item, const Subtitles& s, int channel) {
     auto record = std::make_unique<SubtitleInfo>();
-    std::string file = s.file;
-    if (IsTextSubtitleFile(file)) {
+    if (IsTextSubtitleFile(s.file)) {
         // A copy whose cues land on the output's frames through the chain's own clock.
-        std::string ext = std::filesystem::path(file).extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-        std::string name = (std::filesystem::temp_directory_path() / ("ferrule-subtitles-XXXXXX" + ext)).string();
-        const int fd = mkstemps(name.data(), static_cast<int>(ext.size()));
-        if (fd < 0) throw std::runtime_error("cannot make a temporary file for \"" + file + "\"");
-        close(fd);
-        scratch_files_.paths.push_back(name);
-        RetimeSubtitles(file, name, output_.fps, output_.fps_denominator);
-        file = name;
+        scratch_files_.paths.push_back(RetimedCopy(s.file, output_.fps, output_.fps_denominator));
+        record->file = scratch_files_.paths.back().c_str();
+    } else {
+        record->file = s.file.c_str();
     }
-    record->file = file.c_str();
     record->width = output_.width;
     record->height = output_.height;
     record->item_id = next_id_++;

@@ -1,8 +1,13 @@
 #include "subtitle_timing.h"
 
+#include <stdlib.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
 #include <stdexcept>
 
 extern "C" {
@@ -81,6 +86,22 @@ void RetimeSubtitles(const std::string& in, const std::string& out, int fps_num,
     }
     err = av_write_trailer(output.get());
     if (err < 0) throw std::runtime_error(out + ": cannot be finished: " + AvError(err));
+}
+
+std::string RetimedCopy(const std::string& in, int fps_num, int fps_den) {
+    std::string ext = std::filesystem::path(in).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    std::string name = (std::filesystem::temp_directory_path() / ("ferrule-subtitles-XXXXXX" + ext)).string();
+    const int fd = mkstemps(name.data(), static_cast<int>(ext.size()));
+    if (fd < 0) throw std::runtime_error("cannot make a temporary copy of \"" + in + "\"");
+    close(fd);
+    try {
+        RetimeSubtitles(in, name, fps_num, fps_den);
+    } catch (...) {
+        std::remove(name.c_str());
+        throw;
+    }
+    return name;
 }
 
 }  // namespace render

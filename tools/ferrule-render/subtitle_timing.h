@@ -21,4 +21,9 @@ bool IsTextSubtitleFile(const std::string& path);
 // std::runtime_error naming the file it cannot read or write.
 void RetimeSubtitles(const std::string& in, const std::string& out, int fps_num, int fps_den);
 
+// The same into a new file of the temporary folder, with in's extension in lower case
+// (the library picks its renderer by it, case and all); its name is returned and it is
+// the caller's to remove. Nothing is left behind when it throws.
+std::string RetimedCopy(const std::string& in, int fps_num, int fps_den);
+
 }  // namespace render
