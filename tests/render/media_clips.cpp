@@ -3,8 +3,6 @@
 #include <stdexcept>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/display.h>
 }
 
@@ -12,61 +10,47 @@ extern "C" {
 
 namespace rtest {
 
-namespace {
-
-void Check(int r, const std::string& what) {
-    if (r < 0) throw std::runtime_error(what + ": " + render::AvError(r));
-}
-
-}  // namespace
-
-void WriteClip(const std::string& path, const ClipSpec& spec) {
+void WriteClip(const std::string& path, int width, int height, int frames, int display_ccw,
+               const std::function<uint32_t(int x, int y)>& paint) {
+    const auto check = [](int r) {
+        if (r < 0) throw std::runtime_error("cannot write a test clip: " + render::AvError(r));
+    };
     AVFormatContext* raw = nullptr;
-    Check(avformat_alloc_output_context2(&raw, nullptr, "mov", path.c_str()), "muxer");
+    check(avformat_alloc_output_context2(&raw, nullptr, "mov", path.c_str()));
     const render::OutputFormatPtr oc(raw);
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_QTRLE);
-    if (!codec) throw std::runtime_error("no QuickTime RLE encoder");
     const render::CodecContextPtr enc(avcodec_alloc_context3(codec));
-    enc->width = spec.width, enc->height = spec.height, enc->pix_fmt = AV_PIX_FMT_RGB24;
-    enc->time_base = {spec.fps_den, spec.fps_num}, enc->framerate = {spec.fps_num, spec.fps_den};
-    Check(avcodec_open2(enc.get(), codec, nullptr), "encoder");
+    enc->width = width, enc->height = height, enc->pix_fmt = AV_PIX_FMT_RGB24, enc->time_base = {1, 25};
+    check(avcodec_open2(enc.get(), codec, nullptr));
     AVStream* st = avformat_new_stream(oc.get(), nullptr);
-    Check(avcodec_parameters_from_context(st->codecpar, enc.get()), "parameters");
+    check(avcodec_parameters_from_context(st->codecpar, enc.get()));
     st->time_base = enc->time_base;
-    if (spec.display_ccw) {
-        auto* matrix = reinterpret_cast<int32_t*>(av_stream_new_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, 9 * sizeof(int32_t)));
-        if (!matrix) throw std::runtime_error("display matrix");
-        av_display_rotation_set(matrix, -spec.display_ccw);  // this call turns clockwise
+    if (display_ccw) {  // this call turns clockwise
+        uint8_t* matrix = av_stream_new_side_data(st, AV_PKT_DATA_DISPLAYMATRIX, 9 * sizeof(int32_t));
+        av_display_rotation_set(reinterpret_cast<int32_t*>(matrix), -display_ccw);
     }
-    Check(avio_open(&oc->pb, path.c_str(), AVIO_FLAG_WRITE), "file");
-    Check(avformat_write_header(oc.get(), nullptr), "header");
-
+    check(avio_open(&oc->pb, path.c_str(), AVIO_FLAG_WRITE));
+    check(avformat_write_header(oc.get(), nullptr));
     const render::FramePtr frame(av_frame_alloc());
     const render::PacketPtr pkt(av_packet_alloc());
-    frame->format = AV_PIX_FMT_RGB24, frame->width = spec.width, frame->height = spec.height;
-    Check(av_frame_get_buffer(frame.get(), 0), "frame");
-    const auto send = [&](const AVFrame* f) {
-        Check(avcodec_send_frame(enc.get(), f), "encode");
+    frame->format = AV_PIX_FMT_RGB24, frame->width = width, frame->height = height;
+    check(av_frame_get_buffer(frame.get(), 0));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint32_t c = paint(x, y);
+            uint8_t* p = frame->data[0] + y * frame->linesize[0] + 3 * x;
+            p[0] = uint8_t(c >> 16), p[1] = uint8_t(c >> 8), p[2] = uint8_t(c);
+        }
+    for (int n = 0; n <= frames; ++n) {  // the last round flushes
+        frame->pts = n;
+        check(avcodec_send_frame(enc.get(), n < frames ? frame.get() : nullptr));
         while (avcodec_receive_packet(enc.get(), pkt.get()) == 0) {
             pkt->duration = 1;
             av_packet_rescale_ts(pkt.get(), enc->time_base, st->time_base);
-            pkt->stream_index = st->index;
-            Check(av_interleaved_write_frame(oc.get(), pkt.get()), "write");
+            check(av_interleaved_write_frame(oc.get(), pkt.get()));
         }
-    };
-    for (int n = 0; n < spec.frames; ++n) {
-        Check(av_frame_make_writable(frame.get()), "writable");
-        for (int y = 0; y < spec.height; ++y)
-            for (int x = 0; x < spec.width; ++x) {
-                const uint32_t c = spec.paint(x, y, n);
-                uint8_t* p = frame->data[0] + y * frame->linesize[0] + 3 * x;
-                p[0] = uint8_t(c >> 16), p[1] = uint8_t(c >> 8), p[2] = uint8_t(c);
-            }
-        frame->pts = n;
-        send(frame.get());
     }
-    send(nullptr);
-    Check(av_write_trailer(oc.get()), "trailer");
+    check(av_write_trailer(oc.get()));
 }
 
 uint32_t PixelAt(const PVideoFrame& frame, int height, int x, int y) {

@@ -1,5 +1,4 @@
-// Media the timeline suites make for themselves with FFmpeg's libraries, and the
-// composed frames read back as colours.
+// Media the timeline suites make with FFmpeg's libraries, and frames read as colours.
 #pragma once
 
 #include <cstdint>
@@ -10,16 +9,11 @@
 
 namespace rtest {
 
-// A lossless clip (QuickTime RLE in a .mov, so every pixel decodes back exactly).
-struct ClipSpec {
-    int width = 16, height = 8, frames = 1;
-    int fps_num = 25, fps_den = 1;
-    // The display matrix's counter-clockwise turn, as a phone writes one (FFmpeg's
-    // -display_rotation); 0 writes none.
-    int display_ccw = 0;
-    std::function<uint32_t(int x, int y, int n)> paint;  // 0xRRGGBB of pixel (x, y from the top) in frame n
-};
-void WriteClip(const std::string& path, const ClipSpec& spec);
+// A lossless 25 fps clip (QuickTime RLE in a .mov) of `frames` frames painted 0xRRGGBB
+// by paint(x, y from the top), with a display matrix turning it `display_ccw` degrees
+// counter-clockwise as phones write one (FFmpeg's -display_rotation); 0 writes none.
+void WriteClip(const std::string& path, int width, int height, int frames, int display_ccw,
+               const std::function<uint32_t(int x, int y)>& paint);
 
 // 0xRRGGBB of pixel (x, y from the top) of a bottom-up RGB24 frame.
 uint32_t PixelAt(const PVideoFrame& frame, int height, int x, int y);
