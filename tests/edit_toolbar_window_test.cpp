@@ -17,53 +17,31 @@
 #include <utility>
 #include <vector>
 
-#include "editwnd/edit_messages.h"
-#include "editwnd/win32/overlay_edit_wnd.h"
 #include "editwnd/win32/pick_color_dialog.h"
 #include "editwnd/win32/swatch_gallery_control.h"
-#include "overlay/overlay_item.h"
-#include "plugin/exports.h"
-#include "test_support.h"
-#include "tests/window_support.h"
+#include "tests/edit_window_host.h"
 
 namespace {
 
 namespace win = test::win;
 using editwnd::TheOverlayEditWnd;
 
-constexpr int kW = 160, kH = 120;
-constexpr POINT kHostOrigin{100, 100};
 constexpr uint32_t kKey = 0x50D092, kOutline = 0x80C8C8C8u;  // "Light Green"; grey at half alpha
 
-class EditToolbarWindow : public ::testing::Test {
+class EditToolbarWindow : public win::EditWindowHost {
 protected:
-    EditToolbarWindow() : env_(test::NewEnv()), published_(env_.get(), test::Rgb24Info(kW, kH, 100)) {
-        clip_ = new test::PatternClip(test::Rgb24Info(20, 40, 100), 0x67);
-        OverlayClipInfo info;
-        info.item_id = 7, info.first_frame = 10, info.last_frame = 50, info.clip = &clip_;
-        info.video_enabled = 1;
-        OverlayEffect e;
-        test::PlaceRect(e.placement, 40, 30, 60, 70);
-        EditPlacement& p = e.placement;
-        p.reference_width = kW, p.reference_height = kH;
+    EditToolbarWindow() {
+        EditPlacement p;
+        test::PlaceRect(p, 40, 30, 60, 70);
         p.opacity = 255, p.key_colour = kKey, p.outline_width = 3, p.outline_colour = kOutline;
-        AddOverlay(&info, &e, 1, 0);
-        host_ = win::RecordingWindow::TopLevel(kW, kH, kHostOrigin, [this](HWND, UINT m, WPARAM, LPARAM l) {
-            if (m == editwnd::WM_EDITWND_CHANGED) reports_.push_back(*reinterpret_cast<const EditPlacement*>(l));
-            return std::optional<LRESULT>();
-        });
+        Place(7, p);
     }
     ~EditToolbarWindow() override {
         if (HWND w = TheOverlayEditWnd().hwnd()) DestroyWindow(w);
         TheOverlayEditWnd().SetScreenColourPicker(editwnd::RunPickColorDialog);
     }
 
-    HWND Open() {
-        HWND w = CreateOverlayEditWnd(7, host_->hwnd());
-        MoveWindow(w, 0, 0, kW, kH, TRUE);
-        win::PumpFor(150);  // built, placed twice, updated
-        return w;
-    }
+    HWND Open() { return EditWindowHost::Open(7, 150); }  // built, placed twice, updated
     const editwnd::CEditToolbar& Bar() const { return *TheOverlayEditWnd().toolbar(); }
     const EditPlacement& Shown() const { return TheOverlayEditWnd().model().placement(); }
     RECT ButtonRect(int id) const {  // on the screen
@@ -93,12 +71,6 @@ protected:
         win::LeftUp();
         win::PumpFor(100);
     }
-
-    test::EnvPtr env_;
-    test::PublishedManager published_;
-    PClip clip_;
-    std::unique_ptr<win::RecordingWindow> host_;
-    std::vector<EditPlacement> reports_;
 };
 
 std::string Text(HWND w) {
@@ -215,8 +187,8 @@ TEST_F(EditToolbarWindow, SlidersWriteTheirPropertyAndTheNextReportCarriesIt) {
     EXPECT_TRUE(reports_.empty()) << "the host hears of it at the next report";
     ASSERT_TRUE(win::ClickAt(w, {150, 110}));
     ASSERT_TRUE(win::PumpUntil([&] { return !reports_.empty(); }));
-    EXPECT_EQ(reports_.back().opacity, 239);
-    EXPECT_EQ(reports_.back().outline_colour, 0x70C8C8C8u);
+    EXPECT_EQ(reports_.back().second.opacity, 239);
+    EXPECT_EQ(reports_.back().second.outline_colour, 0x70C8C8C8u);
 }
 
 TEST_F(EditToolbarWindow, TheWidthBoxReadsDecimalAndShowsZeroForANegativeWidth) {

@@ -11,58 +11,27 @@
 #include <vector>
 
 #include "editwnd/edit_cursor.h"
-#include "editwnd/edit_messages.h"
 #include "editwnd/edit_paint.h"
-#include "editwnd/win32/overlay_edit_wnd.h"
 #include "overlay/overlay_item.h"
-#include "plugin/exports.h"
-#include "test_support.h"
-#include "tests/window_support.h"
+#include "tests/edit_window_host.h"
 
 namespace {
 
 namespace win = test::win;
 using editwnd::TheOverlayEditWnd;
 
-constexpr int kW = 160, kH = 120;
-constexpr POINT kHostOrigin{100, 100};
-
-class EditWindow : public ::testing::Test {
+class EditWindow : public win::EditWindowHost {
 protected:
-    EditWindow() : env_(test::NewEnv()), published_(env_.get(), test::Rgb24Info(kW, kH, 100)) {
-        for (int id : {7, 8}) Place(id, 40.0f + 60 * (id - 7));
-        host_ = win::RecordingWindow::TopLevel(kW, kH, kHostOrigin, [this](HWND, UINT m, WPARAM w, LPARAM l) {
-            // The placement is readable during the call only.
-            if (m == editwnd::WM_EDITWND_CHANGED)
-                reports_.emplace_back(static_cast<int>(w), *reinterpret_cast<const EditPlacement*>(l));
-            return std::optional<LRESULT>();
-        });
-    }
-    ~EditWindow() override {
-        if (HWND w = TheOverlayEditWnd().hwnd()) DestroyWindow(w);
-    }
-
-    // Overlay `id`: a 20 x 40 grey clip at (left, 30), frames 10 to 50.
-    void Place(int id, float left) {
-        clips_.push_back(new test::PatternClip(test::Rgb24Info(20, 40, 100), 0x60 + id));
-        OverlayClipInfo info;
-        info.item_id = id, info.first_frame = 10, info.last_frame = 50, info.clip = &clips_.back();
-        info.video_enabled = 1;
-        OverlayEffect e;
-        EditPlacement& p = e.placement;
-        p.corners[0] = {left, 30}, p.corners[1] = {left + 20, 30}, p.corners[2] = {left + 20, 70};
-        p.corners[3] = {left, 70};
-        p.reference_width = kW, p.reference_height = kH, p.outline_width = 0;
-        AddOverlay(&info, &e, 1, 0);
-    }
-    HWND Open(int id) {
-        HWND w = CreateOverlayEditWnd(id, host_->hwnd());
-        if (w) {
-            MoveWindow(w, 0, 0, kW, kH, TRUE);
-            win::PumpFor(100);
+    EditWindow() {
+        // Overlays 7 and 8: 20 x 40 at (40, 30) and (100, 30).
+        for (int id : {7, 8}) {
+            EditPlacement p;
+            const float left = 40.0f + 60 * (id - 7);
+            test::PlaceRect(p, left, 30, left + 20, 70);
+            Place(id, p);
         }
-        return w;
     }
+    HWND Open(int id) { return EditWindowHost::Open(id, 100); }
     const EditPlacement& Stored(int id) {
         return static_cast<COverlayItem*>(published_.mgr->FindItem(id)->payload)->Effect().placement;
     }
@@ -77,12 +46,6 @@ protected:
         win::PumpFor(30);
         win::LeftUp();
     }
-
-    test::EnvPtr env_;
-    test::PublishedManager published_;
-    std::vector<PClip> clips_;
-    std::unique_ptr<win::RecordingWindow> host_;
-    std::vector<std::pair<int, EditPlacement>> reports_;
 };
 
 void ExpectAt(const EditPlacement& p, float left, float top) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editwnd/win32/own_module.h"
+#include "editwnd/win32/window_object.h"
 
 namespace editwnd {
 
@@ -93,12 +94,7 @@ void CColourPopup::Choose(int id, uint32_t colorref) {
 }
 
 LRESULT CALLBACK CColourPopup::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<CColourPopup*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CColourPopup*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = WindowObject(hwnd, message, lParam, &CColourPopup::hwnd_);
     if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
     switch (message) {
         case WM_ACTIVATE:

@@ -9,6 +9,7 @@
 #include "editwnd/toolbar_view.h"
 #include "editwnd/win32/own_module.h"
 #include "editwnd/win32/system_colour_dialog.h"
+#include "editwnd/win32/window_object.h"
 #include "resources/resource.h"
 
 namespace editwnd {
@@ -274,12 +275,7 @@ std::optional<LRESULT> CEditToolbar::Offer(UINT message, WPARAM wParam, LPARAM) 
 }
 
 LRESULT CALLBACK CEditToolbar::FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<CEditToolbar*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->frame_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CEditToolbar*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = WindowObject(hwnd, message, lParam, &CEditToolbar::frame_);
     if (self) {
         if (const std::optional<LRESULT> answer = self->OnFrameMessage(message, wParam, lParam)) return *answer;
     }

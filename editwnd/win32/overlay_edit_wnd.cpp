@@ -10,8 +10,9 @@
 #include "channels/main_ch_mgr.h"
 #include "editwnd/edit_messages.h"
 #include "editwnd/edit_paint.h"
-#include "editwnd/win32/pick_color_dialog.h"
 #include "editwnd/win32/own_module.h"
+#include "editwnd/win32/pick_color_dialog.h"
+#include "editwnd/win32/window_object.h"
 #include "platform/debug_output.h"
 
 namespace editwnd {
@@ -89,12 +90,7 @@ HWND COverlayEditWnd::Open(CMainChMgr& mgr, int32_t id, HWND parent) {
 }
 
 LRESULT CALLBACK COverlayEditWnd::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<COverlayEditWnd*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<COverlayEditWnd*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = WindowObject(hwnd, message, lParam, &COverlayEditWnd::hwnd_);
     if (!self || self->hwnd_ != hwnd) return DefWindowProcA(hwnd, message, wParam, lParam);
     return self->Handle(message, wParam, lParam);
 }

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "editwnd/win32/own_module.h"
+#include "editwnd/win32/window_object.h"
 
 namespace editwnd {
 
@@ -79,12 +80,7 @@ void CSwatchGalleryControl::Mark(std::optional<SwatchPosition> position) {
 }
 
 LRESULT CALLBACK CSwatchGalleryControl::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<CSwatchGalleryControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<CSwatchGalleryControl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = WindowObject(hwnd, message, lParam, &CSwatchGalleryControl::hwnd_);
     if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
     switch (message) {
         case WM_PAINT: self->Paint(); return 0;
