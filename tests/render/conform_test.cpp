@@ -14,7 +14,7 @@
 
 namespace {
 
-using rtest::MediaSpec;
+using rtest::MediaRecipe;
 using rtest::TempDir;
 
 constexpr int kMarks = 11;            // a flash and a beep at 0, 1, ... 10 s
@@ -69,22 +69,22 @@ std::vector<Case> Cases() {
     };
 }
 
-MediaSpec SpecOf(const Case& c) {
-    MediaSpec spec;
-    spec.video_codec = c.video;
-    spec.frame_times = c.frame_times;
-    spec.luma = [](double t) { return static_cast<uint8_t>(InMark(t, kFlash) ? 235 : 16); };
-    spec.audio_codec = c.audio;
-    spec.audio_rate = c.rate;
-    spec.channels = c.channels;
-    spec.audio_samples = std::llround(kClipSeconds * c.rate);
+MediaRecipe SpecOf(const Case& c) {
+    MediaRecipe recipe;
+    recipe.video_codec = c.video;
+    recipe.frame_times = c.frame_times;
+    recipe.luma = [](double t) { return static_cast<uint8_t>(InMark(t, kFlash) ? 235 : 16); };
+    recipe.audio_codec = c.audio;
+    recipe.audio_rate = c.rate;
+    recipe.channels = c.channels;
+    recipe.audio_samples = std::llround(kClipSeconds * c.rate);
     const std::vector<float> amplitude = c.amplitude;
     const int rate = c.rate;
-    spec.sound = [amplitude, rate](int64_t s, int ch) {
+    recipe.sound = [amplitude, rate](int64_t s, int ch) {
         const double t = static_cast<double>(s) / rate;
         return InMark(t, kBeep) ? amplitude[ch] * static_cast<float>(std::sin(2 * M_PI * kBeepHz * t)) : 0.0f;
     };
-    return spec;
+    return recipe;
 }
 
 // First frame of each run of bright frames, in seconds.
@@ -170,11 +170,11 @@ namespace {
 // the way out, where a 16-bit mix would wrap the peaks round to the other sign.
 TEST(ConformMix, LoudOverlapsClipRatherThanWrap) {
     const TempDir dir;
-    MediaSpec spec;
-    spec.audio_codec = "pcm_s16le";
-    spec.audio_samples = 48000;
-    spec.sound = [](int64_t s, int) { return 0.7f * static_cast<float>(std::sin(2 * M_PI * 100 * s / 48000.0)); };
-    rtest::WriteMedia(dir / "a.wav", spec);
+    MediaRecipe recipe;
+    recipe.audio_codec = "pcm_s16le";
+    recipe.audio_samples = 48000;
+    recipe.sound = [](int64_t s, int) { return 0.7f * static_cast<float>(std::sin(2 * M_PI * 100 * s / 48000.0)); };
+    rtest::WriteMedia(dir / "a.wav", recipe);
     dir.Write("t.json", R"({"output": {"width": 64, "height": 48, "frames": 25},
         "channels": [{"items": [{"type": "overlay", "first": 0, "last": 24, "audio": true, "media": "a.wav"}]},
                      {"items": [{"type": "overlay", "first": 0, "last": 24, "audio": true, "media": "a.wav"}]}]})");

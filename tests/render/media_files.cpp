@@ -57,42 +57,42 @@ void Send(AVFormatContext* out, Stream& s, const AVFrame* frame) {
     }
 }
 
-void WriteVideo(AVFormatContext* out, Stream& s, const MediaSpec& spec) {
+void WriteVideo(AVFormatContext* out, Stream& s, const MediaRecipe& recipe) {
     FramePtr f(av_frame_alloc());
     f->format = s.codec->pix_fmt;
-    f->width = spec.width;
-    f->height = spec.height;
+    f->width = recipe.width;
+    f->height = recipe.height;
     Check(av_frame_get_buffer(f.get(), 0), "frame");
-    for (double t : spec.frame_times) {
+    for (double t : recipe.frame_times) {
         Check(av_frame_make_writable(f.get()), "frame");
-        const uint8_t y = spec.luma(t);
-        for (int row = 0; row < spec.height; ++row) std::fill_n(f->data[0] + row * f->linesize[0], spec.width, y);
+        const uint8_t y = recipe.luma(t);
+        for (int row = 0; row < recipe.height; ++row) std::fill_n(f->data[0] + row * f->linesize[0], recipe.width, y);
         for (int p = 1; p < 3; ++p)
-            for (int row = 0; row < spec.height / 2; ++row) std::fill_n(f->data[p] + row * f->linesize[p], spec.width / 2, 128);
+            for (int row = 0; row < recipe.height / 2; ++row) std::fill_n(f->data[p] + row * f->linesize[p], recipe.width / 2, 128);
         f->pts = std::llround(t * kVideoTime.den);
         Send(out, s, f.get());
     }
     Send(out, s, nullptr);
 }
 
-void WriteAudio(AVFormatContext* out, Stream& s, const MediaSpec& spec) {
+void WriteAudio(AVFormatContext* out, Stream& s, const MediaRecipe& recipe) {
     const int chunk = s.codec->frame_size > 0 ? s.codec->frame_size : 1024;
     FramePtr f(av_frame_alloc());
     const auto format = static_cast<AVSampleFormat>(s.codec->sample_fmt);
-    for (int64_t at = 0; at < spec.audio_samples; at += chunk) {
+    for (int64_t at = 0; at < recipe.audio_samples; at += chunk) {
         f.reset(av_frame_alloc());
         f->format = format;
-        f->sample_rate = spec.audio_rate;
-        f->nb_samples = static_cast<int>(std::min<int64_t>(chunk, spec.audio_samples - at));
+        f->sample_rate = recipe.audio_rate;
+        f->nb_samples = static_cast<int>(std::min<int64_t>(chunk, recipe.audio_samples - at));
         if (s.codec->frame_size > 0 && !(s.codec->codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE))
             f->nb_samples = chunk;  // the last frame is filled out with silence
         Check(av_channel_layout_copy(&f->ch_layout, &s.codec->ch_layout), "layout");
         Check(av_frame_get_buffer(f.get(), 0), "frame");
         const bool planar = av_sample_fmt_is_planar(format);
         for (int i = 0; i < f->nb_samples; ++i)
-            for (int c = 0; c < spec.channels; ++c) {
-                const float v = at + i < spec.audio_samples ? spec.sound(at + i, c) : 0.0f;
-                const int slot = planar ? i : i * spec.channels + c;
+            for (int c = 0; c < recipe.channels; ++c) {
+                const float v = at + i < recipe.audio_samples ? recipe.sound(at + i, c) : 0.0f;
+                const int slot = planar ? i : i * recipe.channels + c;
                 uint8_t* plane = f->data[planar ? c : 0];
                 if (format == AV_SAMPLE_FMT_FLT || format == AV_SAMPLE_FMT_FLTP)
                     reinterpret_cast<float*>(plane)[slot] = v;
@@ -113,17 +113,17 @@ std::vector<double> EvenFrames(double fps, double seconds) {
     return t;
 }
 
-void WriteMedia(const std::string& path, const MediaSpec& spec) {
+void WriteMedia(const std::string& path, const MediaRecipe& recipe) {
     av_log_set_level(AV_LOG_ERROR);  // the encoders' banners and statistics are noise here
     AVFormatContext* raw = nullptr;
     Check(avformat_alloc_output_context2(&raw, nullptr, nullptr, path.c_str()), path.c_str());
     render::OutputFormatPtr out(raw);
     Stream video, audio;
-    if (!spec.video_codec.empty()) {
-        video = AddStream(out.get(), spec.video_codec);
+    if (!recipe.video_codec.empty()) {
+        video = AddStream(out.get(), recipe.video_codec);
         AVCodecContext* c = video.codec.get();
-        c->width = spec.width;
-        c->height = spec.height;
+        c->width = recipe.width;
+        c->height = recipe.height;
         c->pix_fmt = AV_PIX_FMT_YUV420P;
         c->time_base = kVideoTime;
         c->gop_size = 12;
@@ -133,20 +133,20 @@ void WriteMedia(const std::string& path, const MediaSpec& spec) {
         av_opt_set_int(c->priv_data, "cpu-used", 8, 0);
         Open(video);
     }
-    if (!spec.audio_codec.empty()) {
-        audio = AddStream(out.get(), spec.audio_codec);
+    if (!recipe.audio_codec.empty()) {
+        audio = AddStream(out.get(), recipe.audio_codec);
         AVCodecContext* c = audio.codec.get();
-        c->sample_rate = spec.audio_rate;
-        c->time_base = AVRational{1, spec.audio_rate};
-        av_channel_layout_default(&c->ch_layout, spec.channels);
+        c->sample_rate = recipe.audio_rate;
+        c->time_base = AVRational{1, recipe.audio_rate};
+        av_channel_layout_default(&c->ch_layout, recipe.channels);
         c->sample_fmt = c->codec->sample_fmts ? c->codec->sample_fmts[0] : AV_SAMPLE_FMT_S16;
-        c->bit_rate = 64000 * spec.channels;
+        c->bit_rate = 64000 * recipe.channels;
         Open(audio);
     }
     Check(avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE), path.c_str());
     Check(avformat_write_header(out.get(), nullptr), "header");
-    if (video.codec) WriteVideo(out.get(), video, spec);
-    if (audio.codec) WriteAudio(out.get(), audio, spec);
+    if (video.codec) WriteVideo(out.get(), video, recipe);
+    if (audio.codec) WriteAudio(out.get(), audio, recipe);
     Check(av_write_trailer(out.get()), "trailer");
 }
 

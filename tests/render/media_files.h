@@ -9,7 +9,7 @@
 
 namespace rtest {
 
-struct MediaSpec {
+struct MediaRecipe {
     std::string video_codec;          // an FFmpeg encoder name; empty for no video
     std::vector<double> frame_times;  // start of each frame in seconds; any spacing
     int width = 64, height = 48;
@@ -22,7 +22,7 @@ struct MediaSpec {
 };
 
 // The container follows the file's extension. Throws std::runtime_error.
-void WriteMedia(const std::string& path, const MediaSpec& spec);
+void WriteMedia(const std::string& path, const MediaRecipe& recipe);
 
 // Frame times at a constant rate from 0 up to `seconds`.
 std::vector<double> EvenFrames(double fps, double seconds);
