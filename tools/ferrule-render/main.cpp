@@ -207,6 +207,7 @@ void RenderFrames(const Options& o, const render::Timeline& t, const render::Ses
 // unless the whole run succeeds.
 void Render(const Options& o, const render::Timeline& t) {
     const std::vector<render::Input> inputs = render::TimelineInputs(t);
+    for (const std::string& w : render::TimelineWarnings(t)) PrintError(("warning: " + w).c_str());
     if (o.frame) {
         render::RequirePngName(o.output);
         if (*o.frame >= t.output.frames) throw UsageError("--frame " + std::to_string(*o.frame) + " is past the timeline's " + std::to_string(t.output.frames) + " frames");

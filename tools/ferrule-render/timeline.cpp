@@ -386,6 +386,18 @@ std::vector<Input> TimelineInputs(const Timeline& t) {
     return inputs;
 }
 
+std::vector<std::string> TimelineWarnings(const Timeline& t) {
+    std::vector<std::string> warnings;
+    if (t.output.fps == 30 && t.output.fps_denominator == 1) return warnings;
+    for (const Channel& channel : t.channels)
+        for (const Item& item : channel.items)
+            if (const auto* s = std::get_if<Subtitles>(&item.what); s && std::filesystem::path(s->file).extension() == ".idx")
+                warnings.push_back(t.file + ": " + item.path + "/file: DVD subtitles keep their times at 30 frames per second, "
+                                   "so they run " + (t.output.fps > 30 * t.output.fps_denominator ? "early" : "late") +
+                                   " at this rate");
+    return warnings;
+}
+
 std::optional<Rate> RateFromNumber(double fps) {
     if (!std::isfinite(fps) || fps <= 0 || fps > 1e6) return std::nullopt;
     if (fps == std::round(fps)) return Reduced(std::llround(fps), 1);

@@ -134,6 +134,10 @@ struct Input {
 // pictures, subtitle files, and the .sub beside an .idx.
 std::vector<Input> TimelineInputs(const Timeline& timeline);
 
+// What the timeline asks that the render cannot give exactly, one line each, naming the
+// JSON path: DVD subtitles (.idx) keep the library's clock of 30 frames a second.
+std::vector<std::string> TimelineWarnings(const Timeline& timeline);
+
 // A frame rate as the timeline gives it, reduced: nullopt for anything but a whole
 // number, a decimal or "N/D". A decimal within 0.005 of N * 1000 / 1001 means that
 // (29.97 is 30000/1001); any other decimal counts to the thousandth (12.5 is 25/2).
