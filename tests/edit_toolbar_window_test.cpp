@@ -357,6 +357,25 @@ TEST_F(EditToolbarWindow, CancelInThePickColorDialogChangesNothing) {
     }
 }
 
+// The host closes the edit window while a colour dialog is open: the toolbar goes when
+// the dialog returns, and what the dialog yields is applied nowhere.
+TEST_F(EditToolbarWindow, AWindowClosedUnderADialogTakesNothingFromIt) {
+    TheOverlayEditWnd().SetScreenColourPicker([](HWND, uint32_t) {
+        DestroyWindow(TheOverlayEditWnd().hwnd());
+        return std::optional<uint32_t>(0x123456);
+    });
+    Open();
+    const HWND frame = Bar().frame();
+    HWND popup = OpenPopup(ID_MASK_COLOR);
+    Click(Centre(ScreenRect(GetDlgItem(popup, ID_MASK_PICK_SCREEN_COLORS))));
+    EXPECT_EQ(TheOverlayEditWnd().hwnd(), nullptr);
+    EXPECT_EQ(TheOverlayEditWnd().toolbar(), nullptr);
+    EXPECT_FALSE(IsWindow(frame));
+    EXPECT_EQ(Shown().key_colour, kKey);
+    ASSERT_FALSE(reports_.empty());
+    EXPECT_EQ(reports_.back().second.key_colour, kKey);
+}
+
 TEST_F(EditToolbarWindow, UndoAndRedoFollowTheHistoryAndCloseAsksTheHost) {
     HWND w = Open();
     const struct {

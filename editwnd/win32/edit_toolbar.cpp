@@ -130,6 +130,12 @@ CEditToolbar::~CEditToolbar() {
     if (frame_) DestroyWindow(frame_);
 }
 
+void CEditToolbar::Dismiss(std::unique_ptr<CEditToolbar> toolbar) {
+    if (!toolbar || !toolbar->in_dialog_) return;
+    ShowWindow(toolbar->frame_, SW_HIDE);
+    toolbar.release()->dismissed_ = true;
+}
+
 void CEditToolbar::BuildBar(HINSTANCE module) {
     bar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
                            WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER | CCS_NORESIZE |
@@ -381,10 +387,18 @@ void CEditToolbar::OnPopupChoice(int button_id, int entry_id, uint32_t swatch_co
         edit = selections_.ChooseNoKey();
     } else {
         std::optional<uint32_t> picked;
+        in_dialog_ = true;
         if (entry_id == c.entries.pick_screen_colours && pick_screen_colour_) {
             picked = pick_screen_colour_(frame_, start);
         } else if (entry_id == c.entries.more_colours) {
             picked = RunSystemColourDialog(frame_, start == kNoKeyColour ? std::nullopt : std::optional(start));
+        }
+        in_dialog_ = false;
+        if (dismissed_) {
+            // Nothing on the way back (the popup's choice, its window procedure) touches
+            // the toolbar or its popups again.
+            delete this;
+            return;
         }
         // Cancel yields nothing, and nothing changes.
         edit = c.key ? selections_.ChooseKeyFromDialog(picked) : selections_.ChooseOutlineFromDialog(picked);

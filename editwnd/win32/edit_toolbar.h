@@ -53,6 +53,11 @@ public:
     // Each message of the edit window, before the window handles it; an answer ends it.
     std::optional<LRESULT> Offer(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // The edit window is going. Outside a colour dialog the toolbar goes at once; inside
+    // one its caller is still on the stack, so it hides, and goes when the dialog returns,
+    // applying nothing.
+    static void Dismiss(std::unique_ptr<CEditToolbar> toolbar);
+
 private:
     static LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK BarProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
@@ -78,6 +83,7 @@ private:
     std::map<int, std::optional<uint32_t>> shown_colours_;
     std::map<int, std::string> tooltips_;
     bool setting_controls_ = false;  // the update, not the user, is changing them
+    bool in_dialog_ = false, dismissed_ = false;
 };
 
 }  // namespace editwnd

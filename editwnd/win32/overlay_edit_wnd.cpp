@@ -170,7 +170,7 @@ LRESULT COverlayEditWnd::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             picture_.reset();
             background_bytes_.clear();
             picture_bytes_.clear();
-            toolbar_.reset();
+            CEditToolbar::Dismiss(std::move(toolbar_));
             return 0;
         case WM_NCDESTROY:
             hwnd_ = nullptr;
