@@ -28,6 +28,7 @@ bool Plausible(const VideoInfo& vi) {
 
 LoaderChannelOptions ProductLoaderOptions() {
     LoaderChannelOptions options;
+    options.name = platform::ProcessChannelName(kLoaderChannelName);
     const std::string folder = platform::ExecutableFolder();
     auto starter = std::make_shared<platform::ProgramStarter>(folder + platform::kLoaderProgramName, folder);
     options.start = [starter](const std::string& name, int number) { return starter->Start(name, number); };

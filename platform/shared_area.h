@@ -30,4 +30,11 @@ private:
     std::string unlink_name_;  // POSIX: the creator removes the name again
 };
 
+// The name this process's loader channel (its area and its loaders' pipes) goes by. On
+// Windows the name itself: a mapping lives while any process holds it. Elsewhere the
+// name and the process id, since a POSIX name is removed for everyone when its creator
+// goes: two processes of one host (its render workers) must not share or remove each
+// other's area. Loaders are told the name on their command line.
+std::string ProcessChannelName(const std::string& name);
+
 }  // namespace platform

@@ -9,12 +9,18 @@
 #include <thread>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include "avs/frame_layout.h"
 #include "channels/globals.h"
 #include "fserver/script_environment.h"
 #include "loader/import_clip.h"
 #include "loader/loader_channel.h"
 #include "loader/loader_clip.h"
+#include "platform/shared_area.h"
 #include "plugin/exports.h"
 #include "tests/msvc_slots.h"
 #include "tests/picture_files.h"
@@ -434,5 +440,31 @@ TEST_F(LoaderImport, SlowOpensAndFramesAreWaitedForUnderTheProductsLimits) {
     opened = PClip();
     slow_channel.reset();  // before its loaders are joined
 }
+
+#ifndef _WIN32
+// Two processes of one host (a render and its workers) each have their own area: one
+// that goes takes its own name with it and leaves the other's.
+TEST(LoaderArea, AProcessThatGoesLeavesAnothersArea) {
+    const std::string mine = platform::ProcessChannelName("ferrule-test-area");
+    const auto area = platform::SharedArea::Create(mine, 4096);
+    ASSERT_TRUE(area);
+    area->data()[0] = 7;
+    const pid_t child = fork();
+    if (child == 0) {
+        bool own_name = false;
+        {
+            const std::string theirs = platform::ProcessChannelName("ferrule-test-area");
+            own_name = platform::SharedArea::Create(theirs, 4096) && theirs != mine;
+        }  // made and removed again, as a worker's goes when it ends
+        _exit(own_name ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const auto again = platform::SharedArea::Open(mine, 4096);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->data()[0], 7);
+}
+#endif
 
 }  // namespace

@@ -45,6 +45,8 @@ std::unique_ptr<SharedArea> SharedArea::Open(const std::string& name, size_t siz
     return area;
 }
 
+std::string ProcessChannelName(const std::string& name) { return name + "." + std::to_string(getpid()); }
+
 SharedArea::~SharedArea() {
     if (data_) munmap(data_, size_);
     if (handle_ >= 0) close(static_cast<int>(handle_));

@@ -43,6 +43,8 @@ std::unique_ptr<SharedArea> SharedArea::Open(const std::string& name, size_t siz
     return area;
 }
 
+std::string ProcessChannelName(const std::string& name) { return name; }
+
 SharedArea::~SharedArea() {
     if (data_) UnmapViewOfFile(data_);
     if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
