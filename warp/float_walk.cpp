@@ -2,8 +2,17 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstring>
 
 namespace {
+
+// 2^n for n in -1022 .. 1023, straight from the bits: no library call per stretch.
+double Pow2(int n) {
+    const uint64_t b = static_cast<uint64_t>(n + 1023) << 52;
+    double r;
+    std::memcpy(&r, &b, 8);
+    return r;
+}
 
 // Inside one stretch of floats with one spacing q (a binade of one sign, or the
 // subnormals around zero), adding du rounds to the same multiple of q every time, as
@@ -15,27 +24,27 @@ namespace {
 // How many of the next k steps from u each add the same exact amount *d: 0 when the
 // next step has to be taken on its own, k when the sum no longer moves (*d = 0).
 int64_t FixedSteps(float u, float du, int64_t k, double* d) {
+    uint32_t bits;
+    std::memcpy(&bits, &u, 4);
+    const int biased = static_cast<int>(bits >> 23 & 0xFF);
+    if (biased == 0xFF) return 0;  // infinity and NaN
     const double ud = u;
     const double adu = std::fabs(static_cast<double>(du));
     double lo, hi, q;
-    if (std::fabs(ud) < static_cast<double>(FLT_MIN)) {
+    if (biased == 0) {  // zero and the subnormals
         lo = -static_cast<double>(FLT_MIN);
         hi = static_cast<double>(FLT_MIN);
-        q = std::ldexp(1.0, -149);
-    } else if (std::isfinite(ud)) {
-        int e = 0;
-        std::frexp(ud, &e);  // |u| in [2^(e-1), 2^e)
-        const double a = std::ldexp(1.0, e - 1), b = std::ldexp(1.0, e);
+        q = Pow2(-149);
+    } else {  // |u| in [2^(biased - 127), 2^(biased - 126))
+        const double a = Pow2(biased - 127), b = 2 * a;
         lo = ud > 0 ? a : -b;
         hi = ud > 0 ? b : -a;
-        q = std::ldexp(1.0, e - 24);
-    } else {
-        return 0;
+        q = Pow2(biased - 150);
     }
     const bool safe = std::isfinite(adu) && ud - lo >= adu + q && hi - ud >= adu + q;
     const double r = adu / q;
     const bool tie = r - std::floor(r) == 0.5;
-    const bool even = std::fmod(ud / q, 2.0) == 0.0;
+    const bool even = (bits & 1) == 0;  // u / q is the significand, whose last bit this is
     if (!safe || (tie && !even)) return 0;
     const float next = u + du;
     *d = static_cast<double>(next) - ud;
