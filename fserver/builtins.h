@@ -13,6 +13,9 @@ AVSValue CreateChangeFps(const AVSValue& args, void* user_data, IScriptEnvironme
 AVSValue CreateChangeFloatFps(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateFlipHorizontal(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateFlipVertical(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateTurnLeft(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateTurnRight(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+AVSValue CreateTurn180(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateReverse(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateCrop(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateAddBorders(const AVSValue& args, void* user_data, IScriptEnvironment* env);

@@ -12,8 +12,8 @@ packages=(
   googletest libgtest-dev libbenchmark-dev libstb-dev
   clang libclang-rt-14-dev
   libswscale-dev libswresample-dev libavutil-dev libavformat-dev libavcodec-dev
-  libass-dev fonts-dejavu-core fonts-wqy-zenhei libfreetype-dev nlohmann-json3-dev
-  ffmpeg libopencv-imgproc-dev
+  libass-dev fonts-dejavu-core fonts-wqy-zenhei libfreetype-dev libfontconfig-dev nlohmann-json3-dev
+  ffmpeg libopencv-imgproc-dev hyperfine
 )
 
 missing=()

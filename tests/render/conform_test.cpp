@@ -133,11 +133,11 @@ TEST_P(Conform, SoundAtItsLevelAndPictureInSyncAfterTenSeconds) {
                       "channels": [{"items": [{"type": "overlay", "first": 0, "last": %d, "audio": true,
                                                "media": "%s"}]}]})",
                   c.timeline_fps, frames, frames - 1, c.file);
-    rtest::WriteText(dir / "t.json", json);
+    dir.Write("t.json", json);
     const rtest::Run run = rtest::RunRender({dir / "t.json", "-o", dir / "out.mp4", "--jobs", "1"});
     ASSERT_EQ(run.status, 0) << run.errors;
     EXPECT_EQ(run.errors, "");
-    const rtest::DecodedMedia d = rtest::ReadMedia(dir / "out.mp4");
+    const rtest::DecodedMedia d = rtest::DecodeMedia(dir / "out.mp4");
     ASSERT_EQ(d.channels, 2);
     ASSERT_EQ(d.audio_rate, 48000);
 
@@ -175,12 +175,12 @@ TEST(ConformMix, LoudOverlapsClipRatherThanWrap) {
     spec.audio_samples = 48000;
     spec.sound = [](int64_t s, int) { return 0.7f * static_cast<float>(std::sin(2 * M_PI * 100 * s / 48000.0)); };
     rtest::WriteMedia(dir / "a.wav", spec);
-    rtest::WriteText(dir / "t.json", R"({"output": {"width": 64, "height": 48, "frames": 25},
+    dir.Write("t.json", R"({"output": {"width": 64, "height": 48, "frames": 25},
         "channels": [{"items": [{"type": "overlay", "first": 0, "last": 24, "audio": true, "media": "a.wav"}]},
                      {"items": [{"type": "overlay", "first": 0, "last": 24, "audio": true, "media": "a.wav"}]}]})");
     const rtest::Run run = rtest::RunRender({dir / "t.json", "-o", dir / "out.mp4", "--jobs", "1"});
     ASSERT_EQ(run.status, 0) << run.errors;
-    const rtest::DecodedMedia d = rtest::ReadMedia(dir / "out.mp4");
+    const rtest::DecodedMedia d = rtest::DecodeMedia(dir / "out.mp4");
     ASSERT_EQ(d.channels, 2);
     // Over whole cycles in the middle every sample keeps the sign of the sum. The RMS of
     // 1.4 sin clipped at 1 is 0.82 (AAC rounds the clipped corners off a little); one

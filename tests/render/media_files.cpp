@@ -150,7 +150,7 @@ void WriteMedia(const std::string& path, const MediaSpec& spec) {
     Check(av_write_trailer(out.get()), "trailer");
 }
 
-DecodedMedia ReadMedia(const std::string& path) {
+DecodedMedia DecodeMedia(const std::string& path) {
     DecodedMedia d;
     AVFormatContext* raw = nullptr;
     Check(avformat_open_input(&raw, path.c_str(), nullptr, nullptr), path.c_str());

@@ -33,6 +33,6 @@ struct DecodedMedia {
     int audio_rate = 0, channels = 0;
     std::vector<float> audio;  // interleaved
 };
-DecodedMedia ReadMedia(const std::string& path);
+DecodedMedia DecodeMedia(const std::string& path);
 
 }  // namespace rtest

@@ -53,7 +53,7 @@ constexpr const char* kDemo = R"({
 }
 )";
 
-// Subtitle times run at the subtitle chain's 30 fps, from the item's first frame.
+// Subtitle times are the file's own seconds, from the item's first frame.
 constexpr const char* kSubtitles =
     "1\n00:00:01,000 --> 00:00:04,000\nOverlays, titles, pictures, transitions\n\n"
     "2\n00:00:05,000 --> 00:00:07,500\ncomposed frame by frame\n\n";

@@ -14,7 +14,7 @@ GeneratedClip::GeneratedClip(const Source& source, const Output& output)
     vi_.width = source.width;
     vi_.height = source.height;
     vi_.fps_numerator = static_cast<unsigned>(output.fps);
-    vi_.fps_denominator = 1;
+    vi_.fps_denominator = static_cast<unsigned>(output.fps_denominator);
     vi_.num_frames = source.frames;
     vi_.pixel_type = VideoInfo::CS_BGR24;
     vi_.audio_samples_per_second = output.audio_rate;

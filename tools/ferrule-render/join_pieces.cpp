@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -19,16 +20,38 @@ namespace {
 
 constexpr int64_t kAudioChunk = 8192;  // sample frames asked of the source at a time
 
-// The concat demuxer's list: one quoted line per piece. Inside single quotes nothing is
-// special, so a quote in a name is closed, escaped and reopened.
+// A piece's length, exact in its video stream's time base, in microseconds.
+double PieceMicroseconds(const std::string& piece) {
+    AVFormatContext* raw = nullptr;
+    if (avformat_open_input(&raw, piece.c_str(), nullptr, nullptr) < 0) throw std::runtime_error(piece + ": cannot be read");
+    const InputFormatPtr input(raw);
+    const int video = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (video < 0 || input->streams[video]->duration <= 0) throw std::runtime_error(piece + ": has no video stream");
+    const AVStream* st = input->streams[video];
+    return 1e6 * static_cast<double>(st->duration) * st->time_base.num / st->time_base.den;
+}
+
+// The concat demuxer's list: one quoted line per piece, and its length. Inside single
+// quotes nothing is special, so a quote in a name is closed, escaped and reopened.
+// Without a length the demuxer takes the container's, which MP4 rounds to milliseconds,
+// and a 29.97 fps piece would start late; the lengths keep their running sum within
+// half a microsecond of the exact one.
 std::string ConcatList(const std::vector<std::string>& pieces) {
     std::string list = "ffconcat version 1.0\n";
+    double exact = 0;
+    int64_t given = 0;
     for (const std::string& piece : pieces) {
         // Relative names would be taken from the list's directory, not ours.
         const std::string path = std::filesystem::absolute(piece).string();
         list += "file '";
         for (char c : path) list += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        list += "'\n";
+        exact += PieceMicroseconds(piece);
+        const int64_t length = std::llround(exact) - given;
+        given += length;
+        char duration[64];
+        std::snprintf(duration, sizeof duration, "'\nduration %lld.%06lld\n", static_cast<long long>(length / 1000000),
+                      static_cast<long long>(length % 1000000));
+        list += duration;
     }
     return list;
 }
@@ -84,7 +107,7 @@ InputFormatPtr OpenConcat(const std::string& list_path) {
 void JoinPieces(const std::vector<std::string>& video_pieces, const Output& out, const AudioSource& audio,
                 const std::string& out_path, const std::string& format, const std::string& list_folder) {
     if (video_pieces.empty()) throw std::runtime_error(out_path + ": no pieces to join");
-    if (out.fps <= 0) throw std::runtime_error(out_path + ": frame rate must be positive");
+    if (out.fps <= 0 || out.fps_denominator <= 0) throw std::runtime_error(out_path + ": frame rate must be positive");
     const ListFile list(out_path, list_folder, ConcatList(video_pieces));
     InputFormatPtr input = OpenConcat(list.path());
     const int video_index = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
@@ -97,14 +120,14 @@ void JoinPieces(const std::vector<std::string>& video_pieces, const Output& out,
     if (err < 0) throw std::runtime_error(out_path + ": cannot describe the video stream: " + AvError(err));
     video->codecpar->codec_tag = 0;  // let the MP4 muxer choose its own
     video->time_base = in_stream->time_base;
-    video->avg_frame_rate = AVRational{out.fps, 1};
+    video->avg_frame_rate = AVRational{out.fps, out.fps_denominator};
 
     const bool with_audio = out.audio_channels > 0 && static_cast<bool>(audio);
     std::optional<AacEncoder> encoder;
     if (with_audio) encoder.emplace(file, out.audio_rate, out.audio_channels);
     file.Open();
 
-    const int64_t total_audio = static_cast<int64_t>(out.frames) * out.audio_rate / out.fps;
+    const int64_t total_audio = static_cast<int64_t>(out.frames) * out.audio_rate * out.fps_denominator / out.fps;
     const AVRational audio_base{1, out.audio_rate};
     std::vector<int16_t> samples(with_audio ? static_cast<size_t>(kAudioChunk) * out.audio_channels : 0);
     int64_t audio_done = 0;

@@ -1,5 +1,8 @@
 #include "session.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdio>
 #include <map>
 #include <stdexcept>
 #include <variant>
@@ -9,6 +12,8 @@
 #include "channels/overlay_records.h"
 #include "conform.h"
 #include "generated_clip.h"
+#include "media_source.h"
+#include "subtitle_timing.h"
 #include "text_title.h"
 #include "transition.h"
 
@@ -70,6 +75,10 @@ std::string FileOf(const Item& item) {
 
 }  // namespace
 
+Session::ScratchFiles::~ScratchFiles() {
+    for (const std::string& file : paths) std::remove(file.c_str());
+}
+
 PVideoFrame Session::Frame(int n) const {
     try {
         return main_->GetFrame(n, env_.get());
@@ -89,9 +98,10 @@ void Session::Audio(int16_t* out, int64_t start, int64_t count) const {
 void Session::Place(const Timeline& timeline) {
     const Output& o = output_;
     // The mix is float, so loud overlaps clip only once, on the way out to 16 bits.
-    const AVSValue args[] = {o.frames, o.width, o.height, "RGB24", o.fps, o.audio_rate, o.audio_channels == 2, false};
-    const char* names[] = {"length", "width", "height", "pixel_type", "fps", "audio_rate", "stereo", "sixteen_bit"};
-    const AVSValue blank = env_->Invoke("BlankClip", AVSValue(args, 8), names);
+    const AVSValue args[] = {o.frames,         o.width,      o.height,           "RGB24", o.fps, o.fps_denominator,
+                             o.audio_rate,     o.audio_channels == 2, false};
+    const char* names[] = {"length", "width", "height", "pixel_type", "fps", "fps_denominator", "audio_rate", "stereo", "sixteen_bit"};
+    const AVSValue blank = env_->Invoke("BlankClip", AVSValue(args, 9), names);
     main_ = env_->Invoke("SetMainCh", env_->Invoke("SetTempCh", blank)).AsClip();
     audio_out_ = env_->Invoke("ConvertAudioTo16bit", main_).AsClip();
 
@@ -150,6 +160,9 @@ void Session::PlaceOverlay(const Item& item, const Overlay& ov, int channel, std
             throw SetupError(timeline_file_ + ": " + item.path + "/media: \"" + ov.source.media +
                              "\": the library's ImportClip gave no clip");
         where = item.path;
+        const int64_t frames = int64_t{ov.clip_start} + item.last - item.first + 1;  // what the item asks of a still
+        clip = ConformMedia(clip, ProbeMedia(ov.source.media), static_cast<int>(std::min<int64_t>(frames, INT_MAX)),
+                            main_->GetVideoInfo(), env_.get());
     } else {
         clip = new GeneratedClip(ov.source, output_);
     }
@@ -248,6 +261,15 @@ void Session::PlacePictures(const Item& item, const Pictures& p, int channel) {
 void Session::PlaceSubtitles(const Item& item, const Subtitles& s, int channel) {
     auto record = std::make_unique<SubtitleInfo>();
     record->file = s.file.c_str();
+    if (IsTextSubtitleFile(s.file)) {
+        // A copy whose cues land on the output's frames through the chain's own clock. A
+        // file FFmpeg cannot read goes to the library as it is, whose refusal names it.
+        try {
+            scratch_files_.paths.push_back(RetimedCopy(s.file, output_.fps, output_.fps_denominator));
+            record->file = scratch_files_.paths.back().c_str();
+        } catch (const std::runtime_error&) {
+        }
+    }
     record->width = output_.width;
     record->height = output_.height;
     record->item_id = next_id_++;

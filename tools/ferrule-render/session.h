@@ -4,6 +4,7 @@
 // time, so a session serves one caller.
 #pragma once
 
+#include <list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,11 @@ private:
     std::vector<std::unique_ptr<SlideEffect>> overlay_slides_;  // read by their items while they live
     std::vector<std::unique_ptr<ImageEffect>> image_records_;
     std::vector<std::unique_ptr<SubtitleInfo>> subtitle_records_;
+    // Retimed subtitle copies, removed with the session, even one that failed to place.
+    struct ScratchFiles {
+        std::list<std::string> paths;  // a list: records point into the names
+        ~ScratchFiles();
+    } scratch_files_;
     PClip main_;
     PClip audio_out_;  // the float mix in 16 bits
     int next_id_ = 1;

@@ -1,5 +1,6 @@
 #include "text_title.h"
 
+#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <stdexcept>
 #include <type_traits>
 
@@ -64,6 +66,80 @@ struct PlacedGlyph {
 
 int Round26_6(FT_Pos v) { return static_cast<int>((v + 32) >> 6); }
 
+struct PatternDone {
+    void operator()(FcPattern* p) const { FcPatternDestroy(p); }
+};
+struct ConfigDone {
+    void operator()(FcConfig* c) const { FcConfigDestroy(c); }
+};
+using PatternPtr = std::unique_ptr<FcPattern, PatternDone>;
+using ConfigPtr = std::unique_ptr<FcConfig, ConfigDone>;
+
+// The file and face index of the font fontconfig offers for cp, preferring faces like
+// `family`; empty when it has nothing.
+std::pair<std::string, int> FontFor(FcConfig* config, char32_t cp, const char* family) {
+    const PatternPtr pattern(FcPatternCreate());
+    FcCharSet* chars = FcCharSetCreate();
+    if (!pattern || !chars) {
+        if (chars) FcCharSetDestroy(chars);
+        return {};
+    }
+    FcCharSetAddChar(chars, cp);
+    FcPatternAddCharSet(pattern.get(), FC_CHARSET, chars);
+    FcCharSetDestroy(chars);  // the pattern holds its own reference
+    FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(config, pattern.get(), FcMatchPattern);
+    FcDefaultSubstitute(pattern.get());
+    FcResult result = FcResultNoMatch;
+    const PatternPtr match(FcFontMatch(config, pattern.get(), &result));
+    FcChar8* file = nullptr;
+    int index = 0;
+    if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch || !file) return {};
+    FcPatternGetInteger(match.get(), FC_INDEX, 0, &index);
+    return {reinterpret_cast<const char*>(file), index};
+}
+
+// Glyphs by code point: the title's own font where it has them, else the font that
+// fontconfig finds for each missing one, so a script DejaVu lacks does not come out
+// as boxes. Without any, the own font's missing-glyph box stands. Fontconfig is asked
+// through a configuration of the title's own, loaded only when a character is missing
+// and released with it, rather than the process-wide one it never lets go of.
+class Faces {
+public:
+    Faces(FT_Library library, FT_Face own, FT_UInt pixel_size) : library_(library), own_(own), size_(pixel_size) {}
+
+    std::pair<FT_Face, FT_UInt> For(char32_t cp) {
+        if (const FT_UInt index = FT_Get_Char_Index(own_, cp); index || cp < 0x20) return {own_, index};
+        const auto known = chosen_.find(cp);
+        if (known != chosen_.end()) return known->second;
+        std::pair<FT_Face, FT_UInt> pick{own_, 0};
+        if (!config_) config_.reset(FcInitLoadConfigAndFonts());
+        const std::pair<std::string, int> font =
+            config_ ? FontFor(config_.get(), cp, own_->family_name ? own_->family_name : "sans-serif")
+                    : std::pair<std::string, int>{};
+        if (!font.first.empty()) {
+            FacePtr& face = opened_[font];
+            if (!face) {
+                FT_Face raw = nullptr;
+                if (!FT_New_Face(library_, font.first.c_str(), font.second, &raw)) face.reset(raw);
+                if (face && FT_Set_Pixel_Sizes(face.get(), 0, size_)) face.reset();
+            }
+            if (face)
+                if (const FT_UInt index = FT_Get_Char_Index(face.get(), cp)) pick = {face.get(), index};
+        }
+        return chosen_[cp] = pick;
+    }
+
+private:
+    FT_Library library_;
+    FT_Face own_;
+    FT_UInt size_;
+    ConfigPtr config_;
+    std::map<std::pair<std::string, int>, FacePtr> opened_;
+    std::map<char32_t, std::pair<FT_Face, FT_UInt>> chosen_;
+};
+
 // A frame coordinate, kept where offsets added to it stay far from overflow.
 int64_t ToPixel(double v) {
     if (std::isnan(v)) return INT_MIN;
@@ -89,7 +165,9 @@ std::unique_ptr<TextTitle> TextTitle::Create(const Title& title, const std::stri
     FT_Face raw_face = nullptr;
     if (FT_New_Face(library.get(), font_path.c_str(), 0, &raw_face)) throw cannot_load;
     const FacePtr face(raw_face);
-    if (FT_Set_Pixel_Sizes(face.get(), 0, static_cast<FT_UInt>(std::max(1, title.size)))) throw cannot_load;
+    const auto pixel_size = static_cast<FT_UInt>(std::max(1, title.size));
+    if (FT_Set_Pixel_Sizes(face.get(), 0, pixel_size)) throw cannot_load;
+    Faces faces(library.get(), face.get(), pixel_size);
 
     const int line_height = Round26_6(face->size->metrics.height);
     const int ascender = Round26_6(face->size->metrics.ascender);
@@ -102,15 +180,17 @@ std::unique_ptr<TextTitle> TextTitle::Create(const Title& title, const std::stri
         const size_t first = glyphs.size();
         FT_Pos pen = 0;
         FT_UInt previous = 0;
+        FT_Face previous_face = nullptr;
         for (const char32_t cp : lines[i]) {
-            const FT_UInt index = FT_Get_Char_Index(face.get(), cp);
-            if (kerning && previous && index) {
+            const auto [glyph_face, index] = faces.For(cp);
+            if (kerning && glyph_face == face.get() && previous_face == glyph_face && previous && index) {
                 FT_Vector k{};
                 if (!FT_Get_Kerning(face.get(), previous, index, FT_KERNING_DEFAULT, &k)) pen += k.x;
             }
             previous = index;
-            if (FT_Load_Glyph(face.get(), index, FT_LOAD_RENDER | FT_LOAD_NO_BITMAP)) continue;
-            const FT_GlyphSlot slot = face->glyph;
+            previous_face = glyph_face;
+            if (FT_Load_Glyph(glyph_face, index, FT_LOAD_RENDER | FT_LOAD_NO_BITMAP)) continue;
+            const FT_GlyphSlot slot = glyph_face->glyph;
             const FT_Bitmap& bm = slot->bitmap;
             if (bm.pixel_mode == FT_PIXEL_MODE_GRAY && bm.width > 0 && bm.rows > 0) {
                 PlacedGlyph g{Round26_6(pen) + slot->bitmap_left, baseline - slot->bitmap_top,

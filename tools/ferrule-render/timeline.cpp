@@ -1,10 +1,13 @@
 #include "timeline.h"
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <limits>
+#include <numeric>
 #include <set>
+#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -158,6 +161,13 @@ private:
     std::set<std::string> read_;
 };
 
+std::optional<Rate> Reduced(long long num, long long den) {
+    if (num <= 0 || den <= 0 || num > std::numeric_limits<int>::max() || den > std::numeric_limits<int>::max())
+        return std::nullopt;
+    const long long g = std::gcd(num, den);
+    return Rate{static_cast<int>(num / g), static_cast<int>(den / g)};
+}
+
 class Parser {
 public:
     Parser(const std::string& file, const std::string& base) : file_(file), base_(base) {}
@@ -190,7 +200,16 @@ private:
         Output out;
         out.width = o.Int("width", out.width, 2, 8192);
         out.height = o.Int("height", out.height, 2, 8192);
-        out.fps = o.Int("fps", out.fps, 1, 240);
+        if (const json* fps = o.Get("fps")) {
+            const std::string path = o.Path("fps");
+            const std::optional<Rate> rate = fps->is_number()   ? RateFromNumber(fps->get<double>())
+                                             : fps->is_string() ? RateFromText(fps->get<std::string>())
+                                                                : std::nullopt;
+            if (!rate && !fps->is_number()) o.Fail(path, "must be a number or a fraction \"N/D\"");
+            if (!rate || rate->num < rate->den || rate->num > int64_t{240} * rate->den) o.Fail(path, "must be from 1 to 240");
+            out.fps = rate->num;
+            out.fps_denominator = rate->den;
+        }
         out.frames = o.Int("frames", out.frames, 1, 10000000);
         out.audio_rate = o.Int("audio_rate", out.audio_rate, 8000, 192000);
         out.audio_channels = o.Int("audio_channels", out.audio_channels, 1, 2);
@@ -365,6 +384,25 @@ std::vector<Input> TimelineInputs(const Timeline& t) {
             }
         }
     return inputs;
+}
+
+std::optional<Rate> RateFromNumber(double fps) {
+    if (!std::isfinite(fps) || fps <= 0 || fps > 1e6) return std::nullopt;
+    if (fps == std::round(fps)) return Reduced(std::llround(fps), 1);
+    // The NTSC family first: 23.976, 29.97 and 59.94 are never meant to the thousandth.
+    const long long ntsc = std::llround(fps * 1.001);
+    if (ntsc >= 1 && std::abs(fps - ntsc * 1000.0 / 1001) <= 0.005) return Reduced(ntsc * 1000, 1001);
+    return Reduced(std::llround(fps * 1000), 1000);
+}
+
+std::optional<Rate> RateFromText(const std::string& text) {
+    const size_t slash = text.find('/');
+    const auto whole = [](const std::string& digits) -> long long {
+        const bool ok = !digits.empty() && digits.size() <= 9 &&
+                        std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+        return ok ? std::stoll(digits) : 0;
+    };
+    return Reduced(whole(text.substr(0, slash)), slash == std::string::npos ? 1 : whole(text.substr(slash + 1)));
 }
 
 const char* TransitionName(TransitionKind kind) {

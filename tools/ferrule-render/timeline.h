@@ -21,7 +21,9 @@ public:
 struct Output {
     int width = 640;
     int height = 360;
+    // Frames per second: fps / fps_denominator, a reduced fraction (30000 / 1001 for 29.97).
     int fps = 25;
+    int fps_denominator = 1;
     int frames = 100;
     int audio_rate = 48000;
     int audio_channels = 2;
@@ -131,5 +133,14 @@ struct Input {
 // The timeline file itself first (path "/"), then every file its items read: media,
 // pictures, subtitle files, and the .sub beside an .idx.
 std::vector<Input> TimelineInputs(const Timeline& timeline);
+
+// A frame rate as the timeline gives it, reduced: nullopt for anything but a whole
+// number, a decimal or "N/D". A decimal within 0.005 of N * 1000 / 1001 means that
+// (29.97 is 30000/1001); any other decimal counts to the thousandth (12.5 is 25/2).
+struct Rate {
+    int num, den;
+};
+std::optional<Rate> RateFromNumber(double fps);
+std::optional<Rate> RateFromText(const std::string& text);
 
 }  // namespace render

@@ -48,6 +48,71 @@ void ZoomIn(const uint8_t* from, const uint8_t* to, uint8_t* out, int width, int
     }
 }
 
+// A rectangle of the frame, y from the top, right and bottom exclusive.
+struct Box {
+    int x0, y0, x1, y1;
+    bool Empty() const { return x1 <= x0 || y1 <= y0; }
+};
+
+Box ClipToFrame(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int width, int height) {
+    const auto clip = [](int64_t v, int n) { return static_cast<int>(std::clamp<int64_t>(v, 0, n)); };
+    return {clip(x0, width), clip(y0, height), clip(x1, width), clip(y1, height)};
+}
+
+// The smallest box holding the bitmap's pixels that are not fully transparent.
+Box VisibleBox(const gfx::Bitmap& b, int x, int y_from_top, int width, int height) {
+    if (b.BytesPerPixel() != 4)
+        return ClipToFrame(x, y_from_top, int64_t{x} + b.Width(), int64_t{y_from_top} + b.Height(), width, height);
+    int x0 = b.Width(), y0 = b.Height(), x1 = 0, y1 = 0;
+    for (int r = 0; r < b.Height(); ++r) {
+        const uint8_t* p = b.Row(r);
+        for (int c = 0; c < b.Width(); ++c)
+            if (p[4 * c + 3]) x0 = std::min(x0, c), x1 = std::max(x1, c + 1), y0 = std::min(y0, r), y1 = std::max(y1, r + 1);
+    }
+    if (x1 <= x0) return {0, 0, 0, 0};
+    return ClipToFrame(int64_t{x} + x0, int64_t{y_from_top} + y0, int64_t{x} + x1, int64_t{y_from_top} + y1, width,
+                       height);
+}
+
+// out = from, except inside `box`, where the transition plays as if the box were the
+// whole frame: what moves (a push, a zoom) moves within the box and nothing outside it.
+void BlendWithin(TransitionKind kind, const uint8_t* from, const uint8_t* to, uint8_t* out, int width, int height,
+                 Box box, double t) {
+    const size_t bytes = FrameBytes(width, height);
+    if (out != from) std::memmove(out, from, bytes);
+    if (box.Empty()) return;
+    const int pitch = gfx::Rgb24RowBytes(width);
+    const int bw = box.x1 - box.x0, bh = box.y1 - box.y0, sub_pitch = gfx::Rgb24RowBytes(bw);
+    const size_t sub_bytes = static_cast<size_t>(sub_pitch) * bh, line = 3 * static_cast<size_t>(bw);
+    std::vector<uint8_t> sub(3 * sub_bytes);
+    uint8_t *sub_from = sub.data(), *sub_to = sub_from + sub_bytes, *sub_out = sub_to + sub_bytes;
+    // Picture row y is memory row height - 1 - y of the frame and bh - 1 - (y - y0) of the box.
+    const auto frame_at = [&](auto* frame, int y) { return frame + static_cast<ptrdiff_t>(height - 1 - y) * pitch + 3 * box.x0; };
+    const auto box_at = [&](uint8_t* b, int y) { return b + static_cast<ptrdiff_t>(bh - 1 - (y - box.y0)) * sub_pitch; };
+    for (int y = box.y0; y < box.y1; ++y) {
+        std::memcpy(box_at(sub_from, y), frame_at(from, y), line);
+        std::memcpy(box_at(sub_to, y), frame_at(to, y), line);
+    }
+    Blend(kind, sub_from, sub_to, sub_out, bw, bh, t);
+    for (int y = box.y0; y < box.y1; ++y) std::memcpy(frame_at(out, y), box_at(sub_out, y), line);
+}
+
+// From the canvas to the canvas with `bitmap` drawn at (x, y_from_top), within `box`.
+void BlendToComposite(TransitionKind kind, const FrameRef* canvas, const gfx::Bitmap* bitmap, int x, int y_from_top,
+                      Box box, uint8_t* output, int32_t output_size, int32_t duration, int32_t position) {
+    if (!Usable(canvas) || !output) return;
+    const size_t bytes = FrameBytes(canvas->width, canvas->height);
+    if (static_cast<size_t>(std::max(0, output_size)) < bytes) return;
+    if (!bitmap) {
+        if (output != canvas->pixels) std::memcpy(output, canvas->pixels, bytes);
+        return;
+    }
+    std::vector<uint8_t> to(canvas->pixels, canvas->pixels + bytes);
+    CompositeOver(*bitmap, x, y_from_top, to.data(), canvas->width, canvas->height);
+    BlendWithin(kind, canvas->pixels, to.data(), output, canvas->width, canvas->height, box,
+                TransitionProgress(position, duration));
+}
+
 }  // namespace
 
 double TransitionProgress(int32_t position, int32_t duration) {
@@ -155,8 +220,11 @@ void Transition::RenderPictureTransition(const FrameRef* canvas, CPictureSource*
     const int32_t index = static_cast<int32_t>(static_cast<uint32_t>(picture_and_frames) >> 16);
     HostBitmap* picture = pictures ? pictures->GetPicture(index) : nullptr;
     // On Linux the library's host bitmaps are our raster layer's.
-    BlendToComposite(canvas, reinterpret_cast<const gfx::Bitmap*>(picture), 0, 0, output, output_size, length,
-                     position);
+    const auto* bitmap = reinterpret_cast<const gfx::Bitmap*>(picture);
+    // The picture is frame-sized and transparent around what shows: the transition
+    // plays over that area alone.
+    const Box area = bitmap && Usable(canvas) ? VisibleBox(*bitmap, 0, 0, canvas->width, canvas->height) : Box{};
+    BlendToComposite(kind_, canvas, bitmap, 0, 0, area, output, output_size, length, position);
 }
 
 void Transition::RenderOverlayTransition(const FrameRef* canvas, HostBitmap* overlay, int32_t x, int32_t y,
@@ -174,29 +242,11 @@ void Transition::RenderOverlayTransition(const FrameRef* canvas, HostBitmap* ove
                             canvas->width, canvas->height);
         return;
     }
-    BlendToComposite(canvas, reinterpret_cast<const gfx::Bitmap*>(overlay), x, y, output, output_size, duration,
-                     position);
-}
-
-void Transition::BlendToComposite(const FrameRef* canvas, const gfx::Bitmap* bitmap, int x, int y_from_top,
-                                  uint8_t* output, int32_t output_size, int32_t duration, int32_t position) const {
-    if (!Usable(canvas) || !output) return;
-    const size_t bytes = FrameBytes(canvas->width, canvas->height);
-    if (static_cast<size_t>(std::max(0, output_size)) < bytes) return;
-    if (!bitmap) {
-        if (output != canvas->pixels) std::memcpy(output, canvas->pixels, bytes);
-        return;
-    }
-    std::vector<uint8_t> to(canvas->pixels, canvas->pixels + bytes);
-    CompositeOver(*bitmap, x, y_from_top, to.data(), canvas->width, canvas->height);
-    if (output == canvas->pixels) {  // keep the canvas readable while the blend writes
-        std::vector<uint8_t> from(canvas->pixels, canvas->pixels + bytes);
-        Blend(kind_, from.data(), to.data(), output, canvas->width, canvas->height,
-              TransitionProgress(position, duration));
-        return;
-    }
-    Blend(kind_, canvas->pixels, to.data(), output, canvas->width, canvas->height,
-          TransitionProgress(position, duration));
+    // The overlay's own box: a push or a wipe crosses it, not the frame.
+    const Box box = bitmap && Usable(canvas) ? ClipToFrame(x, y, int64_t{x} + bitmap->Width(), int64_t{y} + bitmap->Height(),
+                                                           canvas->width, canvas->height)
+                                             : Box{};
+    BlendToComposite(kind_, canvas, bitmap, x, y, box, output, output_size, duration, position);
 }
 
 }  // namespace render

@@ -58,10 +58,6 @@ public:
                                                int32_t duration, int32_t position) override;
 
 private:
-    // From the canvas to the canvas with `bitmap` drawn at (x, y_from_top).
-    void BlendToComposite(const FrameRef* canvas, const gfx::Bitmap* bitmap, int x, int y_from_top, uint8_t* output,
-                          int32_t output_size, int32_t duration, int32_t position) const;
-
     TransitionKind kind_;
 };
 

@@ -13,7 +13,7 @@ Mp4Writer::Mp4Writer(const std::string& path, const Output& out, bool with_audio
     if (out.width <= 0 || out.height <= 0 || out.width % 2 || out.height % 2)
         throw std::runtime_error(path + ": H.264 in yuv420p needs an even width and height, not " +
                                  std::to_string(out.width) + "x" + std::to_string(out.height));
-    if (out.fps <= 0) throw std::runtime_error(path + ": frame rate must be positive");
+    if (out.fps <= 0 || out.fps_denominator <= 0) throw std::runtime_error(path + ": frame rate must be positive");
 
     // libx264 is the one that works everywhere; a hardware H.264 encoder is only a fallback.
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
@@ -26,8 +26,8 @@ Mp4Writer::Mp4Writer(const std::string& path, const Output& out, bool with_audio
     video_->width = out.width;
     video_->height = out.height;
     video_->pix_fmt = AV_PIX_FMT_YUV420P;
-    video_->time_base = AVRational{1, out.fps};
-    video_->framerate = AVRational{out.fps, 1};
+    video_->time_base = AVRational{out.fps_denominator, out.fps};
+    video_->framerate = AVRational{out.fps, out.fps_denominator};
     if (file_.wants_global_header()) video_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (std::string(codec->name) == "libx264") {
         av_opt_set(video_->priv_data, "preset", "veryfast", 0);

@@ -1,0 +1,226 @@
+// Timelines as newcomers write them: phone clips and stills, fractional rates, subtitle
+// cues at their own times, transitions of items smaller than the frame, CJK titles.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "tests/render/media_clips.h"
+#include "tests/render/render_support.h"
+#include "tools/ferrule-render/av_holders.h"
+#include "tools/ferrule-render/png_frames.h"
+#include "tools/ferrule-render/session.h"
+#include "tools/ferrule-render/text_title.h"
+
+namespace {
+
+using rtest::PixelAt;
+constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
+
+std::unique_ptr<render::Session> Open(const rtest::TempDir& dir, const std::string& output, const std::string& channels) {
+    return std::make_unique<render::Session>(render::ParseTimeline(
+        R"({"output": {)" + output + R"(}, "channels": [)" + channels + "]}", "t.json", dir.path().string()));
+}
+
+// Quarters red, green / white, blue, turned as the display matrix says (FFmpeg's player
+// turns by minus its angle), at the top-left of a 16 x 16 frame.
+TEST(TimelineMedia, PhoneClipsStandTheWayTheirDisplayMatrixSays) {
+    rtest::TempDir dir;
+    const std::pair<int, std::array<uint32_t, 4>> cases[] = {// -display_rotation; quarters from the top-left, clockwise
+                                                             {0, {kRed, kGreen, kBlue, kWhite}},
+                                                             {-90, {kWhite, kRed, kGreen, kBlue}},  // "rotate=90"
+                                                             {180, {kBlue, kWhite, kRed, kGreen}},
+                                                             {90, {kGreen, kBlue, kWhite, kRed}}};
+    for (const auto& [ccw, quarters] : cases) {
+        const std::string clip = dir / ("c" + std::to_string(ccw + 180) + ".mov");
+        rtest::WriteClip(clip, 16, 8, 2, ccw, [](int x, int y) { return y < 4 ? (x < 8 ? kRed : kGreen) : (x < 8 ? kWhite : kBlue); });
+        const auto s = Open(dir, R"("width": 16, "height": 16, "frames": 2)",
+                            R"({"items": [{"type": "overlay", "first": 0, "last": 1, "media": ")" + clip + R"("}]})");
+        const PVideoFrame f = s->Frame(1);
+        const int w = ccw % 180 ? 8 : 16, h = ccw % 180 ? 16 : 8;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+                ASSERT_EQ(PixelAt(f, 16, x, y), x >= w || y >= h ? 0 : quarters[y < h / 2 ? (x >= w / 2) : 3 - (x >= w / 2)])
+                    << ccw << " at " << x << "," << y;
+    }
+    render::EnvPtr env = render::NewFrameServer();
+    const AVSValue args[] = {3, 2, "RGB32"}, yuy2[] = {2, 2, "YUY2"};
+    const char* names[] = {"width", "height", "pixel_type"};
+    const PClip rgb32 = env->Invoke("TurnLeft", env->Invoke("BlankClip", AVSValue(args, 3), names)).AsClip();
+    EXPECT_EQ(rgb32->GetVideoInfo().width * 10 + rgb32->GetVideoInfo().height, 23);
+    try {
+        env->Invoke("TurnLeft", env->Invoke("BlankClip", AVSValue(yuy2, 3), names));
+        ADD_FAILURE() << "YUY2 turned";
+    } catch (const AvisynthError& e) {
+        EXPECT_STREQ(e.msg, "TurnLeft: the clip must be RGB24 or RGB32");
+    }
+}
+
+// A still shows on every frame of its item whatever its clip_start; a two-frame clip is
+// no still and ends after two frames.
+TEST(TimelineMedia, AStillShowsForItsWholeItem) {
+    rtest::TempDir dir;
+    const uint8_t bgr[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};  // bottom-up: the top row is the second
+    render::WritePngFrame(dir / "still.png", bgr, 6, 2, 2);
+    rtest::WriteClip(dir / "two.mov", 2, 2, 2, 0, [](int, int) { return kGreen; });
+    const auto s = Open(dir, R"("width": 6, "height": 2, "frames": 12)", R"(
+        {"items": [{"type": "overlay", "first": 2, "last": 9, "media": "still.png"}]},
+        {"items": [{"type": "overlay", "first": 3, "last": 10, "clip_start": 5, "media": "still.png", "corners": [[2, 0], [4, 0], [4, 2], [2, 2]]}]},
+        {"items": [{"type": "overlay", "first": 0, "last": 11, "media": "two.mov", "corners": [[4, 0], [6, 0], [6, 2], [4, 2]]}]})");
+    for (int n = 0; n < 12; ++n) {
+        const PVideoFrame f = s->Frame(n);
+        for (int x = 0; x < 2; ++x) {
+            const uint32_t top = uint32_t(9 + 3 * x) << 16 | uint32_t(8 + 3 * x) << 8 | uint32_t(7 + 3 * x);
+            EXPECT_EQ(PixelAt(f, 2, x, 0), n >= 2 && n <= 9 ? top : 0) << n;
+            EXPECT_EQ(PixelAt(f, 2, x + 2, 0), n >= 3 && n <= 10 ? top : 0) << n;
+            EXPECT_EQ(PixelAt(f, 2, x + 4, 1), n < 2 ? kGreen : 0) << n;
+        }
+    }
+}
+
+TEST(TimelineMedia, RatesAsDecimalsOrFractionsAndAnNtscRenderKeepsIts1001) {
+    rtest::TempDir dir;
+    const std::pair<std::string, std::string> rates[] = {
+        {"30.0", "30/1"}, {"\"30000/1001\"", "30000/1001"}, {"29.97", "30000/1001"}, {"23.976", "24000/1001"},
+        {"12.5", "25/2"}, {"\"50/2\"", "25/1"},           {"0.5", "must be from 1 to 240"},
+        {"\"241\"", "must be from 1 to 240"},              {"\"29.97\"", "must be a number or a fraction \"N/D\""},
+        {"\"1/0\"", "must be a number or a fraction \"N/D\""}};
+    for (const auto& [fps, want] : rates) {
+        std::string got;
+        try {
+            const render::Output o = render::ParseTimeline(R"({"output": {"fps": )" + fps + R"(}, "channels": []})", "t", "/").output;
+            got = std::to_string(o.fps) + "/" + std::to_string(o.fps_denominator);
+        } catch (const render::TimelineError& e) {
+            got = std::string(e.what()).substr(std::string("t: /output/fps: ").size());
+        }
+        EXPECT_EQ(got, want) << fps;
+    }
+    // Two workers' pieces joined: frames 1001/30000 s apart throughout.
+    dir.Write("t.json", R"({"output": {"width": 64, "height": 48, "fps": 29.97, "frames": 12}, "channels":
+        [{"items": [{"type": "overlay", "first": 0, "last": 11, "generate": {"kind": "gradient"}}]}]})");
+    ASSERT_EQ(rtest::RunRender({dir / "t.json", "-o", dir / "t.mp4", "--jobs", "2", "--quiet"}).status, 0);
+    AVFormatContext* in = nullptr;
+    ASSERT_GE(avformat_open_input(&in, (dir / "t.mp4").c_str(), nullptr, nullptr), 0);
+    std::vector<int64_t> starts;
+    for (const render::PacketPtr pkt(av_packet_alloc()); av_read_frame(in, pkt.get()) >= 0; av_packet_unref(pkt.get()))
+        if (in->streams[pkt->stream_index]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+            starts.push_back(av_rescale_q(pkt->pts, in->streams[pkt->stream_index]->time_base, {1, 30000}));
+    avformat_close_input(&in);
+    std::sort(starts.begin(), starts.end());
+    ASSERT_EQ(starts.size(), 12u);
+    for (size_t i = 0; i < 12; ++i) EXPECT_EQ(starts[i] - starts[0], int64_t(1001 * i)) << i;
+}
+
+// Cues at 0.5-1.0 s, 2.0-2.5 s and 3.5-4.0 s show on the frames that start within them,
+// in the file's time whose frame 0 is the item's first frame less its clip_start. The
+// retimed copy lives in the temporary folder as long as its session, even a failed one.
+TEST(TimelineMedia, SubtitleCuesShowAtTheirOwnTimesAtAnyRate) {
+    rtest::TempDir dir;
+    const std::string srt = "1\n00:00:00,500 --> 00:00:01,000\nA\n\n2\n00:00:02,000 --> 00:00:02,500\nB\n\n"
+                            "3\n00:00:03,500 --> 00:00:04,000\nC\n";
+    dir.Write("c.srt", srt);
+    dir.Write("C.SRT", srt);
+    dir.Write("c.ass", "[Script Info]\nScriptType: v4.00+\n\n[Events]\nFormat: Layer, Start, End, Text\n"
+                                    "Dialogue: 0,0:00:00.50,0:00:01.00,A\nDialogue: 0,0:00:02.00,0:00:02.50,B\n"
+                                    "Dialogue: 0,0:00:03.50,0:00:04.00,C\n");
+    dir.Write("bad.srt", std::string("\x00\x01", 2));
+    const char* const tmp = getenv("TMPDIR");
+    const std::string saved = tmp ? tmp : "";
+    setenv("TMPDIR", dir.path().c_str(), 1);
+    struct Case {
+        const char *file, *fps;
+        int first, clip_start;
+        std::array<int, 6> edges;  // each cue's first frame and the frame after its last
+    } const cases[] = {{"c.srt", "25", 0, 0, {13, 25, 50, 63, 88, 100}},       {"c.ass", "25", 0, 0, {13, 25, 50, 63, 88, 100}},
+                       {"C.SRT", "24", 0, 0, {12, 24, 48, 60, 84, 96}},        {"c.srt", "50", 0, 0, {25, 50, 100, 125, 175, 200}},
+                       {"c.srt", "\"30000/1001\"", 10, 5, {15, 30, 60, 75, 105, 120}}};
+    const std::vector<std::string> files{"C.SRT", "bad.srt", "c.ass", "c.srt"};
+    for (const Case& c : cases) {
+        const auto s = Open(dir, R"("width": 64, "height": 48, "frames": 220, "fps": )" + std::string(c.fps),
+                            R"({"items": [{"type": "subtitles", "first": )" + std::to_string(c.first) + R"(, "last": 219, "clip_start": )" +
+                                std::to_string(c.clip_start) + R"(, "file": ")" + c.file + R"("}]})");
+        EXPECT_EQ(dir.Names().size(), files.size() + 1);
+        for (int i = 0; i < 6; ++i)
+            for (const int frame : {c.edges[i] - 1, c.edges[i]}) {
+                const PVideoFrame f = s->Frame(c.first + frame - c.clip_start);
+                bool ink = false;
+                for (int p = 0; p < 64 * 48 && !ink; ++p) ink = PixelAt(f, 48, p % 64, p / 64) != 0;
+                EXPECT_EQ(ink, (frame == c.edges[i]) == (i % 2 == 0)) << c.file << " at " << c.fps << ", frame " << frame;
+            }
+    }
+    EXPECT_THROW(Open(dir, "", R"({"items": [{"type": "subtitles", "first": 0, "last": 9, "file": "bad.srt"}]})"), std::runtime_error);
+    EXPECT_EQ(dir.Names(), files) << "no copy outlives its session";
+    std::ifstream kept(dir / "c.srt");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), srt);
+    if (tmp) setenv("TMPDIR", saved.c_str(), 1);
+    else unsetenv("TMPDIR");
+}
+
+// Over a moving gradient B, channel 1's item comes in over frames 4 to 7, t = 1/5 to
+// 4/5; C is the item drawn in full. In its box a push shows B shifted left by
+// s = round(t * box width) and C's left s columns at the right, a wipe right C's left s
+// columns; outside the box every pixel stays B's.
+TEST(TimelineMedia, TransitionsOfOverlaysAndPicturesStayInTheirBox) {
+    rtest::TempDir dir;
+    std::vector<uint8_t> bgr(32 * 3 * 32);
+    for (size_t i = 0; i < bgr.size(); ++i) bgr[i] = uint8_t(i * 7 % 251);
+    render::WritePngFrame(dir / "p.png", bgr.data(), 32 * 3, 32, 32);
+    const std::pair<std::string, std::array<int, 4>> items[] = {  // the item, and its box: x0, y0, x1, y1
+        {R"("type": "overlay", "first": 4, "last": 11, "generate": {"kind": "checker", "colour": "#FF3070", "width": 40,
+            "height": 20}, "corners": [[30, 20], [70, 20], [70, 40], [30, 40]])", {30, 20, 70, 40}},
+        {R"("type": "pictures", "first": 4, "last": 11, "frames_per_picture": 8, "files": ["p.png"])", {16, 0, 80, 64}}};
+    const auto open = [&](const std::string& item) {
+        return Open(dir, R"("width": 96, "height": 64, "frames": 12)", R"({"items": [{"type": "overlay", "first": 0, "last": 11,
+            "generate": {"kind": "gradient", "width": 96, "height": 64}}]}, {"items": [)" + item + "]}");
+    };
+    const auto b_session = open("");
+    for (const auto& [item, box] : items) {
+        const auto c_session = open("{" + item + "}");
+        const int bw = box[2] - box[0];
+        for (const std::string kind : {"push", "wipe-right"}) {
+            const auto s = open("{" + item + R"(, "transition": ")" + kind + R"(", "transition_length": 4})");
+            for (int n = 4; n <= 8; ++n) {
+                const PVideoFrame got = s->Frame(n), b = b_session->Frame(n), c = c_session->Frame(n);
+                const int shift = n == 8 ? bw : static_cast<int>(std::lround((n - 3) / 5.0 * bw));
+                int outside = 0, inside = 0;
+                for (int y = 0; y < 64; ++y)
+                    for (int x = 0; x < 96; ++x) {
+                        const bool in = x >= box[0] && x < box[2] && y >= box[1] && y < box[3];
+                        ASSERT_EQ(PixelAt(c, 64, x, y) != PixelAt(b, 64, x, y), in) << "the box, at " << x << "," << y;
+                        const uint32_t want = !in                ? PixelAt(b, 64, x, y)
+                                              : kind == "push"   ? (x < box[2] - shift ? PixelAt(b, 64, x + shift, y)
+                                                                                       : PixelAt(c, 64, x - bw + shift, y))
+                                              : x < box[0] + shift ? PixelAt(c, 64, x, y)
+                                                                   : PixelAt(b, 64, x, y);
+                        (in ? inside : outside) += PixelAt(got, 64, x, y) != want;
+                    }
+                EXPECT_EQ(outside, 0) << item << " " << kind << " frame " << n;
+                EXPECT_EQ(inside, 0) << item << " " << kind << " frame " << n;
+            }
+        }
+    }
+}
+
+// Each CJK character its own shape, not the box DejaVu Sans draws for what it lacks,
+// which a character in no font (U+10FFFD) still gets.
+TEST(TimelineMedia, CjkTitlesDrawTheirCharacters) {
+    const auto mask = [](const char* text) {
+        render::Title t;
+        t.text = text, t.size = 24;
+        const auto title = render::TextTitle::Create(t);
+        return std::make_pair(title->MaskWidth(), title->Mask());
+    };
+    const auto box = mask("\xF4\x8F\xBF\xBD"), zhong = mask("\xE4\xB8\xAD"), wen = mask("\xE6\x96\x87");  // 中, 文
+    ASSERT_FALSE(box.second.empty() || zhong.second.empty() || wen.second.empty());
+    EXPECT_NE(zhong, box);
+    EXPECT_NE(wen, box);
+    EXPECT_NE(zhong, wen);
+}
+
+}  // namespace
