@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                           .sampling = SamplingFor(flags & 1),
                           .path = (flags >> 1) & 1 ? WarpPath::kRectangle : WarpPath::kWarp};
     std::vector<uint8_t> want;
-    for (WarpKernel kernel : {WarpKernel::kReference, WarpKernel::kSse2}) {
+    for (WarpKernel kernel : {WarpKernel::kReference, WarpKernel::kSse2, WarpKernel::kAvx2}) {
         std::vector<uint8_t> canvas(static_cast<size_t>(gfx::Rgb24RowBytes(dst_w)) * dst_h, 0x55);
         std::unique_ptr<gfx::Bitmap> argb_dst = gfx::Bitmap::Create(dst_w, dst_h);
         gfx::Bitmap rgb_dst = gfx::Bitmap::OverRgb24(canvas.data(), dst_w, dst_h);

@@ -314,16 +314,21 @@ TEST(WarpKernels, EveryKernelDrawsTheReferencesBytes) {
                               .sampling = i % 4 < 2 ? WarpSampling::kSmooth : WarpSampling::kNearest};
         const FrameRect frame = i % 5 ? FrameRect{0, 0, 1 << 20, 1 << 20} : FrameRect{7, 5, 83, 77};
         const bool argb_target = i % 6 == 5;
-        Frame want(100, 100, 0x5A), got(100, 100, 0x5A);
-        auto want_argb = gfx::Bitmap::Create(100, 100), got_argb = gfx::Bitmap::Create(100, 100);
+        Frame want(100, 100, 0x5A);
+        auto want_argb = gfx::Bitmap::Create(100, 100);
         DrawWarpedImageWith(argb_target ? *want_argb : want.bitmap, frame, c.data(), src, style,
                             WarpKernel::kReference);
-        DrawWarpedImageWith(argb_target ? *got_argb : got.bitmap, frame, c.data(), src, style, WarpKernel::kSse2);
-        ASSERT_EQ(got.bytes, want.bytes) << "case " << i;
-        for (int y = 0; argb_target && y < 100; ++y)
-            for (int x = 0; x < 100; ++x)
-                ASSERT_EQ(got_argb->GetPixel(x, y), want_argb->GetPixel(x, y)) << "case " << i << " " << x << "," << y;
-        ASSERT_EQ(rgb, rgb_before);
+        for (WarpKernel kernel : {WarpKernel::kSse2, WarpKernel::kAvx2}) {
+            Frame got(100, 100, 0x5A);
+            auto got_argb = gfx::Bitmap::Create(100, 100);
+            DrawWarpedImageWith(argb_target ? *got_argb : got.bitmap, frame, c.data(), src, style, kernel);
+            ASSERT_EQ(got.bytes, want.bytes) << "case " << i << " kernel " << static_cast<int>(kernel);
+            for (int y = 0; argb_target && y < 100; ++y)
+                for (int x = 0; x < 100; ++x)
+                    ASSERT_EQ(got_argb->GetPixel(x, y), want_argb->GetPixel(x, y))
+                        << "case " << i << " kernel " << static_cast<int>(kernel) << " " << x << "," << y;
+            ASSERT_EQ(rgb, rgb_before);
+        }
     }
 }
 

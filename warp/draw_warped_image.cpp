@@ -26,11 +26,11 @@ using SpanFiller = void (*)(gfx::Argb*, const SourceView&, float, float, float, 
                             const warp::AlphaScale&);
 
 // The same span with its walk written ahead into u and v, then sampled four at a time.
-void FillSpanSse2(gfx::Argb* out, const SourceView& s, float u, float v, float du, float dv, int64_t count,
-                  bool nearest, int32_t opacity, const warp::AlphaScale& scale, float* us, float* vs) {
+void FillSpanAhead(gfx::Argb* out, const SourceView& s, float u, float v, float du, float dv, int64_t count,
+                   bool nearest, int32_t opacity, const warp::AlphaScale& scale, float* us, float* vs, bool avx2) {
     WalkFloatSum(u, du, count, us);
     WalkFloatSum(v, dv, count, vs);
-    warp::SampleSpanSse2(out, s, us, vs, count, nearest, opacity, scale);
+    (avx2 ? warp::SampleSpanAvx2 : warp::SampleSpanSse2)(out, s, us, vs, count, nearest, opacity, scale);
 }
 
 void DrawRectangle(gfx::Bitmap& target, const gfx::PointF* corners, const gfx::Bitmap& source, int32_t opacity,
@@ -93,6 +93,7 @@ void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* co
     const int bpp = target.BytesPerPixel();
     const bool argb = source.Format() == gfx::PixelFormat::kArgb32;
     const warp::AlphaScale scale(opacity);
+    const bool avx2 = kernel == WarpKernel::kAvx2 && warp::HasAvx2();
     const SpanFiller fill = sampling == WarpSampling::kNearest ? (argb ? FillSpan<4, true> : FillSpan<3, true>)
                                   : (argb ? FillSpan<4, false> : FillSpan<3, false>);
 
@@ -116,8 +117,9 @@ void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* co
             if (kernel == WarpKernel::kReference)
                 fill(row.get() + (a.x + first - x0), src, u, v, du, dv, last - first + 1, scale);
             else
-                FillSpanSse2(row.get() + (a.x + first - x0), src, u, v, du, dv, last - first + 1,
-                             sampling == WarpSampling::kNearest, opacity, scale, walk.get(), walk.get() + row_len);
+                FillSpanAhead(row.get() + (a.x + first - x0), src, u, v, du, dv, last - first + 1,
+                              sampling == WarpSampling::kNearest, opacity, scale, walk.get(), walk.get() + row_len,
+                              avx2);
             lo = std::min<int32_t>(lo, static_cast<int32_t>(a.x + first - x0));
             hi = std::max<int32_t>(hi, static_cast<int32_t>(a.x + last - x0));
         }
@@ -143,7 +145,7 @@ void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* co
 
 void DrawWarpedImage(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* corners,
                      const gfx::Bitmap& source, const WarpStyle& style) {
-    DrawWarpedImageWith(target, frame, corners, source, style, WarpKernel::kSse2);
+    DrawWarpedImageWith(target, frame, corners, source, style, WarpKernel::kAvx2);
 }
 
 void DrawWarpedImageWith(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* corners,

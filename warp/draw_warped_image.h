@@ -48,6 +48,7 @@ void DrawWarpedImage(gfx::Bitmap& target, const FrameRect& frame, const gfx::Poi
 enum class WarpKernel {
     kReference,
     kSse2,  // the walk written ahead, four pixels sampled a step
+    kAvx2,  // the same eight pixels a step; kSse2 where the processor lacks AVX2
 };
 
 // DrawWarpedImage with a chosen kernel, for comparing kernels.

@@ -164,4 +164,11 @@ namespace warp {
 void SampleSpanSse2(gfx::Argb* out, const SourceView& s, const float* u, const float* v, int64_t count,
                     bool nearest, int32_t opacity, const AlphaScale& scale);
 
+// Whether this processor runs the AVX2 kernels below.
+bool HasAvx2();
+
+// SampleSpanSse2 eight pixels a step; only where HasAvx2().
+void SampleSpanAvx2(gfx::Argb* out, const SourceView& s, const float* u, const float* v, int64_t count,
+                    bool nearest, int32_t opacity, const AlphaScale& scale);
+
 }  // namespace warp
