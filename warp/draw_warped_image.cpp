@@ -133,7 +133,7 @@ void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* co
         if (hi < lo) continue;
         uint8_t* d = target.Row(y) + static_cast<ptrdiff_t>(x0 + lo) * bpp;
         if (target.Format() == gfx::PixelFormat::kRgb24) {
-            gfx::BlendRowOverRgb(d, row.get() + lo, hi - lo + 1);
+            (avx2 ? warp::BlendRowOverRgbAvx2 : gfx::BlendRowOverRgb)(d, row.get() + lo, hi - lo + 1);
         } else {
             for (int32_t x = lo; x <= hi; ++x, d += 4) gfx::BlendOverArgb(d, row[x]);
         }

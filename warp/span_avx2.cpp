@@ -141,6 +141,38 @@ AVX2_FN void NearestSpan8(gfx::Argb* out, const SourceView& s, const float* us, 
 
 }  // namespace
 
+// BlendRowOverRgb eight pixels a step: the target's 24 bytes are read as two 16-byte
+// halves (hence the ten pixels of room) and spread to one pixel a 32-bit lane.
+AVX2_FN void BlendRowOverRgbAvx2(uint8_t* d, const gfx::Argb* s, int count) {
+    const __m256i zero = _mm256_setzero_si256(), full = _mm256_set1_epi16(255), half = _mm256_set1_epi16(127);
+    const __m256i magic = _mm256_set1_epi16(static_cast<short>(0x8081));
+    const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1,  //
+                                            0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m256i gather = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,  //
+                                            0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const __m256i join = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7);
+    int x = 0;
+    for (; x + 10 <= count; x += 8, d += 24) {
+        const __m256i src = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
+        const __m256i dst = _mm256_shuffle_epi8(
+            _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(d + 12), reinterpret_cast<const __m128i*>(d)), spread);
+        __m256i out[2];
+        for (int half_i = 0; half_i < 2; ++half_i) {
+            const __m256i s16 = half_i ? _mm256_unpackhi_epi8(src, zero) : _mm256_unpacklo_epi8(src, zero);
+            const __m256i d16 = half_i ? _mm256_unpackhi_epi8(dst, zero) : _mm256_unpacklo_epi8(dst, zero);
+            const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
+            const __m256i sum = _mm256_add_epi16(
+                _mm256_add_epi16(_mm256_mullo_epi16(s16, a), _mm256_mullo_epi16(d16, _mm256_sub_epi16(full, a))), half);
+            out[half_i] = _mm256_srli_epi16(_mm256_mulhi_epu16(sum, magic), 7);
+        }
+        const __m256i packed = _mm256_permutevar8x32_epi32(
+            _mm256_shuffle_epi8(_mm256_packus_epi16(out[0], out[1]), gather), join);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm256_castsi256_si128(packed));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 16), _mm256_extracti128_si256(packed, 1));
+    }
+    gfx::BlendRowOverRgb(d, s + x, count - x);
+}
+
 void SampleSpanAvx2(gfx::Argb* out, const SourceView& s, const float* u, const float* v, int64_t count, bool nearest,
                     int32_t opacity, const AlphaScale& scale) {
     if (!Gatherable(s)) return SampleSpanSse2(out, s, u, v, count, nearest, opacity, scale);

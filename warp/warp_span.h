@@ -164,6 +164,9 @@ namespace warp {
 void SampleSpanSse2(gfx::Argb* out, const SourceView& s, const float* u, const float* v, int64_t count,
                     bool nearest, int32_t opacity, const AlphaScale& scale);
 
+// gfx::BlendRowOverRgb eight pixels a step; only where HasAvx2().
+void BlendRowOverRgbAvx2(uint8_t* d, const gfx::Argb* s, int count);
+
 // Whether this processor runs the AVX2 kernels below.
 bool HasAvx2();
 
