@@ -96,14 +96,16 @@ void WalkFloatSum(float u, float du, int64_t count, float* out) {
         float* o = out + k;
         // Two lanes of doubles, the same product, sum and rounding as one at a time; the
         // index counts in double exactly.
-        const __m128d base = _mm_set1_pd(ud), dd = _mm_set1_pd(d), two = _mm_set1_pd(2.0);
-        __m128d at = _mm_set_pd(1.0, 0.0);
+        // index counts in double exactly; two counters, so that no chain of additions
+        // paces the loop.
+        const __m128d base = _mm_set1_pd(ud), dd = _mm_set1_pd(d), four = _mm_set1_pd(4.0);
+        __m128d at_lo = _mm_set_pd(1.0, 0.0), at_hi = _mm_set_pd(3.0, 2.0);
         int64_t i = 0;
         for (; i + 4 <= m; i += 4) {
-            const __m128 lo = _mm_cvtpd_ps(_mm_add_pd(base, _mm_mul_pd(at, dd)));
-            at = _mm_add_pd(at, two);
-            const __m128 hi = _mm_cvtpd_ps(_mm_add_pd(base, _mm_mul_pd(at, dd)));
-            at = _mm_add_pd(at, two);
+            const __m128 lo = _mm_cvtpd_ps(_mm_add_pd(base, _mm_mul_pd(at_lo, dd)));
+            const __m128 hi = _mm_cvtpd_ps(_mm_add_pd(base, _mm_mul_pd(at_hi, dd)));
+            at_lo = _mm_add_pd(at_lo, four);
+            at_hi = _mm_add_pd(at_hi, four);
             _mm_storeu_ps(o + i, _mm_movelh_ps(lo, hi));
         }
         for (; i < m; ++i) o[i] = static_cast<float>(ud + static_cast<double>(i) * d);
