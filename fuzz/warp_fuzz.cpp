@@ -1,6 +1,8 @@
 // DrawWarpedImage over arbitrary corners (raw float bits: NaN, infinities, huge
-// values), picture and target sizes, frame rectangles, flags, opacity and outline.
+// values), picture and target sizes, frame rectangles, flags, opacity and outline;
+// every kernel must draw the reference kernel's bytes.
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -48,16 +50,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const gfx::Bitmap rgb_view = gfx::Bitmap::OverRgb24(rgb_src.data(), src_w, src_h);
     const gfx::Bitmap& source = (flags & 4) ? rgb_view : *argb_src;
 
-    std::vector<uint8_t> canvas(static_cast<size_t>(gfx::Rgb24RowBytes(dst_w)) * dst_h, 0x55);
-    std::unique_ptr<gfx::Bitmap> argb_dst = gfx::Bitmap::Create(dst_w, dst_h);
-    gfx::Bitmap rgb_dst = gfx::Bitmap::OverRgb24(canvas.data(), dst_w, dst_h);
-    gfx::Bitmap& target = (flags & 8) ? *argb_dst : rgb_dst;
-
     const WarpStyle style{.opacity = opacity,
                           .outline_width = outline,
                           .outline_colour = 0xFFC8C8C8u,
                           .sampling = SamplingFor(flags & 1),
                           .path = (flags >> 1) & 1 ? WarpPath::kRectangle : WarpPath::kWarp};
-    DrawWarpedImage(target, frame, corners, source, style);
+    std::vector<uint8_t> want;
+    for (WarpKernel kernel : {WarpKernel::kReference, WarpKernel::kSse2, WarpKernel::kAvx2}) {
+        std::vector<uint8_t> canvas(static_cast<size_t>(gfx::Rgb24RowBytes(dst_w)) * dst_h, 0x55);
+        std::unique_ptr<gfx::Bitmap> argb_dst = gfx::Bitmap::Create(dst_w, dst_h);
+        gfx::Bitmap rgb_dst = gfx::Bitmap::OverRgb24(canvas.data(), dst_w, dst_h);
+        gfx::Bitmap& target = (flags & 8) ? *argb_dst : rgb_dst;
+        DrawWarpedImageWith(target, frame, corners, source, style, kernel);
+        if (flags & 8) {
+            canvas.clear();
+            for (int y = 0; y < dst_h; ++y) {
+                const uint8_t* row = argb_dst->Row(y);
+                canvas.insert(canvas.end(), row, row + 4 * dst_w);
+            }
+        }
+        if (kernel == WarpKernel::kReference)
+            want = canvas;
+        else if (canvas != want)
+            std::abort();  // a kernel drew other bytes than the reference
+    }
     return 0;
 }

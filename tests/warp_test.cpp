@@ -138,8 +138,18 @@ TEST(WarpSpan, FloatWalkMatchesTheLoopBitForBit) {
     EXPECT_EQ(AdvanceFloatSum(1.0f, 2.0f, 0), 1.0f);
     // A walk of four billion steps ends at once, and where the loop would.
     EXPECT_EQ(AdvanceFloatSum(0.0f, 1.0f, int64_t{1} << 32), 16777216.0f);
+    // Written out ahead, every value of the walk is the loop's; some walks start at 0,
+    // some take steps far below a pixel.
+    for (int i = 0; i < 200; ++i) {
+        const float u = i % 5 == 0 ? 0.0f : pos(rng), du = i % 3 == 0 ? step(rng) / 4096.0f : step(rng);
+        const int n = count(rng) % 3000;
+        std::vector<float> walked(n);
+        WalkFloatSum(u, du, n, walked.data());
+        float want = u;
+        for (int k = 0; k < n; want += du, ++k)
+            ASSERT_EQ(walked[k], want) << "u=" << u << " du=" << du << " k=" << k;
+    }
 }
-
 
 using Picture = test::Picture4x3;
 using Frame = test::Rgb24Frame;
@@ -277,6 +287,49 @@ TEST(DrawWarpedImage, BadGeometryDrawsSafely) {
     Warp(*big, Corners(-1e6f, -1e6f, 1e6f, -1e6f, 1e6f, 1e6f, -1e6f, 1e6f), *one, 255, 1);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) EXPECT_EQ(big->GetPixel(x, y), 0xFF123456u);
+}
+
+
+// Every kernel against the reference on random quadrilaterals: both samplers, both
+// source and target formats, opacities, corners that reach past the target, and
+// sources small enough that most spans touch a border.
+TEST(WarpKernels, EveryKernelDrawsTheReferencesBytes) {
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<float> coord(-40.0f, 140.0f);
+    std::uniform_int_distribution<int> size(1, 37), byte(0, 255);
+    for (int i = 0; i < 300; ++i) {
+        const int sw = size(rng), sh = size(rng);
+        std::vector<uint8_t> rgb(static_cast<size_t>(gfx::Rgb24RowBytes(sw)) * sh);
+        for (uint8_t& b : rgb) b = static_cast<uint8_t>(byte(rng));
+        const std::vector<uint8_t> rgb_before = rgb;
+        auto argb = gfx::Bitmap::Create(sw, sh);
+        for (int y = 0; y < sh; ++y)
+            for (int x = 0; x < sw; ++x) argb->SetPixel(x, y, static_cast<gfx::Argb>(rng()));
+        const gfx::Bitmap rgb_view = gfx::Bitmap::OverRgb24(rgb.data(), sw, sh);
+        const gfx::Bitmap& src = i % 2 ? rgb_view : *argb;
+        std::vector<gfx::PointF> c(4);
+        for (auto& p : c) p = {coord(rng), coord(rng)};
+        if (i % 7 == 0) c = Corners(3.5f, 2.25f, 96.75f, 11, 90, 97.5f, 1, 88);  // a plain convex one
+        const WarpStyle style{.opacity = i % 3 ? byte(rng) : 255,
+                              .sampling = i % 4 < 2 ? WarpSampling::kSmooth : WarpSampling::kNearest};
+        const FrameRect frame = i % 5 ? FrameRect{0, 0, 1 << 20, 1 << 20} : FrameRect{7, 5, 83, 77};
+        const bool argb_target = i % 6 == 5;
+        Frame want(100, 100, 0x5A);
+        auto want_argb = gfx::Bitmap::Create(100, 100);
+        DrawWarpedImageWith(argb_target ? *want_argb : want.bitmap, frame, c.data(), src, style,
+                            WarpKernel::kReference);
+        for (WarpKernel kernel : {WarpKernel::kSse2, WarpKernel::kAvx2}) {
+            Frame got(100, 100, 0x5A);
+            auto got_argb = gfx::Bitmap::Create(100, 100);
+            DrawWarpedImageWith(argb_target ? *got_argb : got.bitmap, frame, c.data(), src, style, kernel);
+            ASSERT_EQ(got.bytes, want.bytes) << "case " << i << " kernel " << static_cast<int>(kernel);
+            for (int y = 0; argb_target && y < 100; ++y)
+                for (int x = 0; x < 100; ++x)
+                    ASSERT_EQ(got_argb->GetPixel(x, y), want_argb->GetPixel(x, y))
+                        << "case " << i << " kernel " << static_cast<int>(kernel) << " " << x << "," << y;
+            ASSERT_EQ(rgb, rgb_before);
+        }
+    }
 }
 
 }  // namespace

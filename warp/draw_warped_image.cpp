@@ -25,6 +25,14 @@ void FillSpan(gfx::Argb* out, const SourceView& s, float u, float v, float du, f
 using SpanFiller = void (*)(gfx::Argb*, const SourceView&, float, float, float, float, int64_t,
                             const warp::AlphaScale&);
 
+// The same span with its walk written ahead into u and v, then sampled four at a time.
+void FillSpanAhead(gfx::Argb* out, const SourceView& s, float u, float v, float du, float dv, int64_t count,
+                   bool nearest, int32_t opacity, const warp::AlphaScale& scale, float* us, float* vs, bool avx2) {
+    WalkFloatSum(u, du, count, us);
+    WalkFloatSum(v, dv, count, vs);
+    (avx2 ? warp::SampleSpanAvx2 : warp::SampleSpanSse2)(out, s, us, vs, count, nearest, opacity, scale);
+}
+
 void DrawRectangle(gfx::Bitmap& target, const gfx::PointF* corners, const gfx::Bitmap& source, int32_t opacity,
                    WarpSampling sampling) {
     const gfx::Interpolation mode = sampling == WarpSampling::kNearest ? gfx::Interpolation::kNearestNeighbor
@@ -53,7 +61,7 @@ void DrawRectangle(gfx::Bitmap& target, const gfx::PointF* corners, const gfx::B
 // row of the work image, which is then laid over the target source-over; the work
 // image never reaches past the target or the quadrilateral's bounding box.
 void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* corners, const gfx::Bitmap& source,
-              int32_t opacity, WarpSampling sampling) {
+              int32_t opacity, WarpSampling sampling, WarpKernel kernel) {
     const int64_t w = source.Width(), h = source.Height();
     if (w <= 0 || h <= 0) return;
     Correspondence c[4];
@@ -75,7 +83,9 @@ void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* co
 
     const int row_len = x1 - x0 + 1;
     std::unique_ptr<gfx::Argb[]> row(new (std::nothrow) gfx::Argb[row_len]);
-    if (!row) return;
+    // A span never reaches past the row: room for its walk.
+    std::unique_ptr<float[]> walk(kernel == WarpKernel::kReference ? nullptr : new (std::nothrow) float[2 * row_len]);
+    if (!row || (kernel != WarpKernel::kReference && !walk)) return;
     std::fill_n(row.get(), row_len, 0u);
 
     const SourceView src = SourceView::Of(source);
@@ -83,6 +93,7 @@ void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* co
     const int bpp = target.BytesPerPixel();
     const bool argb = source.Format() == gfx::PixelFormat::kArgb32;
     const warp::AlphaScale scale(opacity);
+    const bool avx2 = kernel == WarpKernel::kAvx2 && warp::HasAvx2();
     const SpanFiller fill = sampling == WarpSampling::kNearest ? (argb ? FillSpan<4, true> : FillSpan<3, true>)
                                   : (argb ? FillSpan<4, false> : FillSpan<3, false>);
 
@@ -103,7 +114,12 @@ void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* co
             const int64_t last = std::min<int64_t>(n, int64_t{right} - a.x);
             if (first > last) continue;
             float u = AdvanceFloatSum(ua, du, first), v = AdvanceFloatSum(va, dv, first);
-            fill(row.get() + (a.x + first - x0), src, u, v, du, dv, last - first + 1, scale);
+            if (kernel == WarpKernel::kReference)
+                fill(row.get() + (a.x + first - x0), src, u, v, du, dv, last - first + 1, scale);
+            else
+                FillSpanAhead(row.get() + (a.x + first - x0), src, u, v, du, dv, last - first + 1,
+                              sampling == WarpSampling::kNearest, opacity, scale, walk.get(), walk.get() + row_len,
+                              avx2);
             lo = std::min<int32_t>(lo, static_cast<int32_t>(a.x + first - x0));
             hi = std::max<int32_t>(hi, static_cast<int32_t>(a.x + last - x0));
         }
@@ -117,7 +133,7 @@ void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* co
         if (hi < lo) continue;
         uint8_t* d = target.Row(y) + static_cast<ptrdiff_t>(x0 + lo) * bpp;
         if (target.Format() == gfx::PixelFormat::kRgb24) {
-            gfx::BlendRowOverRgb(d, row.get() + lo, hi - lo + 1);
+            (avx2 ? warp::BlendRowOverRgbAvx2 : gfx::BlendRowOverRgb)(d, row.get() + lo, hi - lo + 1);
         } else {
             for (int32_t x = lo; x <= hi; ++x, d += 4) gfx::BlendOverArgb(d, row[x]);
         }
@@ -129,12 +145,17 @@ void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* co
 
 void DrawWarpedImage(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* corners,
                      const gfx::Bitmap& source, const WarpStyle& style) {
+    DrawWarpedImageWith(target, frame, corners, source, style, WarpKernel::kAvx2);
+}
+
+void DrawWarpedImageWith(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* corners,
+                         const gfx::Bitmap& source, const WarpStyle& style, WarpKernel kernel) {
     // Opacity is a byte's worth; anything outside would overflow the alpha it scales.
     const int32_t opacity = std::clamp(style.opacity, 0, 255);
     if (style.path == WarpPath::kRectangle)
         DrawRectangle(target, corners, source, opacity, style.sampling);
     else
-        DrawWarp(target, frame, corners, source, opacity, style.sampling);
+        DrawWarp(target, frame, corners, source, opacity, style.sampling, kernel);
     if (style.outline_width != 0)
         gfx::DrawPolygon(target, corners, 4, style.outline_colour, static_cast<float>(style.outline_width));
 }

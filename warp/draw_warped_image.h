@@ -42,3 +42,15 @@ constexpr WarpSampling SamplingFor(int32_t quick_warp) {
 // corners: top-left, top-right, bottom-right, bottom-left in target pixels.
 void DrawWarpedImage(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* corners,
                      const gfx::Bitmap& source, const WarpStyle& style);
+
+// How the warp computes its pixels. kReference walks each span and samples one pixel
+// at a time; every other kernel gives the same bytes faster.
+enum class WarpKernel {
+    kReference,
+    kSse2,  // the walk written ahead, four pixels sampled a step
+    kAvx2,  // the same eight pixels a step; kSse2 where the processor lacks AVX2
+};
+
+// DrawWarpedImage with a chosen kernel, for comparing kernels.
+void DrawWarpedImageWith(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* corners,
+                         const gfx::Bitmap& source, const WarpStyle& style, WarpKernel kernel);

@@ -7,3 +7,7 @@
 // grows with the number of binades crossed rather than with k. Spans reaching far past
 // the drawn part of a frame start their walk at the first drawn pixel this way.
 float AdvanceFloatSum(float u, float du, int64_t k);
+
+// out[k] = the value that loop leaves after k steps, k = 0 .. count - 1, bit for bit,
+// without a chain of additions through the whole span.
+void WalkFloatSum(float u, float du, int64_t count, float* out);

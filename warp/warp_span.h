@@ -155,3 +155,23 @@ WARP_INLINE gfx::Argb Bilinear(const SourceView& s, float u, float v, const Alph
 }
 
 }  // namespace warp
+
+namespace warp {
+
+// The pixels at (u[k], v[k]), k = 0 .. count - 1, four at a time: the same bytes as
+// Nearest or Bilinear one pixel at a time. Groups that touch the source's borders take
+// those per pixel.
+void SampleSpanSse2(gfx::Argb* out, const SourceView& s, const float* u, const float* v, int64_t count,
+                    bool nearest, int32_t opacity, const AlphaScale& scale);
+
+// gfx::BlendRowOverRgb eight pixels a step; only where HasAvx2().
+void BlendRowOverRgbAvx2(uint8_t* d, const gfx::Argb* s, int count);
+
+// Whether this processor runs the AVX2 kernels below.
+bool HasAvx2();
+
+// SampleSpanSse2 eight pixels a step; only where HasAvx2().
+void SampleSpanAvx2(gfx::Argb* out, const SourceView& s, const float* u, const float* v, int64_t count,
+                    bool nearest, int32_t opacity, const AlphaScale& scale);
+
+}  // namespace warp

@@ -1,0 +1,187 @@
+// The span sampler and the row blend eight pixels a step with AVX2, for processors
+// that have it; the product's baseline is SSE2, so only these functions are built for
+// AVX2 and they are called only after asking the processor.
+#include <immintrin.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "gfx/blend.h"
+#include "warp/warp_span.h"
+
+#define AVX2_FN __attribute__((target("avx2")))
+#define AVX2_INLINE inline __attribute__((always_inline, target("avx2")))
+
+namespace warp {
+
+bool HasAvx2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
+namespace {
+
+// a < b as unsigned 32-bit lanes.
+AVX2_INLINE __m256i Below8(__m256i a, __m256i b) {
+    const __m256i flip = _mm256_set1_epi32(INT32_MIN);
+    return _mm256_cmpgt_epi32(_mm256_xor_si256(b, flip), _mm256_xor_si256(a, flip));
+}
+
+// As ScaleAlpha of the SSE2 sampler: alpha * opacity / 255, integer division.
+AVX2_INLINE __m256i ScaleAlpha8(__m256i px, __m256i opacity) {
+    const __m256i a = _mm256_srli_epi32(px, 24);
+    const __m256i scaled =
+        _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_mullo_epi16(a, opacity), _mm256_set1_epi16(-32639)), 7);
+    return _mm256_or_si256(_mm256_and_si256(px, _mm256_set1_epi32(0x00FFFFFF)), _mm256_slli_epi32(scaled, 24));
+}
+
+// Byte b of every 32-bit lane, as float.
+AVX2_INLINE __m256 Byte8(__m256i px, int b) {
+    // Shuffle indices count bytes within each 16-byte half.
+    const __m256i pick = _mm256_or_si256(_mm256_setr_epi32(b, 4 + b, 8 + b, 12 + b, b, 4 + b, 8 + b, 12 + b),
+                                         _mm256_set1_epi32(static_cast<int>(0x80808000u)));
+    return _mm256_cvtepi32_ps(_mm256_shuffle_epi8(px, pick));
+}
+
+// The bilinear mix of one channel, the same operations in the same order as Bilerp.
+AVX2_INLINE __m256i Mix8(__m256 c0, __m256 c1, __m256 c2, __m256 c3, __m256 fu, __m256 gu, __m256 fv, __m256 gv) {
+    const __m256 upper = _mm256_add_ps(_mm256_mul_ps(c0, gu), _mm256_mul_ps(c1, fu));
+    const __m256 lower = _mm256_add_ps(_mm256_mul_ps(c2, gu), _mm256_mul_ps(c3, fu));
+    __m256 value = _mm256_add_ps(_mm256_mul_ps(upper, gv), _mm256_mul_ps(lower, fv));
+    value = _mm256_min_ps(_mm256_max_ps(value, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
+    return _mm256_cvttps_epi32(value);
+}
+
+// Byte offsets of whole rows fit a 32-bit gather index only for sources under 1 GiB.
+bool Gatherable(const SourceView& s) {
+    return s.h < (int64_t{1} << 20) && std::llabs(static_cast<long long>(s.step)) * s.h < (int64_t{1} << 30);
+}
+
+template <int Bpp>
+AVX2_FN void BilinearSpan8(gfx::Argb* out, const SourceView& s, const float* us, const float* vs, int64_t count,
+                           int32_t opacity, const AlphaScale& scale) {
+    const __m256i pair_w = _mm256_set1_epi32(static_cast<int>(s.pair_w));
+    const __m256i pair_h = _mm256_set1_epi32(static_cast<int>(s.pair_h));
+    const __m256i step = _mm256_set1_epi32(static_cast<int>(s.step)), bpp = _mm256_set1_epi32(Bpp);
+    const __m256i vopacity = _mm256_set1_epi32(opacity);
+    const __m256 one = _mm256_set1_ps(1.0f);
+    // The right neighbour of an RGB24 pixel is read from the word ending with it, as
+    // the SSE2 sampler does, so nothing past the pair is touched.
+    constexpr int kRight = Bpp == 4 ? 4 : 2, kSkip = Bpp == 4 ? 0 : 1;
+    const int* upper_left = reinterpret_cast<const int*>(s.top);
+    const int* upper_right = reinterpret_cast<const int*>(s.top + kRight);
+    const int* lower_left = reinterpret_cast<const int*>(s.top + s.step);
+    const int* lower_right = reinterpret_cast<const int*>(s.top + s.step + kRight);
+    int64_t k = 0;
+    for (; k + 8 <= count; k += 8) {
+        const __m256 u = _mm256_loadu_ps(us + k), v = _mm256_loadu_ps(vs + k);
+        const __m256i iu = _mm256_cvttps_epi32(u), iv = _mm256_cvttps_epi32(v);
+        if (_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_and_si256(Below8(iu, pair_w), Below8(iv, pair_h)))) != 0xFF) {
+            for (int j = 0; j < 8; ++j) out[k + j] = Bilinear<Bpp>(s, us[k + j], vs[k + j], scale);
+            continue;
+        }
+        const __m256 fu = _mm256_sub_ps(u, _mm256_cvtepi32_ps(iu)), fv = _mm256_sub_ps(v, _mm256_cvtepi32_ps(iv));
+        const __m256 gu = _mm256_sub_ps(one, fu), gv = _mm256_sub_ps(one, fv);
+        const __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(iv, step), _mm256_mullo_epi32(iu, bpp));
+        const __m256i n0 = _mm256_i32gather_epi32(upper_left, at, 1);
+        const __m256i n1 = _mm256_i32gather_epi32(upper_right, at, 1);
+        const __m256i n2 = _mm256_i32gather_epi32(lower_left, at, 1);
+        const __m256i n3 = _mm256_i32gather_epi32(lower_right, at, 1);
+        __m256i px = Mix8(Byte8(n0, 0), Byte8(n1, kSkip), Byte8(n2, 0), Byte8(n3, kSkip), fu, gu, fv, gv);
+        px = _mm256_or_si256(
+            px, _mm256_slli_epi32(
+                    Mix8(Byte8(n0, 1), Byte8(n1, 1 + kSkip), Byte8(n2, 1), Byte8(n3, 1 + kSkip), fu, gu, fv, gv), 8));
+        px = _mm256_or_si256(
+            px, _mm256_slli_epi32(
+                    Mix8(Byte8(n0, 2), Byte8(n1, 2 + kSkip), Byte8(n2, 2), Byte8(n3, 2 + kSkip), fu, gu, fv, gv), 16));
+        if (Bpp == 4) {
+            px = _mm256_or_si256(px, _mm256_slli_epi32(Mix8(Byte8(n0, 3), Byte8(n1, 3), Byte8(n2, 3), Byte8(n3, 3), fu,
+                                                            gu, fv, gv),
+                                                       24));
+        } else {
+            const __m256 opaque = _mm256_set1_ps(255.0f);  // RGB24 pixels read as opaque
+            px = _mm256_or_si256(px, _mm256_slli_epi32(Mix8(opaque, opaque, opaque, opaque, fu, gu, fv, gv), 24));
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), ScaleAlpha8(px, vopacity));
+    }
+    for (; k < count; ++k) out[k] = Bilinear<Bpp>(s, us[k], vs[k], scale);
+}
+
+template <int Bpp>
+AVX2_FN void NearestSpan8(gfx::Argb* out, const SourceView& s, const float* us, const float* vs, int64_t count,
+                          int32_t opacity, const AlphaScale& scale) {
+    const __m256i w = _mm256_set1_epi32(static_cast<int>(s.w)), h = _mm256_set1_epi32(static_cast<int>(s.h));
+    const __m256i step = _mm256_set1_epi32(static_cast<int>(s.step)), bpp = _mm256_set1_epi32(Bpp);
+    const __m256i vopacity = _mm256_set1_epi32(opacity);
+    // An RGB24 pixel is read as the word ending with it; the first byte of the source's
+    // memory has no byte before it, so a group reaching it goes pixel by pixel.
+    const int64_t lowest = s.step < 0 ? (s.h - 1) * s.step : 0;
+    const __m256i first = _mm256_set1_epi32(static_cast<int>(lowest));
+    const int* base = reinterpret_cast<const int*>(s.top - (Bpp == 4 ? 0 : 1));
+    const __m256 zero = _mm256_setzero_ps();
+    int64_t k = 0;
+    for (; k + 8 <= count; k += 8) {
+        const __m256 u = _mm256_loadu_ps(us + k), v = _mm256_loadu_ps(vs + k);
+        const __m256i iu = _mm256_cvttps_epi32(u), iv = _mm256_cvttps_epi32(v);
+        const __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(iv, step), _mm256_mullo_epi32(iu, bpp));
+        __m256i ok = _mm256_castps_si256(
+            _mm256_and_ps(_mm256_cmp_ps(u, zero, _CMP_GE_OQ), _mm256_cmp_ps(v, zero, _CMP_GE_OQ)));
+        ok = _mm256_and_si256(ok, _mm256_and_si256(Below8(iu, w), Below8(iv, h)));
+        if (Bpp == 3) ok = _mm256_and_si256(ok, _mm256_cmpgt_epi32(at, first));
+        if (_mm256_movemask_ps(_mm256_castsi256_ps(ok)) != 0xFF) {
+            for (int j = 0; j < 8; ++j) out[k + j] = Nearest<Bpp>(s, us[k + j], vs[k + j], scale);
+            continue;
+        }
+        __m256i px = _mm256_i32gather_epi32(base, at, 1);
+        if (Bpp == 3) px = _mm256_or_si256(_mm256_srli_epi32(px, 8), _mm256_set1_epi32(static_cast<int>(0xFF000000u)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), ScaleAlpha8(px, vopacity));
+    }
+    for (; k < count; ++k) out[k] = Nearest<Bpp>(s, us[k], vs[k], scale);
+}
+
+}  // namespace
+
+// BlendRowOverRgb eight pixels a step: the target's 24 bytes are read as two 16-byte
+// halves (hence the ten pixels of room) and spread to one pixel a 32-bit lane.
+AVX2_FN void BlendRowOverRgbAvx2(uint8_t* d, const gfx::Argb* s, int count) {
+    const __m256i zero = _mm256_setzero_si256(), full = _mm256_set1_epi16(255), half = _mm256_set1_epi16(127);
+    const __m256i magic = _mm256_set1_epi16(static_cast<short>(0x8081));
+    const __m256i spread = _mm256_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1,  //
+                                            0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
+    const __m256i gather = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,  //
+                                            0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const __m256i join = _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 7, 7);
+    int x = 0;
+    for (; x + 10 <= count; x += 8, d += 24) {
+        const __m256i src = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + x));
+        const __m256i dst = _mm256_shuffle_epi8(
+            _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(d + 12), reinterpret_cast<const __m128i*>(d)), spread);
+        __m256i out[2];
+        for (int half_i = 0; half_i < 2; ++half_i) {
+            const __m256i s16 = half_i ? _mm256_unpackhi_epi8(src, zero) : _mm256_unpacklo_epi8(src, zero);
+            const __m256i d16 = half_i ? _mm256_unpackhi_epi8(dst, zero) : _mm256_unpacklo_epi8(dst, zero);
+            const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, 0xFF), 0xFF);
+            const __m256i sum = _mm256_add_epi16(
+                _mm256_add_epi16(_mm256_mullo_epi16(s16, a), _mm256_mullo_epi16(d16, _mm256_sub_epi16(full, a))), half);
+            out[half_i] = _mm256_srli_epi16(_mm256_mulhi_epu16(sum, magic), 7);
+        }
+        const __m256i packed = _mm256_permutevar8x32_epi32(
+            _mm256_shuffle_epi8(_mm256_packus_epi16(out[0], out[1]), gather), join);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm256_castsi256_si128(packed));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(d + 16), _mm256_extracti128_si256(packed, 1));
+    }
+    gfx::BlendRowOverRgb(d, s + x, count - x);
+}
+
+void SampleSpanAvx2(gfx::Argb* out, const SourceView& s, const float* u, const float* v, int64_t count, bool nearest,
+                    int32_t opacity, const AlphaScale& scale) {
+    if (!Gatherable(s)) return SampleSpanSse2(out, s, u, v, count, nearest, opacity, scale);
+    const bool argb = s.format == gfx::PixelFormat::kArgb32;
+    if (nearest)
+        argb ? NearestSpan8<4>(out, s, u, v, count, opacity, scale) : NearestSpan8<3>(out, s, u, v, count, opacity, scale);
+    else
+        argb ? BilinearSpan8<4>(out, s, u, v, count, opacity, scale)
+             : BilinearSpan8<3>(out, s, u, v, count, opacity, scale);
+}
+
+}  // namespace warp
