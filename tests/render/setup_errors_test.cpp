@@ -133,7 +133,8 @@ TEST(SetupErrors, MessagesAreCopiedBeforeTheirFrameServerGoes) {
 // Workers are real processes here (the shell); a failure each way they can fail.
 TEST(SetupErrors, AWorkersFailureComesBackOnceInItsOwnWords) {
     const TempDir dir;
-    const std::string long_one = "echo $$ >'" + dir / "pid" + "'; exec sleep 30";
+    // The id lands whole or not at all: the worker may be stopped while it writes.
+    const std::string long_one = "echo $$ >'" + dir / "pid.part" + "' && mv '" + dir / "pid.part" + "' '" + dir / "pid" + "'; exec sleep 30";
     struct Case {
         std::vector<std::string> scripts;
         int status;         // WorkerFailed's, or 0 for a plain runtime_error
