@@ -305,7 +305,11 @@ TEST(WarpKernels, EveryKernelDrawsTheReferencesBytes) {
         auto argb = gfx::Bitmap::Create(sw, sh);
         for (int y = 0; y < sh; ++y)
             for (int x = 0; x < sw; ++x) argb->SetPixel(x, y, static_cast<gfx::Argb>(rng()));
-        const gfx::Bitmap rgb_view = gfx::Bitmap::OverRgb24(rgb.data(), sw, sh);
+        // Bottom-up as frames come, or top-down (a negative pitch): the samplers read
+        // around a row pair differently by which row lies lower in memory.
+        const int pitch = gfx::Rgb24RowBytes(sw);
+        const gfx::Bitmap rgb_view = (i / 3) % 2 ? gfx::Bitmap::OverRgb24(rgb.data() + (sh - 1) * pitch, sw, sh, -pitch)
+                                                 : gfx::Bitmap::OverRgb24(rgb.data(), sw, sh);
         const gfx::Bitmap& src = i % 2 ? rgb_view : *argb;
         std::vector<gfx::PointF> c(4);
         for (auto& p : c) p = {coord(rng), coord(rng)};
