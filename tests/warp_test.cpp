@@ -143,11 +143,16 @@ TEST(WarpSpan, FloatWalkMatchesTheLoopBitForBit) {
     for (int i = 0; i < 200; ++i) {
         const float u = i % 5 == 0 ? 0.0f : pos(rng), du = i % 3 == 0 ? step(rng) / 4096.0f : step(rng);
         const int n = count(rng) % 3000;
-        std::vector<float> walked(n);
+        std::vector<float> walked(n), walked_avx2(n);
         WalkFloatSum(u, du, n, walked.data());
+        if (warp::HasAvx2()) WalkFloatSumAvx2(u, du, n, walked_avx2.data());
         float want = u;
-        for (int k = 0; k < n; want += du, ++k)
+        for (int k = 0; k < n; want += du, ++k) {
             ASSERT_EQ(walked[k], want) << "u=" << u << " du=" << du << " k=" << k;
+            if (warp::HasAvx2()) {
+                ASSERT_EQ(walked_avx2[k], want) << "avx2 u=" << u << " du=" << du << " k=" << k;
+            }
+        }
     }
 }
 

@@ -28,8 +28,8 @@ using SpanFiller = void (*)(gfx::Argb*, const SourceView&, float, float, float, 
 // The same span with its walk written ahead into u and v, then sampled four at a time.
 void FillSpanAhead(gfx::Argb* out, const SourceView& s, float u, float v, float du, float dv, int64_t count,
                    bool nearest, int32_t opacity, const warp::AlphaScale& scale, float* us, float* vs, bool avx2) {
-    WalkFloatSum(u, du, count, us);
-    WalkFloatSum(v, dv, count, vs);
+    (avx2 ? WalkFloatSumAvx2 : WalkFloatSum)(u, du, count, us);
+    (avx2 ? WalkFloatSumAvx2 : WalkFloatSum)(v, dv, count, vs);
     (avx2 ? warp::SampleSpanAvx2 : warp::SampleSpanSse2)(out, s, us, vs, count, nearest, opacity, scale);
 }
 

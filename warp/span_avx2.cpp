@@ -98,7 +98,7 @@ AVX2_FN void BilinearSpan8Argb(gfx::Argb* out, const SourceView& s, const float*
 // right b, g, r; the pair starting `skip` bytes in), each plane two bytes: the first
 // element's pixel, then the second's.
 AVX2_INLINE __m256i SortPlanes(int skip) {
-    alignas(32) int8_t m[32];
+    int8_t m[32];
     for (int h = 0; h < 32; h += 16) {
         for (int i = 0; i < 6; ++i) {
             m[h + 2 * i] = static_cast<int8_t>(skip + i);
@@ -106,7 +106,7 @@ AVX2_INLINE __m256i SortPlanes(int skip) {
         }
         for (int i = 12; i < 16; ++i) m[h + i] = -1;
     }
-    return _mm256_load_si256(reinterpret_cast<const __m256i*>(m));
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m));
 }
 
 // Plane k (its four bytes in dword k of a half) spread to one byte a dword.
@@ -146,8 +146,8 @@ AVX2_FN void BilinearSpan8Rgb(gfx::Argb* out, const SourceView& s, const float* 
         const __m256 fu = _mm256_sub_ps(u, _mm256_cvtepi32_ps(iu)), fv = _mm256_sub_ps(v, _mm256_cvtepi32_ps(iv));
         const __m256 gu = _mm256_sub_ps(one, fu), gv = _mm256_sub_ps(one, fv);
         const __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(iv, step), _mm256_mullo_epi32(iu, bpp));
-        alignas(32) int32_t at_each[8];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(at_each), at);
+        int32_t at_each[8];  // unaligned: 64-bit MinGW does not align the stack to 32
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(at_each), at);
         __m256 c[2][6];  // [row][plane]
         for (int r = 0; r < 2; ++r) {
             const uint8_t* base = r ? lower : upper;
