@@ -1,5 +1,7 @@
 #include "warp/draw_warped_image.h"
 
+#include <xmmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -101,6 +103,14 @@ void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* co
         int32_t lo = row_len, hi = -1;  // the touched part of the row
         Crossing cross[4];
         const int count = (y >= top && y <= bottom) ? FindCrossings(c, y, cross) : 0;
+        if (count > 0) {
+            // The target's row is read again only by the blend after the sampling; ask for
+            // it now, so that it arrives while the sampler works rather than stalling it.
+            const int32_t from = std::clamp(cross[0].x, x0, x1), to = std::clamp(cross[count - 1].x, x0, x1);
+            const uint8_t* t = target.Row(y) + static_cast<ptrdiff_t>(from) * bpp;
+            const uint8_t* end = target.Row(y) + static_cast<ptrdiff_t>(to + 1) * bpp;
+            for (; t < end; t += 64) _mm_prefetch(reinterpret_cast<const char*>(t), _MM_HINT_T0);
+        }
         for (int pair = 0; pair + 1 < count; pair += 2) {
             const Crossing& a = cross[pair];
             const Crossing& b = cross[pair + 1];
