@@ -52,6 +52,24 @@ AVX2_INLINE __m256i Mix8(__m256 c0, __m256 c1, __m256 c2, __m256 c3, __m256 fu, 
     return _mm256_cvttps_epi32(value);
 }
 
+// Mix8 without the clamp, for callers whose packing saturates: in a span's inner part
+// (|fu|, |fv| < 1, finite) the value stays far inside the int32 range, so saturating its
+// truncation to 0..255 gives what clamping first gives.
+AVX2_INLINE __m256i MixUnclamped8(__m256 c0, __m256 c1, __m256 c2, __m256 c3, __m256 fu, __m256 gu, __m256 fv,
+                                  __m256 gv) {
+    const __m256 upper = _mm256_add_ps(_mm256_mul_ps(c0, gu), _mm256_mul_ps(c1, fu));
+    const __m256 lower = _mm256_add_ps(_mm256_mul_ps(c2, gu), _mm256_mul_ps(c3, fu));
+    return _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(upper, gv), _mm256_mul_ps(lower, fv)));
+}
+
+// Channels b, g, r, a (one pixel a lane) saturated to bytes and laid out as pixels.
+AVX2_INLINE __m256i PackChannels(__m256i b, __m256i g, __m256i r, __m256i a) {
+    const __m256i planar = _mm256_packus_epi16(_mm256_packus_epi32(b, g), _mm256_packus_epi32(r, a));
+    const __m256i to_pixels = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15,  //
+                                               0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+    return _mm256_shuffle_epi8(planar, to_pixels);
+}
+
 // Byte offsets of whole rows fit a 32-bit gather index only for sources under 1 GiB.
 bool Gatherable(const SourceView& s) {
     return s.h < (int64_t{1} << 20) && std::llabs(static_cast<long long>(s.step)) * s.h < (int64_t{1} << 30);
@@ -169,11 +187,11 @@ AVX2_FN void BilinearSpan8Rgb(gfx::Argb* out, const SourceView& s, const float* 
             c[r][4] = _mm256_cvtepi32_ps(_mm256_shuffle_epi8(p45, plane0));
             c[r][5] = _mm256_cvtepi32_ps(_mm256_shuffle_epi8(p45, plane1));
         }
-        __m256i px = Mix8(c[0][0], c[0][3], c[1][0], c[1][3], fu, gu, fv, gv);
-        px = _mm256_or_si256(px, _mm256_slli_epi32(Mix8(c[0][1], c[0][4], c[1][1], c[1][4], fu, gu, fv, gv), 8));
-        px = _mm256_or_si256(px, _mm256_slli_epi32(Mix8(c[0][2], c[0][5], c[1][2], c[1][5], fu, gu, fv, gv), 16));
         const __m256 opaque = _mm256_set1_ps(255.0f);  // RGB24 pixels read as opaque
-        px = _mm256_or_si256(px, _mm256_slli_epi32(Mix8(opaque, opaque, opaque, opaque, fu, gu, fv, gv), 24));
+        const __m256i px = PackChannels(MixUnclamped8(c[0][0], c[0][3], c[1][0], c[1][3], fu, gu, fv, gv),
+                                        MixUnclamped8(c[0][1], c[0][4], c[1][1], c[1][4], fu, gu, fv, gv),
+                                        MixUnclamped8(c[0][2], c[0][5], c[1][2], c[1][5], fu, gu, fv, gv),
+                                        MixUnclamped8(opaque, opaque, opaque, opaque, fu, gu, fv, gv));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), ScaleAlpha8(px, vopacity));
     }
     for (; k < count; ++k) out[k] = Bilinear<3>(s, us[k], vs[k], scale);
