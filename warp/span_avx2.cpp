@@ -134,6 +134,11 @@ AVX2_INLINE __m256i SpreadPlane(int k) {
                             b, -1, -1, -1, b + 1, -1, -1, -1, b + 2, -1, -1, -1, b + 3, -1, -1, -1);
 }
 
+// Plane k of a sorted register (see SpreadPlane) as floats, one pixel a lane.
+AVX2_INLINE __m256 Plane8(__m256i planes, __m256i spread) {
+    return _mm256_cvtepi32_ps(_mm256_shuffle_epi8(planes, spread));
+}
+
 // Bilinear RGB24, eight pixels a step: each row's pair of neighbours (six bytes) comes
 // in one eight-byte gather element, two gathers a row instead of four. The row lower
 // in memory is read forward from the pair, the one higher in memory backward to it, so
@@ -166,7 +171,7 @@ AVX2_FN void BilinearSpan8Rgb(gfx::Argb* out, const SourceView& s, const float* 
         const __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(iv, step), _mm256_mullo_epi32(iu, bpp));
         int32_t at_each[8];  // unaligned: 64-bit MinGW does not align the stack to 32
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(at_each), at);
-        __m256 c[2][6];  // [row][plane]
+        __m256i p0123[2], p45[2];  // per row: planes 0-3, and 4-5
         for (int r = 0; r < 2; ++r) {
             const uint8_t* base = r ? lower : upper;
             const __m256i sort = r ? lower_planes : upper_planes;
@@ -179,19 +184,20 @@ AVX2_FN void BilinearSpan8Rgb(gfx::Argb* out, const SourceView& s, const float* 
             // after sorting into planes a 16-bit interleave puts 0-3 and 4-7 in order.
             const __m256i a = _mm256_shuffle_epi8(_mm256_set_epi64x(q(5), q(4), q(1), q(0)), sort);
             const __m256i b = _mm256_shuffle_epi8(_mm256_set_epi64x(q(7), q(6), q(3), q(2)), sort);
-            const __m256i p0123 = _mm256_unpacklo_epi16(a, b), p45 = _mm256_unpackhi_epi16(a, b);
-            c[r][0] = _mm256_cvtepi32_ps(_mm256_shuffle_epi8(p0123, plane0));
-            c[r][1] = _mm256_cvtepi32_ps(_mm256_shuffle_epi8(p0123, plane1));
-            c[r][2] = _mm256_cvtepi32_ps(_mm256_shuffle_epi8(p0123, plane2));
-            c[r][3] = _mm256_cvtepi32_ps(_mm256_shuffle_epi8(p0123, plane3));
-            c[r][4] = _mm256_cvtepi32_ps(_mm256_shuffle_epi8(p45, plane0));
-            c[r][5] = _mm256_cvtepi32_ps(_mm256_shuffle_epi8(p45, plane1));
+            p0123[r] = _mm256_unpacklo_epi16(a, b);
+            p45[r] = _mm256_unpackhi_epi16(a, b);
         }
+        // One channel at a time, its four neighbours widened just before they are mixed:
+        // fewer registers live at once.
+        const __m256i blue = MixUnclamped8(Plane8(p0123[0], plane0), Plane8(p0123[0], plane3), Plane8(p0123[1], plane0),
+                                           Plane8(p0123[1], plane3), fu, gu, fv, gv);
+        const __m256i green = MixUnclamped8(Plane8(p0123[0], plane1), Plane8(p45[0], plane0), Plane8(p0123[1], plane1),
+                                            Plane8(p45[1], plane0), fu, gu, fv, gv);
+        const __m256i red = MixUnclamped8(Plane8(p0123[0], plane2), Plane8(p45[0], plane1), Plane8(p0123[1], plane2),
+                                          Plane8(p45[1], plane1), fu, gu, fv, gv);
         const __m256 opaque = _mm256_set1_ps(255.0f);  // RGB24 pixels read as opaque
-        const __m256i px = PackChannels(MixUnclamped8(c[0][0], c[0][3], c[1][0], c[1][3], fu, gu, fv, gv),
-                                        MixUnclamped8(c[0][1], c[0][4], c[1][1], c[1][4], fu, gu, fv, gv),
-                                        MixUnclamped8(c[0][2], c[0][5], c[1][2], c[1][5], fu, gu, fv, gv),
-                                        MixUnclamped8(opaque, opaque, opaque, opaque, fu, gu, fv, gv));
+        const __m256i px =
+            PackChannels(blue, green, red, MixUnclamped8(opaque, opaque, opaque, opaque, fu, gu, fv, gv));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), ScaleAlpha8(px, vopacity));
     }
     for (; k < count; ++k) out[k] = Bilinear<3>(s, us[k], vs[k], scale);
