@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <tuple>
@@ -139,10 +140,15 @@ TEST(WarpSpan, FloatWalkMatchesTheLoopBitForBit) {
     // A walk of four billion steps ends at once, and where the loop would.
     EXPECT_EQ(AdvanceFloatSum(0.0f, 1.0f, int64_t{1} << 32), 16777216.0f);
     // Written out ahead, every value of the walk is the loop's; some walks start at 0,
-    // some take steps far below a pixel.
-    for (int i = 0; i < 200; ++i) {
-        const float u = i % 5 == 0 ? 0.0f : pos(rng), du = i % 3 == 0 ? step(rng) / 4096.0f : step(rng);
-        const int n = count(rng) % 3000;
+    // some take steps far below a pixel, and the last few run through the subnormals,
+    // into infinity, or where steps no longer move the sum.
+    const std::pair<float, float> extremes[] = {
+        {0.0f, 1e-44f}, {-1e-40f, 3e-42f}, {3.0e38f, 1.0e32f}, {-3.3e38f, 2e36f}, {16777000.0f, 1.0f}};
+    for (int i = 0; i < 200 + static_cast<int>(std::size(extremes)); ++i) {
+        const bool extreme = i >= 200;
+        const float u = extreme ? extremes[i - 200].first : i % 5 == 0 ? 0.0f : pos(rng);
+        const float du = extreme ? extremes[i - 200].second : i % 3 == 0 ? step(rng) / 4096.0f : step(rng);
+        const int n = extreme ? 2999 : count(rng) % 3000;
         std::vector<float> walked(n), walked_avx2(n);
         WalkFloatSum(u, du, n, walked.data());
         if (warp::HasAvx2()) WalkFloatSumAvx2(u, du, n, walked_avx2.data());

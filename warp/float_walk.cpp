@@ -99,17 +99,21 @@ int64_t StretchSse2(double ud, double d, int64_t m, float* o) {
     return i;
 }
 
-// The same four doubles a lane.
+// Eight floats a step with AVX2. Every value of a stretch is a float, u + i d exactly,
+// and so is 8 d (checked): a float sum whose exact result is a float is that result, so
+// after the first eight, each next eight is the previous plus 8 d, one addition a lane.
 __attribute__((target("avx2"))) int64_t StretchAvx2(double ud, double d, int64_t m, float* o) {
-    const __m256d base = _mm256_set1_pd(ud), dd = _mm256_set1_pd(d), eight = _mm256_set1_pd(8.0);
-    __m256d at_lo = _mm256_setr_pd(0.0, 1.0, 2.0, 3.0), at_hi = _mm256_setr_pd(4.0, 5.0, 6.0, 7.0);
+    const float d8 = static_cast<float>(8.0 * d);
+    if (m < 8 || static_cast<double>(d8) != 8.0 * d) return StretchSse2(ud, d, m, o);
+    const __m256d base = _mm256_set1_pd(ud), dd = _mm256_set1_pd(d);
+    const __m128 lo = _mm256_cvtpd_ps(_mm256_add_pd(base, _mm256_mul_pd(_mm256_setr_pd(0.0, 1.0, 2.0, 3.0), dd)));
+    const __m128 hi = _mm256_cvtpd_ps(_mm256_add_pd(base, _mm256_mul_pd(_mm256_setr_pd(4.0, 5.0, 6.0, 7.0), dd)));
+    __m256 at = _mm256_set_m128(hi, lo);
+    const __m256 step = _mm256_set1_ps(d8);
     int64_t i = 0;
     for (; i + 8 <= m; i += 8) {
-        const __m128 lo = _mm256_cvtpd_ps(_mm256_add_pd(base, _mm256_mul_pd(at_lo, dd)));
-        const __m128 hi = _mm256_cvtpd_ps(_mm256_add_pd(base, _mm256_mul_pd(at_hi, dd)));
-        at_lo = _mm256_add_pd(at_lo, eight);
-        at_hi = _mm256_add_pd(at_hi, eight);
-        _mm256_storeu_ps(o + i, _mm256_set_m128(hi, lo));
+        _mm256_storeu_ps(o + i, at);
+        at = _mm256_add_ps(at, step);  // past the stretch after the last step: not stored
     }
     return i;
 }
