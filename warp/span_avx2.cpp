@@ -3,6 +3,7 @@
 // AVX2 and they are called only after asking the processor.
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -158,47 +159,62 @@ AVX2_FN void BilinearSpan8Rgb(gfx::Argb* out, const SourceView& s, const float* 
     const __m256i forward = SortPlanes(0), backward = SortPlanes(2);
     const __m256i upper_planes = down ? forward : backward, lower_planes = down ? backward : forward;
     const __m256i plane0 = SpreadPlane(0), plane1 = SpreadPlane(1), plane2 = SpreadPlane(2), plane3 = SpreadPlane(3);
+    // Up to 32 groups at a time: first where each pixel's pair lies, then the pixels.
+    // The loads no longer wait on the multiplications of their own group.
+    constexpr int kGroups = 32;
+    int32_t at_all[8 * kGroups];  // unaligned stores: 64-bit MinGW does not align the stack to 32
     int64_t k = 0;
-    for (; k + 8 <= count; k += 8) {
-        const __m256 u = _mm256_loadu_ps(us + k), v = _mm256_loadu_ps(vs + k);
-        const __m256i iu = _mm256_cvttps_epi32(u), iv = _mm256_cvttps_epi32(v);
-        if (_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_and_si256(Below8(iu, pair_w), Below8(iv, pair_h)))) != 0xFF) {
-            for (int j = 0; j < 8; ++j) out[k + j] = Bilinear<3>(s, us[k + j], vs[k + j], scale);
-            continue;
+    while (k + 8 <= count) {
+        const int groups = static_cast<int>(std::min<int64_t>((count - k) / 8, kGroups));
+        uint32_t inside = 0;  // bit g: group g lies wholly inside the pairs
+        for (int g = 0; g < groups; ++g) {
+            const __m256i iu = _mm256_cvttps_epi32(_mm256_loadu_ps(us + k + 8 * g));
+            const __m256i iv = _mm256_cvttps_epi32(_mm256_loadu_ps(vs + k + 8 * g));
+            const __m256i ok = _mm256_and_si256(Below8(iu, pair_w), Below8(iv, pair_h));
+            inside |= static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(ok)) == 0xFF) << g;
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(at_all + 8 * g),
+                                _mm256_add_epi32(_mm256_mullo_epi32(iv, step), _mm256_mullo_epi32(iu, bpp)));
         }
-        const __m256 fu = _mm256_sub_ps(u, _mm256_cvtepi32_ps(iu)), fv = _mm256_sub_ps(v, _mm256_cvtepi32_ps(iv));
-        const __m256 gu = _mm256_sub_ps(one, fu), gv = _mm256_sub_ps(one, fv);
-        const __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(iv, step), _mm256_mullo_epi32(iu, bpp));
-        int32_t at_each[8];  // unaligned: 64-bit MinGW does not align the stack to 32
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(at_each), at);
-        __m256i p0123[2], p45[2];  // per row: planes 0-3, and 4-5
-        for (int r = 0; r < 2; ++r) {
-            const uint8_t* base = r ? lower : upper;
-            const __m256i sort = r ? lower_planes : upper_planes;
-            const auto q = [&](int j) {
-                long long x;
-                std::memcpy(&x, base + at_each[j], 8);
-                return x;
-            };
-            // Pixels 0, 1, 4, 5 in one register and 2, 3, 6, 7 in the other, so that
-            // after sorting into planes a 16-bit interleave puts 0-3 and 4-7 in order.
-            const __m256i a = _mm256_shuffle_epi8(_mm256_set_epi64x(q(5), q(4), q(1), q(0)), sort);
-            const __m256i b = _mm256_shuffle_epi8(_mm256_set_epi64x(q(7), q(6), q(3), q(2)), sort);
-            p0123[r] = _mm256_unpacklo_epi16(a, b);
-            p45[r] = _mm256_unpackhi_epi16(a, b);
+        for (int g = 0; g < groups; ++g, k += 8) {
+            if (!(inside >> g & 1)) {
+                for (int j = 0; j < 8; ++j) out[k + j] = Bilinear<3>(s, us[k + j], vs[k + j], scale);
+                continue;
+            }
+            const __m256 u = _mm256_loadu_ps(us + k), v = _mm256_loadu_ps(vs + k);
+            const __m256i iu = _mm256_cvttps_epi32(u), iv = _mm256_cvttps_epi32(v);
+            const __m256 fu = _mm256_sub_ps(u, _mm256_cvtepi32_ps(iu)), fv = _mm256_sub_ps(v, _mm256_cvtepi32_ps(iv));
+            const __m256 gu = _mm256_sub_ps(one, fu), gv = _mm256_sub_ps(one, fv);
+            const int32_t* at_each = at_all + 8 * g;
+            __m256i p0123[2], p45[2];  // per row: planes 0-3, and 4-5
+            for (int r = 0; r < 2; ++r) {
+                const uint8_t* base = r ? lower : upper;
+                const __m256i sort = r ? lower_planes : upper_planes;
+                const auto q = [&](int j) {
+                    long long x;
+                    std::memcpy(&x, base + at_each[j], 8);
+                    return x;
+                };
+                // Pixels 0, 1, 4, 5 in one register and 2, 3, 6, 7 in the other, so
+                // that after sorting into planes a 16-bit interleave puts 0-3 and 4-7
+                // in order.
+                const __m256i a = _mm256_shuffle_epi8(_mm256_set_epi64x(q(5), q(4), q(1), q(0)), sort);
+                const __m256i b = _mm256_shuffle_epi8(_mm256_set_epi64x(q(7), q(6), q(3), q(2)), sort);
+                p0123[r] = _mm256_unpacklo_epi16(a, b);
+                p45[r] = _mm256_unpackhi_epi16(a, b);
+            }
+            // One channel at a time, its four neighbours widened just before they are
+            // mixed: fewer registers live at once.
+            const __m256i blue = MixUnclamped8(Plane8(p0123[0], plane0), Plane8(p0123[0], plane3),
+                                               Plane8(p0123[1], plane0), Plane8(p0123[1], plane3), fu, gu, fv, gv);
+            const __m256i green = MixUnclamped8(Plane8(p0123[0], plane1), Plane8(p45[0], plane0),
+                                                Plane8(p0123[1], plane1), Plane8(p45[1], plane0), fu, gu, fv, gv);
+            const __m256i red = MixUnclamped8(Plane8(p0123[0], plane2), Plane8(p45[0], plane1),
+                                              Plane8(p0123[1], plane2), Plane8(p45[1], plane1), fu, gu, fv, gv);
+            const __m256 opaque = _mm256_set1_ps(255.0f);  // RGB24 pixels read as opaque
+            const __m256i px =
+                PackChannels(blue, green, red, MixUnclamped8(opaque, opaque, opaque, opaque, fu, gu, fv, gv));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), ScaleAlpha8(px, vopacity));
         }
-        // One channel at a time, its four neighbours widened just before they are mixed:
-        // fewer registers live at once.
-        const __m256i blue = MixUnclamped8(Plane8(p0123[0], plane0), Plane8(p0123[0], plane3), Plane8(p0123[1], plane0),
-                                           Plane8(p0123[1], plane3), fu, gu, fv, gv);
-        const __m256i green = MixUnclamped8(Plane8(p0123[0], plane1), Plane8(p45[0], plane0), Plane8(p0123[1], plane1),
-                                            Plane8(p45[1], plane0), fu, gu, fv, gv);
-        const __m256i red = MixUnclamped8(Plane8(p0123[0], plane2), Plane8(p45[0], plane1), Plane8(p0123[1], plane2),
-                                          Plane8(p45[1], plane1), fu, gu, fv, gv);
-        const __m256 opaque = _mm256_set1_ps(255.0f);  // RGB24 pixels read as opaque
-        const __m256i px =
-            PackChannels(blue, green, red, MixUnclamped8(opaque, opaque, opaque, opaque, fu, gu, fv, gv));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), ScaleAlpha8(px, vopacity));
     }
     for (; k < count; ++k) out[k] = Bilinear<3>(s, us[k], vs[k], scale);
 }
