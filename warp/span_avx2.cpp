@@ -291,10 +291,12 @@ void SampleSpanAvx2(gfx::Argb* out, const SourceView& s, const float* u, const f
     const bool argb = s.format == gfx::PixelFormat::kArgb32;
     if (nearest)
         argb ? NearestSpan8<4>(out, s, u, v, count, opacity, scale) : NearestSpan8<3>(out, s, u, v, count, opacity, scale);
+    else if (argb)
+        BilinearSpan8Argb(out, s, u, v, count, opacity, scale);
+    else if (std::llabs(static_cast<long long>(s.step)) >= 2)
+        BilinearSpan8Rgb(out, s, u, v, count, opacity, scale);
     else
-        argb ? BilinearSpan8Argb(out, s, u, v, count, opacity, scale)
-             : std::llabs(static_cast<long long>(s.step)) >= 2 ? BilinearSpan8Rgb(out, s, u, v, count, opacity, scale)
-                                                                : SampleSpanSse2(out, s, u, v, count, false, opacity, scale);
+        SampleSpanSse2(out, s, u, v, count, false, opacity, scale);
 }
 
 }  // namespace warp
