@@ -47,7 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (size_t i = 0; i < rgb_src.size(); ++i) rgb_src[i] = static_cast<uint8_t>(i * 37);
     for (int y = 0; y < src_h; ++y)
         for (int x = 0; x < src_w; ++x) argb_src->SetPixel(x, y, 0x9F000000u * (x & 1) + 0x61000000u + x * 977 + y);
-    const gfx::Bitmap rgb_view = gfx::Bitmap::OverRgb24(rgb_src.data(), src_w, src_h);
+    const int pitch = gfx::Rgb24RowBytes(src_w);
+    const gfx::Bitmap rgb_view =
+        (flags & 16) ? gfx::Bitmap::OverRgb24(rgb_src.data() + (src_h - 1) * pitch, src_w, src_h, -pitch)  // top-down
+                     : gfx::Bitmap::OverRgb24(rgb_src.data(), src_w, src_h);
     const gfx::Bitmap& source = (flags & 4) ? rgb_view : *argb_src;
 
     const WarpStyle style{.opacity = opacity,

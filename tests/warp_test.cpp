@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <tuple>
@@ -139,15 +140,25 @@ TEST(WarpSpan, FloatWalkMatchesTheLoopBitForBit) {
     // A walk of four billion steps ends at once, and where the loop would.
     EXPECT_EQ(AdvanceFloatSum(0.0f, 1.0f, int64_t{1} << 32), 16777216.0f);
     // Written out ahead, every value of the walk is the loop's; some walks start at 0,
-    // some take steps far below a pixel.
-    for (int i = 0; i < 200; ++i) {
-        const float u = i % 5 == 0 ? 0.0f : pos(rng), du = i % 3 == 0 ? step(rng) / 4096.0f : step(rng);
-        const int n = count(rng) % 3000;
-        std::vector<float> walked(n);
+    // some take steps far below a pixel, and the last few run through the subnormals,
+    // into infinity, or where steps no longer move the sum.
+    const std::pair<float, float> extremes[] = {
+        {0.0f, 1e-44f}, {-1e-40f, 3e-42f}, {3.0e38f, 1.0e32f}, {-3.3e38f, 2e36f}, {16777000.0f, 1.0f}};
+    for (int i = 0; i < 200 + static_cast<int>(std::size(extremes)); ++i) {
+        const bool extreme = i >= 200;
+        const float u = extreme ? extremes[i - 200].first : i % 5 == 0 ? 0.0f : pos(rng);
+        const float du = extreme ? extremes[i - 200].second : i % 3 == 0 ? step(rng) / 4096.0f : step(rng);
+        const int n = extreme ? 2999 : count(rng) % 3000;
+        std::vector<float> walked(n), walked_avx2(n);
         WalkFloatSum(u, du, n, walked.data());
+        if (warp::HasAvx2()) WalkFloatSumAvx2(u, du, n, walked_avx2.data());
         float want = u;
-        for (int k = 0; k < n; want += du, ++k)
+        for (int k = 0; k < n; want += du, ++k) {
             ASSERT_EQ(walked[k], want) << "u=" << u << " du=" << du << " k=" << k;
+            if (warp::HasAvx2()) {
+                ASSERT_EQ(walked_avx2[k], want) << "avx2 u=" << u << " du=" << du << " k=" << k;
+            }
+        }
     }
 }
 
@@ -305,7 +316,11 @@ TEST(WarpKernels, EveryKernelDrawsTheReferencesBytes) {
         auto argb = gfx::Bitmap::Create(sw, sh);
         for (int y = 0; y < sh; ++y)
             for (int x = 0; x < sw; ++x) argb->SetPixel(x, y, static_cast<gfx::Argb>(rng()));
-        const gfx::Bitmap rgb_view = gfx::Bitmap::OverRgb24(rgb.data(), sw, sh);
+        // Bottom-up as frames come, or top-down (a negative pitch): the samplers read
+        // around a row pair differently by which row lies lower in memory.
+        const int pitch = gfx::Rgb24RowBytes(sw);
+        const gfx::Bitmap rgb_view = (i / 3) % 2 ? gfx::Bitmap::OverRgb24(rgb.data() + (sh - 1) * pitch, sw, sh, -pitch)
+                                                 : gfx::Bitmap::OverRgb24(rgb.data(), sw, sh);
         const gfx::Bitmap& src = i % 2 ? rgb_view : *argb;
         std::vector<gfx::PointF> c(4);
         for (auto& p : c) p = {coord(rng), coord(rng)};

@@ -1,5 +1,7 @@
 #include "warp/draw_warped_image.h"
 
+#include <xmmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -28,8 +30,8 @@ using SpanFiller = void (*)(gfx::Argb*, const SourceView&, float, float, float, 
 // The same span with its walk written ahead into u and v, then sampled four at a time.
 void FillSpanAhead(gfx::Argb* out, const SourceView& s, float u, float v, float du, float dv, int64_t count,
                    bool nearest, int32_t opacity, const warp::AlphaScale& scale, float* us, float* vs, bool avx2) {
-    WalkFloatSum(u, du, count, us);
-    WalkFloatSum(v, dv, count, vs);
+    (avx2 ? WalkFloatSumAvx2 : WalkFloatSum)(u, du, count, us);
+    (avx2 ? WalkFloatSumAvx2 : WalkFloatSum)(v, dv, count, vs);
     (avx2 ? warp::SampleSpanAvx2 : warp::SampleSpanSse2)(out, s, us, vs, count, nearest, opacity, scale);
 }
 
@@ -101,6 +103,14 @@ void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* co
         int32_t lo = row_len, hi = -1;  // the touched part of the row
         Crossing cross[4];
         const int count = (y >= top && y <= bottom) ? FindCrossings(c, y, cross) : 0;
+        if (count > 0) {
+            // The target's row is read again only by the blend after the sampling; ask for
+            // it now, so that it arrives while the sampler works rather than stalling it.
+            const int32_t from = std::clamp(cross[0].x, x0, x1), to = std::clamp(cross[count - 1].x, x0, x1);
+            const uint8_t* t = target.Row(y) + static_cast<ptrdiff_t>(from) * bpp;
+            const uint8_t* end = target.Row(y) + static_cast<ptrdiff_t>(to + 1) * bpp;
+            for (; t < end; t += 64) _mm_prefetch(reinterpret_cast<const char*>(t), _MM_HINT_T0);
+        }
         for (int pair = 0; pair + 1 < count; pair += 2) {
             const Crossing& a = cross[pair];
             const Crossing& b = cross[pair + 1];

@@ -1,6 +1,6 @@
 #include "warp/float_walk.h"
 
-#include <emmintrin.h>
+#include <immintrin.h>
 
 #include <cfloat>
 #include <cmath>
@@ -80,9 +80,48 @@ float AdvanceFloatSum(float u, float du, int64_t k) {
     return u;
 }
 
+namespace {
+
+// Two lanes of doubles, the same product, sum and rounding as one at a time; the index
+// counts in double exactly, two counters so that no chain of additions paces the loop.
+// Returns how many of the m values it wrote.
+int64_t StretchSse2(double ud, double d, int64_t m, float* o) {
+    const __m128d base = _mm_set1_pd(ud), dd = _mm_set1_pd(d), four = _mm_set1_pd(4.0);
+    __m128d at_lo = _mm_set_pd(1.0, 0.0), at_hi = _mm_set_pd(3.0, 2.0);
+    int64_t i = 0;
+    for (; i + 4 <= m; i += 4) {
+        const __m128 lo = _mm_cvtpd_ps(_mm_add_pd(base, _mm_mul_pd(at_lo, dd)));
+        const __m128 hi = _mm_cvtpd_ps(_mm_add_pd(base, _mm_mul_pd(at_hi, dd)));
+        at_lo = _mm_add_pd(at_lo, four);
+        at_hi = _mm_add_pd(at_hi, four);
+        _mm_storeu_ps(o + i, _mm_movelh_ps(lo, hi));
+    }
+    return i;
+}
+
+// Eight floats a step with AVX2. Every value of a stretch is a float, u + i d exactly,
+// and so is 8 d (checked): a float sum whose exact result is a float is that result, so
+// after the first eight, each next eight is the previous plus 8 d, one addition a lane.
+__attribute__((target("avx2"))) int64_t StretchAvx2(double ud, double d, int64_t m, float* o) {
+    const float d8 = static_cast<float>(8.0 * d);
+    if (m < 8 || static_cast<double>(d8) != 8.0 * d) return StretchSse2(ud, d, m, o);
+    const __m256d base = _mm256_set1_pd(ud), dd = _mm256_set1_pd(d);
+    const __m128 lo = _mm256_cvtpd_ps(_mm256_add_pd(base, _mm256_mul_pd(_mm256_setr_pd(0.0, 1.0, 2.0, 3.0), dd)));
+    const __m128 hi = _mm256_cvtpd_ps(_mm256_add_pd(base, _mm256_mul_pd(_mm256_setr_pd(4.0, 5.0, 6.0, 7.0), dd)));
+    __m256 at = _mm256_set_m128(hi, lo);
+    const __m256 step = _mm256_set1_ps(d8);
+    int64_t i = 0;
+    for (; i + 8 <= m; i += 8) {
+        _mm256_storeu_ps(o + i, at);
+        at = _mm256_add_ps(at, step);  // past the stretch after the last step: not stored
+    }
+    return i;
+}
+
 // Inside a stretch every value is u + i d exactly, in double and then in float: each is
 // a multiple of q no wider than the stretch. Those need no chain from one to the next.
-void WalkFloatSum(float u, float du, int64_t count, float* out) {
+template <int64_t (*Stretch)(double, double, int64_t, float*)>
+void Walk(float u, float du, int64_t count, float* out) {
     int64_t k = 0;
     while (k < count) {
         double d = 0;
@@ -94,22 +133,14 @@ void WalkFloatSum(float u, float du, int64_t count, float* out) {
         }
         const double ud = u;
         float* o = out + k;
-        // Two lanes of doubles, the same product, sum and rounding as one at a time; the
-        // index counts in double exactly.
-        // index counts in double exactly; two counters, so that no chain of additions
-        // paces the loop.
-        const __m128d base = _mm_set1_pd(ud), dd = _mm_set1_pd(d), four = _mm_set1_pd(4.0);
-        __m128d at_lo = _mm_set_pd(1.0, 0.0), at_hi = _mm_set_pd(3.0, 2.0);
-        int64_t i = 0;
-        for (; i + 4 <= m; i += 4) {
-            const __m128 lo = _mm_cvtpd_ps(_mm_add_pd(base, _mm_mul_pd(at_lo, dd)));
-            const __m128 hi = _mm_cvtpd_ps(_mm_add_pd(base, _mm_mul_pd(at_hi, dd)));
-            at_lo = _mm_add_pd(at_lo, four);
-            at_hi = _mm_add_pd(at_hi, four);
-            _mm_storeu_ps(o + i, _mm_movelh_ps(lo, hi));
-        }
-        for (; i < m; ++i) o[i] = static_cast<float>(ud + static_cast<double>(i) * d);
+        for (int64_t i = Stretch(ud, d, m, o); i < m; ++i) o[i] = static_cast<float>(ud + static_cast<double>(i) * d);
         k += m;
         u = static_cast<float>(ud + static_cast<double>(m) * d);
     }
 }
+
+}  // namespace
+
+void WalkFloatSum(float u, float du, int64_t count, float* out) { Walk<StretchSse2>(u, du, count, out); }
+
+void WalkFloatSumAvx2(float u, float du, int64_t count, float* out) { Walk<StretchAvx2>(u, du, count, out); }

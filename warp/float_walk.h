@@ -11,3 +11,6 @@ float AdvanceFloatSum(float u, float du, int64_t k);
 // out[k] = the value that loop leaves after k steps, k = 0 .. count - 1, bit for bit,
 // without a chain of additions through the whole span.
 void WalkFloatSum(float u, float du, int64_t count, float* out);
+
+// WalkFloatSum four doubles a step; only where warp::HasAvx2().
+void WalkFloatSumAvx2(float u, float du, int64_t count, float* out);

@@ -3,6 +3,7 @@
 // AVX2 and they are called only after asking the processor.
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -52,32 +53,47 @@ AVX2_INLINE __m256i Mix8(__m256 c0, __m256 c1, __m256 c2, __m256 c3, __m256 fu, 
     return _mm256_cvttps_epi32(value);
 }
 
+// Mix8 without the clamp, for callers whose packing saturates: in a span's inner part
+// (|fu|, |fv| < 1, finite) the value stays far inside the int32 range, so saturating its
+// truncation to 0..255 gives what clamping first gives.
+AVX2_INLINE __m256i MixUnclamped8(__m256 c0, __m256 c1, __m256 c2, __m256 c3, __m256 fu, __m256 gu, __m256 fv,
+                                  __m256 gv) {
+    const __m256 upper = _mm256_add_ps(_mm256_mul_ps(c0, gu), _mm256_mul_ps(c1, fu));
+    const __m256 lower = _mm256_add_ps(_mm256_mul_ps(c2, gu), _mm256_mul_ps(c3, fu));
+    return _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(upper, gv), _mm256_mul_ps(lower, fv)));
+}
+
+// Channels b, g, r, a (one pixel a lane) saturated to bytes and laid out as pixels.
+AVX2_INLINE __m256i PackChannels(__m256i b, __m256i g, __m256i r, __m256i a) {
+    const __m256i planar = _mm256_packus_epi16(_mm256_packus_epi32(b, g), _mm256_packus_epi32(r, a));
+    const __m256i to_pixels = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15,  //
+                                               0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+    return _mm256_shuffle_epi8(planar, to_pixels);
+}
+
 // Byte offsets of whole rows fit a 32-bit gather index only for sources under 1 GiB.
 bool Gatherable(const SourceView& s) {
     return s.h < (int64_t{1} << 20) && std::llabs(static_cast<long long>(s.step)) * s.h < (int64_t{1} << 30);
 }
 
-template <int Bpp>
-AVX2_FN void BilinearSpan8(gfx::Argb* out, const SourceView& s, const float* us, const float* vs, int64_t count,
-                           int32_t opacity, const AlphaScale& scale) {
+// Bilinear ARGB, eight pixels a step, each neighbour through its own gather.
+AVX2_FN void BilinearSpan8Argb(gfx::Argb* out, const SourceView& s, const float* us, const float* vs, int64_t count,
+                               int32_t opacity, const AlphaScale& scale) {
     const __m256i pair_w = _mm256_set1_epi32(static_cast<int>(s.pair_w));
     const __m256i pair_h = _mm256_set1_epi32(static_cast<int>(s.pair_h));
-    const __m256i step = _mm256_set1_epi32(static_cast<int>(s.step)), bpp = _mm256_set1_epi32(Bpp);
+    const __m256i step = _mm256_set1_epi32(static_cast<int>(s.step)), bpp = _mm256_set1_epi32(4);
     const __m256i vopacity = _mm256_set1_epi32(opacity);
     const __m256 one = _mm256_set1_ps(1.0f);
-    // The right neighbour of an RGB24 pixel is read from the word ending with it, as
-    // the SSE2 sampler does, so nothing past the pair is touched.
-    constexpr int kRight = Bpp == 4 ? 4 : 2, kSkip = Bpp == 4 ? 0 : 1;
     const int* upper_left = reinterpret_cast<const int*>(s.top);
-    const int* upper_right = reinterpret_cast<const int*>(s.top + kRight);
+    const int* upper_right = reinterpret_cast<const int*>(s.top + 4);
     const int* lower_left = reinterpret_cast<const int*>(s.top + s.step);
-    const int* lower_right = reinterpret_cast<const int*>(s.top + s.step + kRight);
+    const int* lower_right = reinterpret_cast<const int*>(s.top + s.step + 4);
     int64_t k = 0;
     for (; k + 8 <= count; k += 8) {
         const __m256 u = _mm256_loadu_ps(us + k), v = _mm256_loadu_ps(vs + k);
         const __m256i iu = _mm256_cvttps_epi32(u), iv = _mm256_cvttps_epi32(v);
         if (_mm256_movemask_ps(_mm256_castsi256_ps(_mm256_and_si256(Below8(iu, pair_w), Below8(iv, pair_h)))) != 0xFF) {
-            for (int j = 0; j < 8; ++j) out[k + j] = Bilinear<Bpp>(s, us[k + j], vs[k + j], scale);
+            for (int j = 0; j < 8; ++j) out[k + j] = Bilinear<4>(s, us[k + j], vs[k + j], scale);
             continue;
         }
         const __m256 fu = _mm256_sub_ps(u, _mm256_cvtepi32_ps(iu)), fv = _mm256_sub_ps(v, _mm256_cvtepi32_ps(iv));
@@ -87,24 +103,120 @@ AVX2_FN void BilinearSpan8(gfx::Argb* out, const SourceView& s, const float* us,
         const __m256i n1 = _mm256_i32gather_epi32(upper_right, at, 1);
         const __m256i n2 = _mm256_i32gather_epi32(lower_left, at, 1);
         const __m256i n3 = _mm256_i32gather_epi32(lower_right, at, 1);
-        __m256i px = Mix8(Byte8(n0, 0), Byte8(n1, kSkip), Byte8(n2, 0), Byte8(n3, kSkip), fu, gu, fv, gv);
-        px = _mm256_or_si256(
-            px, _mm256_slli_epi32(
-                    Mix8(Byte8(n0, 1), Byte8(n1, 1 + kSkip), Byte8(n2, 1), Byte8(n3, 1 + kSkip), fu, gu, fv, gv), 8));
-        px = _mm256_or_si256(
-            px, _mm256_slli_epi32(
-                    Mix8(Byte8(n0, 2), Byte8(n1, 2 + kSkip), Byte8(n2, 2), Byte8(n3, 2 + kSkip), fu, gu, fv, gv), 16));
-        if (Bpp == 4) {
-            px = _mm256_or_si256(px, _mm256_slli_epi32(Mix8(Byte8(n0, 3), Byte8(n1, 3), Byte8(n2, 3), Byte8(n3, 3), fu,
-                                                            gu, fv, gv),
-                                                       24));
-        } else {
-            const __m256 opaque = _mm256_set1_ps(255.0f);  // RGB24 pixels read as opaque
-            px = _mm256_or_si256(px, _mm256_slli_epi32(Mix8(opaque, opaque, opaque, opaque, fu, gu, fv, gv), 24));
-        }
+        __m256i px = Mix8(Byte8(n0, 0), Byte8(n1, 0), Byte8(n2, 0), Byte8(n3, 0), fu, gu, fv, gv);
+        for (int b = 1; b < 4; ++b)
+            px = _mm256_or_si256(
+                px, _mm256_slli_epi32(Mix8(Byte8(n0, b), Byte8(n1, b), Byte8(n2, b), Byte8(n3, b), fu, gu, fv, gv),
+                                      8 * b));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), ScaleAlpha8(px, vopacity));
     }
-    for (; k < count; ++k) out[k] = Bilinear<Bpp>(s, us[k], vs[k], scale);
+    for (; k < count; ++k) out[k] = Bilinear<4>(s, us[k], vs[k], scale);
+}
+
+// Per 16-byte half, two eight-byte elements' pairs sorted into planes (left b, g, r,
+// right b, g, r; the pair starting `skip` bytes in), each plane two bytes: the first
+// element's pixel, then the second's.
+AVX2_INLINE __m256i SortPlanes(int skip) {
+    int8_t m[32];
+    for (int h = 0; h < 32; h += 16) {
+        for (int i = 0; i < 6; ++i) {
+            m[h + 2 * i] = static_cast<int8_t>(skip + i);
+            m[h + 2 * i + 1] = static_cast<int8_t>(8 + skip + i);
+        }
+        for (int i = 12; i < 16; ++i) m[h + i] = -1;
+    }
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(m));
+}
+
+// Plane k (its four bytes in dword k of a half) spread to one byte a dword.
+AVX2_INLINE __m256i SpreadPlane(int k) {
+    const char b = static_cast<char>(4 * k);
+    return _mm256_setr_epi8(b, -1, -1, -1, b + 1, -1, -1, -1, b + 2, -1, -1, -1, b + 3, -1, -1, -1,  //
+                            b, -1, -1, -1, b + 1, -1, -1, -1, b + 2, -1, -1, -1, b + 3, -1, -1, -1);
+}
+
+// Plane k of a sorted register (see SpreadPlane) as floats, one pixel a lane.
+AVX2_INLINE __m256 Plane8(__m256i planes, __m256i spread) {
+    return _mm256_cvtepi32_ps(_mm256_shuffle_epi8(planes, spread));
+}
+
+// Bilinear RGB24, eight pixels a step: each row's pair of neighbours (six bytes) comes
+// in one eight-byte gather element, two gathers a row instead of four. The row lower
+// in memory is read forward from the pair, the one higher in memory backward to it, so
+// every byte read lies between the two pairs and nothing outside the source is touched
+// (rows at least two bytes apart). Plain loads: on the processors at hand eight-byte
+// gathers cost as much as four-byte ones, and the loads are cheaper than either.
+AVX2_FN void BilinearSpan8Rgb(gfx::Argb* out, const SourceView& s, const float* us, const float* vs, int64_t count,
+                              int32_t opacity, const AlphaScale& scale) {
+    const __m256i pair_w = _mm256_set1_epi32(static_cast<int>(s.pair_w));
+    const __m256i pair_h = _mm256_set1_epi32(static_cast<int>(s.pair_h));
+    const __m256i step = _mm256_set1_epi32(static_cast<int>(s.step)), bpp = _mm256_set1_epi32(3);
+    const __m256i vopacity = _mm256_set1_epi32(opacity);
+    const __m256 one = _mm256_set1_ps(1.0f);
+    const bool down = s.step > 0;  // the upper row lies lower in memory
+    const uint8_t* upper = s.top - (down ? 0 : 2);
+    const uint8_t* lower = s.top + s.step - (down ? 2 : 0);
+    const __m256i forward = SortPlanes(0), backward = SortPlanes(2);
+    const __m256i upper_planes = down ? forward : backward, lower_planes = down ? backward : forward;
+    const __m256i plane0 = SpreadPlane(0), plane1 = SpreadPlane(1), plane2 = SpreadPlane(2), plane3 = SpreadPlane(3);
+    // Up to 32 groups at a time: first where each pixel's pair lies, then the pixels.
+    // The loads no longer wait on the multiplications of their own group.
+    constexpr int kGroups = 32;
+    int32_t at_all[8 * kGroups];  // unaligned stores: 64-bit MinGW does not align the stack to 32
+    int64_t k = 0;
+    while (k + 8 <= count) {
+        const int groups = static_cast<int>(std::min<int64_t>((count - k) / 8, kGroups));
+        uint32_t inside = 0;  // bit g: group g lies wholly inside the pairs
+        for (int g = 0; g < groups; ++g) {
+            const __m256i iu = _mm256_cvttps_epi32(_mm256_loadu_ps(us + k + 8 * g));
+            const __m256i iv = _mm256_cvttps_epi32(_mm256_loadu_ps(vs + k + 8 * g));
+            const __m256i ok = _mm256_and_si256(Below8(iu, pair_w), Below8(iv, pair_h));
+            inside |= static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(ok)) == 0xFF) << g;
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(at_all + 8 * g),
+                                _mm256_add_epi32(_mm256_mullo_epi32(iv, step), _mm256_mullo_epi32(iu, bpp)));
+        }
+        for (int g = 0; g < groups; ++g, k += 8) {
+            if (!(inside >> g & 1)) {
+                for (int j = 0; j < 8; ++j) out[k + j] = Bilinear<3>(s, us[k + j], vs[k + j], scale);
+                continue;
+            }
+            const __m256 u = _mm256_loadu_ps(us + k), v = _mm256_loadu_ps(vs + k);
+            const __m256i iu = _mm256_cvttps_epi32(u), iv = _mm256_cvttps_epi32(v);
+            const __m256 fu = _mm256_sub_ps(u, _mm256_cvtepi32_ps(iu)), fv = _mm256_sub_ps(v, _mm256_cvtepi32_ps(iv));
+            const __m256 gu = _mm256_sub_ps(one, fu), gv = _mm256_sub_ps(one, fv);
+            const int32_t* at_each = at_all + 8 * g;
+            __m256i p0123[2], p45[2];  // per row: planes 0-3, and 4-5
+            for (int r = 0; r < 2; ++r) {
+                const uint8_t* base = r ? lower : upper;
+                const __m256i sort = r ? lower_planes : upper_planes;
+                const auto q = [&](int j) {
+                    long long x;
+                    std::memcpy(&x, base + at_each[j], 8);
+                    return x;
+                };
+                // Pixels 0, 1, 4, 5 in one register and 2, 3, 6, 7 in the other, so
+                // that after sorting into planes a 16-bit interleave puts 0-3 and 4-7
+                // in order.
+                const __m256i a = _mm256_shuffle_epi8(_mm256_set_epi64x(q(5), q(4), q(1), q(0)), sort);
+                const __m256i b = _mm256_shuffle_epi8(_mm256_set_epi64x(q(7), q(6), q(3), q(2)), sort);
+                p0123[r] = _mm256_unpacklo_epi16(a, b);
+                p45[r] = _mm256_unpackhi_epi16(a, b);
+            }
+            // One channel at a time, its four neighbours widened just before they are
+            // mixed: fewer registers live at once.
+            const __m256i blue = MixUnclamped8(Plane8(p0123[0], plane0), Plane8(p0123[0], plane3),
+                                               Plane8(p0123[1], plane0), Plane8(p0123[1], plane3), fu, gu, fv, gv);
+            const __m256i green = MixUnclamped8(Plane8(p0123[0], plane1), Plane8(p45[0], plane0),
+                                                Plane8(p0123[1], plane1), Plane8(p45[1], plane0), fu, gu, fv, gv);
+            const __m256i red = MixUnclamped8(Plane8(p0123[0], plane2), Plane8(p45[0], plane1),
+                                              Plane8(p0123[1], plane2), Plane8(p45[1], plane1), fu, gu, fv, gv);
+            const __m256 opaque = _mm256_set1_ps(255.0f);  // RGB24 pixels read as opaque
+            const __m256i px =
+                PackChannels(blue, green, red, MixUnclamped8(opaque, opaque, opaque, opaque, fu, gu, fv, gv));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), ScaleAlpha8(px, vopacity));
+        }
+    }
+    for (; k < count; ++k) out[k] = Bilinear<3>(s, us[k], vs[k], scale);
 }
 
 template <int Bpp>
@@ -179,9 +291,12 @@ void SampleSpanAvx2(gfx::Argb* out, const SourceView& s, const float* u, const f
     const bool argb = s.format == gfx::PixelFormat::kArgb32;
     if (nearest)
         argb ? NearestSpan8<4>(out, s, u, v, count, opacity, scale) : NearestSpan8<3>(out, s, u, v, count, opacity, scale);
+    else if (argb)
+        BilinearSpan8Argb(out, s, u, v, count, opacity, scale);
+    else if (std::llabs(static_cast<long long>(s.step)) >= 2)
+        BilinearSpan8Rgb(out, s, u, v, count, opacity, scale);
     else
-        argb ? BilinearSpan8<4>(out, s, u, v, count, opacity, scale)
-             : BilinearSpan8<3>(out, s, u, v, count, opacity, scale);
+        SampleSpanSse2(out, s, u, v, count, false, opacity, scale);
 }
 
 }  // namespace warp
