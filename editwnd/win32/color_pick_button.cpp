@@ -39,16 +39,8 @@ CColorPickButton::~CColorPickButton() {
 }
 
 LRESULT CALLBACK CColorPickButton::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new CColorPickButton(hwnd)));
-    auto* self = reinterpret_cast<CColorPickButton*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        delete self;
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    return self->Handle(message, wParam, lParam);
+    return DispatchToOwnedObject<CColorPickButton>(hwnd, message, wParam, lParam,
+                                                   [hwnd](void*) { return new CColorPickButton(hwnd); });
 }
 
 LRESULT CColorPickButton::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

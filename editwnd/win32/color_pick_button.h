@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "editwnd/win32/window_object.h"
 #include "resources/resource.h"
 
 namespace editwnd {
@@ -37,6 +38,9 @@ public:
     HCURSOR picking_cursor() const { return picking_cursor_; }
 
 private:
+    template <class T, class Make>
+    friend LRESULT DispatchToOwnedObject(HWND, UINT, WPARAM, LPARAM, Make);
+
     explicit CColorPickButton(HWND hwnd);
     ~CColorPickButton();
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -11,6 +11,7 @@
 #include "editwnd/palette_position.h"
 #include "editwnd/win32/own_module.h"
 #include "editwnd/win32/screen_probe.h"
+#include "editwnd/win32/window_object.h"
 
 namespace editwnd {
 
@@ -53,6 +54,9 @@ public:
     const PalettePicker& picker() const { return picker_; }
 
 private:
+    template <class T, class Make>
+    friend LRESULT editwnd::DispatchToOwnedObject(HWND, UINT, WPARAM, LPARAM, Make);
+
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     POINT ScreenPoint(LPARAM client) const;
     void Move(POINT p);
@@ -71,20 +75,11 @@ private:
 };
 
 LRESULT CALLBACK PalettePopup::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* self =
-            new PalettePopup(*static_cast<const PopupStart*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+    return DispatchToOwnedObject<PalettePopup>(hwnd, message, wParam, lParam, [hwnd](void* start) {
+        auto* self = new PalettePopup(*static_cast<const PopupStart*>(start));
         self->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<PalettePopup*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        delete self;
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    return self->Handle(message, wParam, lParam);
+        return self;
+    });
 }
 
 LRESULT PalettePopup::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

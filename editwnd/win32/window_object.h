@@ -1,5 +1,6 @@
-// The object behind a window of ours: passed as the creation parameter, kept in the
-// window's user data from WM_NCCREATE on, its handle member set as the window is made.
+// The object behind a window of ours, kept in the window's user data from WM_NCCREATE
+// on: one the window's maker owns (passed as the creation parameter, its handle member
+// set as the window is made), or one the window owns.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,25 @@ T* WindowObject(HWND hwnd, UINT message, LPARAM lParam, HWND T::*handle) {
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     return reinterpret_cast<T*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+// For a window that owns its object: make(create parameters) at WM_NCCREATE, the
+// object's Handle for every message after, and the object deleted at WM_NCDESTROY. An
+// object only its window may delete names this its friend.
+template <class T, class Make>
+LRESULT DispatchToOwnedObject(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, Make make) {
+    if (message == WM_NCCREATE) {
+        T* made = make(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(made));
+    }
+    auto* self = reinterpret_cast<T*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        delete self;
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+    return self->Handle(message, wParam, lParam);
 }
 
 }  // namespace editwnd
