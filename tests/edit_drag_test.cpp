@@ -158,12 +158,4 @@ TEST(EditCommands, EnlargeFillsTheClient) {
     }
 }
 
-TEST(EditCommands, NudgeByOnePixel) {
-    EditPlacement p = test::QuadPlacement(kBox);
-    for (auto d : {NudgeDirection::kLeft, NudgeDirection::kUp, NudgeDirection::kUp, NudgeDirection::kRight,
-                   NudgeDirection::kRight, NudgeDirection::kRight, NudgeDirection::kDown})
-        ASSERT_TRUE(NudgeOverlay(p, d));
-    test::ExpectCorners(p, {{{2, -1}, {102, -1}, {102, 49}, {2, 49}}});
-}
-
 }  // namespace

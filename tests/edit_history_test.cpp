@@ -125,22 +125,6 @@ TEST_F(EditModel, HandlesBeforeInside) {
     EXPECT_TRUE(model_.OnButtonUp().report);  // a click reports even when nothing changed
 }
 
-TEST_F(EditModel, EachHandleFamilyDrags) {  // box (50, 50)-(150, 100), outline 2
-    model_.OnButtonDown(157, 74);                  // inner edge handle 2
-    model_.OnMouseMove(167, 74);
-    const OverlayCorner c2 = model_.placement().corners[2];  // box now (50, 50)-(159, 105)
-    EXPECT_EQ(c2.x, 159.0f);
-    model_.OnButtonUp();
-    model_.OnButtonDown(101, 31);  // outer edge handle 1
-    model_.OnMouseMove(101, 21);
-    EXPECT_EQ(model_.placement().outline_width, 13);
-    model_.OnButtonUp();
-    model_.OnButtonDown(172, 111);  // rotation handle 2
-    model_.OnMouseMove(36, 43);     // half a turn about (104, 77)
-    EXPECT_NEAR(model_.placement().corners[2].x, 208 - c2.x, 1e-3);
-    EXPECT_NEAR(model_.placement().corners[2].y, 154 - c2.y, 1e-3);
-}
-
 // The toolbar's edits reach the undo history through the model.
 TEST_F(EditModel, AToolbarEditIsOneUndoStep) {
     const EditPlacement base = model_.placement();

@@ -56,6 +56,15 @@ protected:
         }
         return w;
     }
+    // A left-button drag between two client points.
+    static void Drag(HWND w, POINT from, POINT to) {
+        ASSERT_TRUE(MoveMouseTo(w, from));
+        LeftDown();
+        PumpFor(30);
+        ASSERT_TRUE(MoveMouseTo(w, to));
+        PumpFor(30);
+        LeftUp();
+    }
 
     EnvPtr env_;
     PublishedManager published_;

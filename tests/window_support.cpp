@@ -170,13 +170,13 @@ void PressKey(WORD vk, std::initializer_list<WORD> modifiers) {
     for (auto m = modifiers.end(); m != modifiers.begin();) SendKey(*--m, true);
 }
 
-namespace {
-
-// width x height screen pixels from origin.
-Capture CaptureScreen(POINT origin, int width, int height) {
+Capture CaptureClient(HWND hwnd) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    const POINT origin = ClientToScreenPoint(hwnd, POINT{0, 0});
     Capture cap;
-    cap.width = width;
-    cap.height = height;
+    cap.width = r.right;
+    cap.height = r.bottom;
     if (cap.width <= 0 || cap.height <= 0) return cap;
 
     BITMAPINFO bi{};
@@ -201,20 +201,6 @@ Capture CaptureScreen(POINT origin, int width, int height) {
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return cap;
-}
-
-}  // namespace
-
-Capture CaptureClient(HWND hwnd) {
-    RECT r;
-    GetClientRect(hwnd, &r);
-    return CaptureScreen(ClientToScreenPoint(hwnd, POINT{0, 0}), r.right, r.bottom);
-}
-
-Capture CaptureWindow(HWND hwnd) {
-    RECT r;
-    GetWindowRect(hwnd, &r);
-    return CaptureScreen(POINT{r.left, r.top}, r.right - r.left, r.bottom - r.top);
 }
 
 std::string SavePng(const Capture& capture, const std::string& name) {

@@ -38,7 +38,6 @@ public:
     RecordingWindow& operator=(const RecordingWindow&) = delete;
 
     HWND hwnd() const { return hwnd_; }
-    const std::vector<Message>& log() const { return log_; }
     std::vector<Message> Messages(UINT message) const;  // those of one kind, oldest first
     size_t Count(UINT message) const { return Messages(message).size(); }
 
@@ -82,8 +81,6 @@ struct Capture {
     uint32_t At(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }
 };
 Capture CaptureClient(HWND hwnd);
-// The whole window, frame included.
-Capture CaptureWindow(HWND hwnd);
 // Writes the capture as <name>.png where the suites leave pictures; returns the path.
 std::string SavePng(const Capture& capture, const std::string& name);
 
