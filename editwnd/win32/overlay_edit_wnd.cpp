@@ -2,8 +2,7 @@
 
 #include <windowsx.h>
 
-#include <algorithm>
-#include <cstring>
+#include <utility>
 
 #include "channels/globals.h"
 #include "channels/host_frames.h"
@@ -20,19 +19,6 @@ namespace editwnd {
 namespace {
 
 constexpr char kClassName[] = "FerruleOverlayEditWnd";
-
-// A host buffer taken over: copied into bytes, then freed as the host would free it.
-void TakeBuffer(uint8_t* buffer, int32_t size, std::vector<uint8_t>& bytes) {
-    if (buffer && size > 0) bytes.assign(buffer, buffer + size);
-    ::operator delete(buffer);
-}
-
-// Bottom-up rows of 24 bits a pixel as the frame routines hand them out; no bitmap
-// when the buffer is too small for its size.
-std::optional<gfx::Bitmap> Rgb24View(std::vector<uint8_t>& bytes, int w, int h) {
-    if (w <= 0 || h <= 0 || bytes.size() < static_cast<size_t>(gfx::Rgb24RowBytes(w)) * h) return std::nullopt;
-    return gfx::Bitmap::OverRgb24(bytes.data(), w, h, static_cast<int>(bytes.size() / h));
-}
 
 }  // namespace
 
@@ -54,23 +40,12 @@ HWND COverlayEditWnd::Open(CMainChMgr& mgr, int32_t id, HWND parent) {
     uint8_t* buffer = nullptr;
     int32_t size = 0, width = 0, height = 0;
     ComposeForHost(mgr, n, id, &buffer, &size, &width, &height);
-    TakeBuffer(buffer, size, background_bytes_);
-    background_ = Rgb24View(background_bytes_, width, height);
+    background_.Take(buffer, size, width, height, 24);
 
     HostPicture picture;
-    picture_bytes_.clear();
-    if (ItemPictureForHost(mgr, n, id, picture)) TakeBuffer(picture.buffer, picture.size, picture_bytes_);
-    if (picture.bits_per_pixel == 32 && picture.width > 0 && picture.height > 0 &&
-        picture_bytes_.size() >= static_cast<size_t>(picture.width) * 4 * picture.height) {
-        // Bottom row first: turned over to be read top-down.
-        const size_t row = static_cast<size_t>(picture.width) * 4;
-        for (int top = 0, bottom = picture.height - 1; top < bottom; ++top, --bottom)
-            std::swap_ranges(picture_bytes_.begin() + row * top, picture_bytes_.begin() + row * (top + 1),
-                             picture_bytes_.begin() + row * bottom);
-        picture_ = gfx::Bitmap::OverArgb(picture_bytes_.data(), picture.width, picture.height, static_cast<int>(row));
-    } else {
-        picture_ = Rgb24View(picture_bytes_, picture.width, picture.height);
-    }
+    const bool have = ItemPictureForHost(mgr, n, id, picture);
+    picture_.Take(have ? picture.buffer : nullptr, have ? picture.size : 0, picture.width, picture.height,
+                  picture.bits_per_pixel);
 
     target_ = target;
     parent_ = parent;
@@ -166,10 +141,8 @@ LRESULT COverlayEditWnd::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             KillTimer(hwnd_, kToolbarUpdateTimer);
             KillTimer(hwnd_, kSnapshotTimer);
             KillTimer(hwnd_, kToolbarPlaceTimer);
-            background_.reset();
-            picture_.reset();
-            background_bytes_.clear();
-            picture_bytes_.clear();
+            background_.Clear();
+            picture_.Clear();
             CEditToolbar::Dismiss(std::move(toolbar_));
             return 0;
         case WM_NCDESTROY:
@@ -209,7 +182,7 @@ void COverlayEditWnd::Paint() {
     GetClientRect(hwnd_, &client);
     const std::unique_ptr<gfx::Bitmap> frame = gfx::Bitmap::Create(client.right, client.bottom);
     if (frame) {
-        PaintEditWindow(*frame, background_ ? &*background_ : nullptr, picture_ ? &*picture_ : nullptr,
+        PaintEditWindow(*frame, background_.bitmap(), picture_.bitmap(),
                         model_.placement(), model_.layout());
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;

@@ -8,12 +8,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <vector>
 
 #include "editwnd/edit_target.h"
 #include "editwnd/overlay_edit_model.h"
+#include "editwnd/taken_picture.h"
 #include "editwnd/win32/edit_toolbar.h"
-#include "gfx/bitmap.h"
 
 class CMainChMgr;
 
@@ -57,8 +56,7 @@ private:
     std::unique_ptr<CEditToolbar> toolbar_;
     // The frame without the item and the item's own picture, as opening found them;
     // either may be missing, and the window works without it.
-    std::vector<uint8_t> background_bytes_, picture_bytes_;
-    std::optional<gfx::Bitmap> background_, picture_;
+    CTakenPicture background_, picture_;
 };
 
 // The process's edit window object, alive while the library is loaded.
