@@ -2,8 +2,8 @@
 
 #include <memory>
 
+#include "editwnd/toolbar_view.h"
 #include "gfx/blend.h"
-#include "editwnd/property_edit.h"
 #include "gfx/image_points.h"
 #include "gfx/pen.h"
 #include "gfx/shapes.h"

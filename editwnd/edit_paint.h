@@ -4,7 +4,7 @@
 #pragma once
 
 #include "channels/edit_placement.h"
-#include "editwnd/handle_layout.h"
+#include "editwnd/edit_handles.h"
 #include "gfx/bitmap.h"
 
 namespace editwnd {

@@ -1,10 +1,18 @@
 #include "editwnd/edit_target.h"
 
 #include "channels/main_ch_mgr.h"
+#include "editwnd/edit_geometry.h"
 #include "items/image_item.h"
 #include "overlay/overlay_item.h"
 
 namespace editwnd {
+
+EditReport MakeReport(const EditPlacement& window_placement, int item_reference_width, int item_reference_height) {
+    EditReport report{window_placement};
+    RescalePlacement(report.placement, item_reference_width, item_reference_height);
+    report.rectangle = CornersFormRectangle(report.placement.corners);
+    return report;
+}
 
 namespace {
 

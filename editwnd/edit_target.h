@@ -1,18 +1,31 @@
-// The item an edit window edits: an overlay item or an image item of a manager. The
-// window keeps only what finds it again, so an item the host removed in the meantime
-// is never read or written.
+// The report of an edit and the item it is written to.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 
 #include "channels/edit_placement.h"
-#include "editwnd/edit_report.h"
 
 class CMainChMgr;
 struct ItemRecord;
 
 namespace editwnd {
+
+// What the window writes into the item and hands the host: its placement scaled back
+// from the client size to the item's own reference size.
+
+struct EditReport {
+    EditPlacement placement;  // in the item's reference size
+    bool rectangle = false;   // the item's rectangle flag
+};
+
+// The window's own placement is not changed. An item reference size that is not
+// positive leaves the corners in client pixels, with the client size as reference.
+EditReport MakeReport(const EditPlacement& window_placement, int item_reference_width, int item_reference_height);
+
+// The item an edit window edits: an overlay item or an image item of a manager. The
+// window keeps only what finds it again, so an item the host removed in the meantime
+// is never read or written.
 
 class EditTarget {
 public:

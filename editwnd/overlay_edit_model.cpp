@@ -2,14 +2,9 @@
 
 #include <cstdio>
 
-#include "editwnd/edge_drag.h"
-#include "editwnd/edit_messages.h"
-#include "editwnd/enlarge_commands.h"
-#include "editwnd/overlay_move.h"
-#include "editwnd/rescale.h"
-#include "editwnd/rotate_commands.h"
-#include "editwnd/rotation_drag.h"
-#include "editwnd/warp_drag.h"
+#include "editwnd/edit_commands.h"
+#include "editwnd/edit_drags.h"
+#include "editwnd/edit_geometry.h"
 
 namespace editwnd {
 

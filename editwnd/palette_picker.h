@@ -1,6 +1,5 @@
-// The colour picker popup's selection logic, fed with the pointer events the popup sees
-// while it holds the capture. Colours are COLORREFs (0x00BBGGRR); points are screen
-// pixels.
+// The screen colour picker: where its popup opens and how its selection follows
+// the pointer.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +8,18 @@
 #include "editwnd/edit_rect.h"
 
 namespace editwnd {
+
+// Where the colour picker's popup opens, given the button's window rectangle and the
+// screen size.
+
+// The popup's top-left corner in screen pixels: under the button, left-aligned with it,
+// pulled in from the right edge and up by its own height when it would run off the
+// bottom.
+EditPoint PalettePopupOrigin(const EditRect& button, int screen_width, int screen_height);
+
+// The colour picker popup's selection logic, fed with the pointer events the popup sees
+// while it holds the capture. Colours are COLORREFs (0x00BBGGRR); points are screen
+// pixels.
 
 // What lies on the screen under the pointer.
 struct PointerProbe {

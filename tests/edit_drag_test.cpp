@@ -3,13 +3,9 @@
 
 #include <cmath>
 
-#include "editwnd/edge_drag.h"
-#include "editwnd/enlarge_commands.h"
-#include "editwnd/handle_layout.h"
-#include "editwnd/overlay_move.h"
-#include "editwnd/rotate_commands.h"
-#include "editwnd/rotation_drag.h"
-#include "editwnd/warp_drag.h"
+#include "editwnd/edit_commands.h"
+#include "editwnd/edit_drags.h"
+#include "editwnd/edit_handles.h"
 #include "tests/edit_placements.h"
 
 using namespace editwnd;

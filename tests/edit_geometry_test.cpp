@@ -4,11 +4,10 @@
 
 #include <cmath>
 
-#include "editwnd/edit_cursor.h"
-#include "editwnd/edit_report.h"
-#include "editwnd/handle_hit.h"
-#include "editwnd/integer_corners.h"
-#include "editwnd/rescale.h"
+#include "editwnd/edit_cursors.h"
+#include "editwnd/edit_geometry.h"
+#include "editwnd/edit_handles.h"
+#include "editwnd/edit_target.h"
 #include "tests/edit_placements.h"
 
 using namespace editwnd;

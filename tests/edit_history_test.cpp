@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "editwnd/edit_messages.h"
 #include "editwnd/overlay_edit_model.h"
 #include "tests/edit_placements.h"
 

@@ -4,11 +4,9 @@
 
 #include <string>
 
-#include "editwnd/colour_palette.h"
-#include "editwnd/colour_text.h"
+#include "editwnd/colours.h"
+#include "editwnd/edit_cursors.h"
 #include "editwnd/palette_picker.h"
-#include "editwnd/palette_position.h"
-#include "editwnd/picking_cursor.h"
 
 using namespace editwnd;
 

@@ -6,11 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "editwnd/colour_selection.h"
-#include "editwnd/hsl_colour.h"
-#include "editwnd/outline_width_text.h"
-#include "editwnd/property_edit.h"
-#include "editwnd/swatch_gallery.h"
+#include "editwnd/colours.h"
 #include "editwnd/toolbar_view.h"
 #include "tests/edit_placements.h"
 

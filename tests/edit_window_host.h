@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "channels/overlay_records.h"
-#include "editwnd/edit_messages.h"
+#include "editwnd/overlay_edit_model.h"
 #include "editwnd/win32/overlay_edit_wnd.h"
 #include "plugin/exports.h"
 #include "test_support.h"

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "editwnd/edit_cursor.h"
+#include "editwnd/edit_cursors.h"
 #include "editwnd/edit_paint.h"
 #include "overlay/overlay_item.h"
 #include "tests/edit_placements.h"
@@ -83,7 +83,7 @@ TEST_F(EditWindow, EachHandleKindDragsAsTheModelDoes) {
     using L = editwnd::HandleLayout;
     const struct {
         F family;
-        EditRect (*handle)(const L&);
+        editwnd::EditRect (*handle)(const L&);
         POINT to;
     } drags[] = {
         {F::kInnerEdge, [](const L& l) { return l.inner_edge[2]; }, {80, 50}},
@@ -93,7 +93,7 @@ TEST_F(EditWindow, EachHandleKindDragsAsTheModelDoes) {
     };
     for (const auto& d : drags) {
         editwnd::COverlayEditModel want = TheOverlayEditWnd().model();
-        const EditPoint from = d.handle(want.layout()).Centre();
+        const editwnd::EditPoint from = d.handle(want.layout()).Centre();
         want.OnButtonDown(from.x, from.y);
         ASSERT_EQ(want.hit().family, d.family);
         want.OnMouseMove(d.to.x, d.to.y);

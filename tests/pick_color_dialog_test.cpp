@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "editwnd/colour_palette.h"
+#include "editwnd/colours.h"
 #include "editwnd/win32/color_pick_button.h"
 #include "editwnd/win32/own_module.h"
 #include "tests/window_support.h"

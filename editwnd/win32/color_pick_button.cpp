@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "editwnd/colour_text.h"
+#include "editwnd/colours.h"
 #include "editwnd/palette_picker.h"
 #include "editwnd/win32/own_module.h"
 #include "editwnd/win32/palette_popup.h"

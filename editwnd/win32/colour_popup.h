@@ -13,7 +13,7 @@
 #include <optional>
 #include <vector>
 
-#include "editwnd/swatch_gallery.h"
+#include "editwnd/colours.h"
 #include "editwnd/win32/swatch_gallery_control.h"
 
 namespace editwnd {

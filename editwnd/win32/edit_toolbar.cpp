@@ -5,7 +5,6 @@
 #include <cstring>
 #include <iterator>
 
-#include "editwnd/outline_width_text.h"
 #include "editwnd/toolbar_view.h"
 #include "editwnd/win32/own_module.h"
 #include "editwnd/win32/system_colour_dialog.h"

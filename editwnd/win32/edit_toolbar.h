@@ -16,9 +16,8 @@
 #include <vector>
 
 #include "channels/edit_placement.h"
-#include "editwnd/colour_selection.h"
-#include "editwnd/property_edit.h"
-#include "editwnd/swatch_gallery.h"
+#include "editwnd/colours.h"
+#include "editwnd/toolbar_view.h"
 #include "editwnd/win32/colour_popup.h"
 #include "editwnd/win32/toolbar_images.h"
 

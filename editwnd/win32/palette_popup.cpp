@@ -6,9 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "editwnd/colour_palette.h"
-#include "editwnd/colour_text.h"
-#include "editwnd/palette_position.h"
+#include "editwnd/colours.h"
+#include "editwnd/palette_picker.h"
 #include "editwnd/win32/own_module.h"
 #include "editwnd/win32/screen_probe.h"
 #include "editwnd/win32/window_object.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "editwnd/picking_cursor.h"
+#include "editwnd/edit_cursors.h"
 #include "editwnd/win32/own_module.h"
 
 namespace editwnd {

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "editwnd/swatch_gallery.h"
+#include "editwnd/colours.h"
 
 namespace editwnd {
 

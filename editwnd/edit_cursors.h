@@ -1,14 +1,35 @@
-// The colour picker's eyedropper cursor: a 16 x 16 pattern in the top-left corner of a
-// cursor of the system's size, as the AND and XOR mask bytes CreateCursor takes.
+// The cursors: the one the edit window shows over a point, and the picker's eyedropper.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <vector>
 
+#include "channels/edit_placement.h"
+#include "editwnd/edit_handles.h"
 #include "editwnd/edit_rect.h"
+#include "resources/resource.h"
 
 namespace editwnd {
+
+// The cursor shown over the edit window.
+
+enum class EditCursor {
+    kDefault,  // the window's own
+    kMove,     // IDC_SIZEALL
+    kSizeWE,   // IDC_SIZEWE
+    kSizeNS,   // IDC_SIZENS
+    kLibrary,  // the library's cursor resource
+};
+
+constexpr int kLibraryCursorId = IDC_ROTATE_WARP;
+
+// The inside of the overlay wins over the handles here (a click tests them the other
+// way round).
+EditCursor ChooseCursor(const EditPlacement& placement, const HandleLayout& layout, int x, int y);
+
+// The colour picker's eyedropper cursor: a 16 x 16 pattern in the top-left corner of a
+// cursor of the system's size, as the AND and XOR mask bytes CreateCursor takes.
 
 constexpr int kPickingPatternRows = 16;
 

@@ -1,14 +1,16 @@
-// Where the handles lie for a placement: what a paint draws and what the mouse is
-// tested against until the next one.
+// Where the handles lie around the placement and which one a point hits.
 #pragma once
 
 #include <array>
 
 #include "channels/edit_placement.h"
-#include "editwnd/corner_commit.h"
+#include "editwnd/edit_geometry.h"
 #include "editwnd/edit_rect.h"
 
 namespace editwnd {
+
+// Where the handles lie for a placement: what a paint draws and what the mouse is
+// tested against until the next one.
 
 // Handle families in hit-test order; the values are the window's hit kinds.
 enum class HandleFamily { kNone = 0, kInnerEdge = 1, kOuterEdge = 2, kRotation = 3, kWarp = 4 };
@@ -37,5 +39,20 @@ EditRect OuterBox(const EditRect& inner_box, int outline_width);
 std::array<EditRect, 4> EdgeHandles(const EditRect& box);
 
 HandleLayout LayoutHandles(const EditPlacement& placement, int picture_width, int picture_height);
+
+// Which handle, if any, a client point is on, and whether it is inside the overlay.
+
+struct HandleHit {
+    HandleFamily family = HandleFamily::kNone;
+    int index = 0;
+    bool operator==(const HandleHit&) const = default;
+};
+
+// Index by index, inner edge before outer edge before rotation; the warp handles only
+// when none of those is hit.
+HandleHit HitTestHandles(const HandleLayout& layout, int x, int y);
+
+// Inside the polygon of the stored integer corners (no default rectangle), winding rule.
+bool IsInsideOverlay(const EditPlacement& placement, int x, int y);
 
 }  // namespace editwnd

@@ -1,6 +1,21 @@
-#include "editwnd/picking_cursor.h"
+#include "editwnd/edit_cursors.h"
+
+#include "editwnd/edit_handles.h"
 
 namespace editwnd {
+
+EditCursor ChooseCursor(const EditPlacement& placement, const HandleLayout& layout, int x, int y) {
+    if (IsInsideOverlay(placement, x, y)) return EditCursor::kMove;
+    const HandleHit hit = HitTestHandles(layout, x, y);
+    switch (hit.family) {
+        case HandleFamily::kInnerEdge:
+        case HandleFamily::kOuterEdge: return hit.index % 2 == 0 ? EditCursor::kSizeWE : EditCursor::kSizeNS;
+        case HandleFamily::kRotation:
+        case HandleFamily::kWarp: return EditCursor::kLibrary;
+        case HandleFamily::kNone: break;
+    }
+    return EditCursor::kDefault;
+}
 
 const uint8_t kPickingCursorAnd[kPickingPatternRows][2] = {
     {0xFF, 0xF1}, {0xFF, 0xE0}, {0xFF, 0xC0}, {0xFF, 0x00}, {0xFF, 0x81}, {0xFF, 0x03}, {0xFE, 0x07}, {0xFC, 0x17},
