@@ -232,30 +232,6 @@ TEST_F(EditToolbarWindow, TheSystemColourDialogAppliesOnOkOnly) {
     }
 }
 
-// The real "Pick Color" dialog is the toolbar's own: it opens over the toolbar with its
-// palette already out, and Cancel there changes nothing and sets no undo step.
-TEST_F(EditToolbarWindow, CancelInThePickColorDialogChangesNothing) {
-    Open();
-    const size_t steps = TheOverlayEditWnd().model().history().UndoDepth();
-    HWND popup = OpenPopup(ID_MASK_COLOR);
-    std::atomic<bool> palette_seen{false};
-    std::thread driver([&, frame = Bar().frame()] {
-        HWND dialog = win::WaitForOwnedWindow(frame, "#32770");
-        if (!dialog) return;
-        // The button owns the palette; a child's owned windows belong to its top level.
-        palette_seen = win::WaitForOwnedWindow(dialog, "ColorPalette") != nullptr;
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-    });
-    Click(Centre(ScreenRect(GetDlgItem(popup, ID_MASK_PICK_SCREEN_COLORS))));
-    driver.join();
-    win::PumpFor(150);
-    EXPECT_TRUE(palette_seen);
-    EXPECT_EQ(Shown().key_colour, kKey);
-    EXPECT_FALSE(TheOverlayEditWnd().model().changed());
-    EXPECT_EQ(TheOverlayEditWnd().model().history().UndoDepth(), steps);
-}
-
 // The host closes the edit window while a colour dialog is open: the toolbar goes when
 // the dialog returns, and what the dialog yields is applied nowhere.
 TEST_F(EditToolbarWindow, AWindowClosedUnderADialogTakesNothingFromIt) {

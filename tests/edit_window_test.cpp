@@ -100,7 +100,12 @@ TEST_F(EditWindow, EachHandleKindDragsAsTheModelDoes) {
         want.OnButtonUp();
         Drag(w, {from.x, from.y}, d.to);
         win::PumpFor(50);
-        test::ExpectSamePlacement(TheOverlayEditWnd().model().placement(), want.placement());
+        const EditPlacement& got = TheOverlayEditWnd().model().placement();
+        for (int k = 0; k < 4; ++k) {  // near: a move event more at the press point may turn by a rounding
+            EXPECT_NEAR(got.corners[k].x, want.placement().corners[k].x, 1e-3) << static_cast<int>(d.family);
+            EXPECT_NEAR(got.corners[k].y, want.placement().corners[k].y, 1e-3) << static_cast<int>(d.family);
+        }
+        EXPECT_EQ(got.outline_width, want.placement().outline_width);
     }
 }
 
