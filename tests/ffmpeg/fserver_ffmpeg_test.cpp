@@ -190,11 +190,9 @@ TEST(FrameServerFfmpeg, ResampleAudioPassesOverWhatItNeedNotChange) {
     const PClip src = Tone{{0.0}, 100, 50}.Clip(48000, SAMPLE_INT16, 1000);
     const char* no_rate[] = {"audio_rate"};
     const PClip video_only = Invoke(e, "BlankClip", {0}, no_rate).AsClip();
-    const struct {
-        PClip clip;
-        std::vector<AVSValue> args;
-    } same[] = {{src, {src, 48000}}, {src, {src, 48000 * 7, 7}}, {video_only, {video_only, 22050}}};
-    for (const auto& s : same) EXPECT_EQ(Invoke(e, "ResampleAudio", s.args).AsClip().get(), s.clip.get());
+    for (const std::vector<AVSValue>& args :
+         {std::vector<AVSValue>{src, 48000}, {src, 48000 * 7, 7}, {video_only, 22050}})
+        EXPECT_EQ(Invoke(e, "ResampleAudio", args).AsClip().get(), args[0].AsClip().get());
     const PClip with_video = Blank(e, 8, 8, "RGB32", 0x123456);
     const PClip out = Invoke(e, "ResampleAudio", {with_video, 22050}).AsClip();
     EXPECT_EQ(test::Shape(out), "8x8 24/1 240f 22050Hz x1 220500");
