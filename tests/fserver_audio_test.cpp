@@ -26,6 +26,7 @@ TEST(FrameServerAudio, EachFunctionGivesTheSamplesOfItsRule) {
     const PClip three = new test::PatternClip(test::WithAudio(test::Rgb24Info(4, 2), 48000, 3));  // s * 7 + ch
     const PClip stereo_float = SampleClip(2, SAMPLE_FLOAT, {0.5f, -1.0f, 0.25f, 2.0f});
     const PClip pair = SampleClip(2, SAMPLE_INT16, {1000, -1000, 20000, -20000, 3, -3});
+    const PClip three_floats = SampleClip(3, SAMPLE_FLOAT, {1.0f, 1.0f, 1.0f, 0.5f, -0.5f, 2.0f});
     struct Row {
         const char* call;
         std::vector<AVSValue> args;
@@ -64,11 +65,7 @@ TEST(FrameServerAudio, EachFunctionGivesTheSamplesOfItsRule) {
         {"Amplify", {pair, 0.5}, 0, 3, "s16 x2 3: 500 -500 10000 -10000 2 -2"},
         {"Amplify", {pair, 1.0}, 0, 3, "s16 x2 3: 1000 -1000 20000 -20000 3 -3"},  // identity
         {"Amplify", {pair, 1.0, -1.0, 9.0}, 0, 3, "s16 x2 3: 1000 1000 20000 20000 3 3"},
-        {"Amplify",
-         {SampleClip(3, SAMPLE_FLOAT, {1.0f, 1.0f, 1.0f, 0.5f, -0.5f, 2.0f}), 2.0, 0.5},
-         0,
-         3,
-         "f32 x3 2: 2 0.5 0.5 1 -0.25 1 0 0 0"},
+        {"Amplify", {three_floats, 2.0, 0.5}, 0, 3, "f32 x3 2: 2 0.5 0.5 1 -0.25 1 0 0 0"},
     };
     for (const Row& r : rows) EXPECT_EQ(test::SampleText(call(r.call, r.args), r.start, r.count, e), r.want) << r.call;
 
