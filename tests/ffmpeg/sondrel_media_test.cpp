@@ -1,13 +1,11 @@
-// A media file through the real loader program: every frame and block of samples as
-// the in-process Import gives it, the numbers loaders are started with, and a loader
-// killed under its clip.
+// A media file through the real loader program: a loader killed under its clip, the
+// numbers loaders are started with, and every frame and block of samples as the
+// in-process Import gives it.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,8 +13,9 @@
 #include "avs/frame_layout.h"
 #include "loader/loader_channel.h"
 #include "platform/process_start.h"
-#include "tests/ffmpeg/media_writer.h"
+#include "tests/ffmpeg/media.h"
 #include "tests/scripted_loader.h"
+#include "tests/support/temp_dir.h"
 #include "tests/test_support.h"
 
 extern char** environ;
@@ -24,16 +23,6 @@ extern char** environ;
 #if defined(FERRULE_HAVE_SONDREL)
 
 namespace {
-
-// FFV1 frame n: B, G, R = 3x + 2n, 4y + n, 7n.
-void PaintCounter(AVFrame* f, int n) {
-    for (int y = 0; y < test::kHeight; ++y)
-        for (int x = 0; x < test::kWidth; ++x) {
-            uint8_t* p = f->data[0] + y * f->linesize[0] + 4 * x;
-            p[0] = uint8_t(3 * x + 2 * n), p[1] = uint8_t(4 * y + n), p[2] = uint8_t(7 * n), p[3] = 0;
-        }
-}
-double Hum(int64_t s, int ch) { return 9000 * std::sin(0.03 * double(s)) + 500 * ch; }
 
 // The frame as the area carries it: every plane row at the alignment-16 layout.
 std::vector<uint8_t> Laid(const PVideoFrame& f, const VideoInfo& vi) {
@@ -45,42 +34,17 @@ std::vector<uint8_t> Laid(const PVideoFrame& f, const VideoInfo& vi) {
 }
 struct Media {
     test::TempDir dir;
-    std::string path = dir / "counter.mkv";
+    std::string path = test::MakeMedia(
+        dir / "counter.mkv", "-f lavfi -i 'nullsrc=s=64x48:r=25:d=1.2,format=gbrp,geq=r=7*N:g=4*Y+N:b=3*X+2*N' " +
+                                 test::Sound("0.3*sin(0.03*n)+@/64", 48000, "1.2") +
+                                 "-c:v ffv1 -pix_fmt bgr0 -c:a pcm_s16le");
     test::EnvPtr env = test::NewEnv();
-    PClip local;
-    Media() {
-        const test::VideoTrack video{AV_CODEC_ID_FFV1, AV_PIX_FMT_0RGB32, 30, PaintCounter};
-        const test::AudioTrack audio{AV_CODEC_ID_PCM_S16LE, AV_SAMPLE_FMT_S16, 48000, 2, 57600, Hum};
-        test::Write(path, &video, &audio);
-        local = env->Invoke("Import", AVSValue(path.c_str())).AsClip();
-    }
+    PClip local = env->Invoke("Import", AVSValue(path.c_str())).AsClip();
 };
 
-TEST(SondrelMedia, EveryFrameAndSampleArriveAsTheInProcessImportGivesThem) {
-    Media m;
-    LoaderChannelOptions options = ProductLoaderOptions();
-    options.name = test::UniqueLoaderName("m");
-    auto channel = LoaderChannel::Create(std::move(options));
-    ASSERT_TRUE(channel);
-    const PClip clip = channel->Open(m.path.c_str(), m.env.get());
-    ASSERT_TRUE(clip);
-    const VideoInfo& vi = m.local->GetVideoInfo();
-    ASSERT_EQ(std::memcmp(&clip->GetVideoInfo(), &vi, sizeof vi), 0);
-    for (int n : {0, 1, 29, 14, 13, 2, 2}) {
-        const PVideoFrame got = clip->GetFrame(n, m.env.get());
-        ASSERT_EQ(test::BufferBytes(got), Laid(m.local->GetFrame(n, m.env.get()), vi)) << "frame " << n;
-    }
-    for (auto [start, count] : {std::pair<int64_t, int64_t>{0, 57600}, {-100, 300}, {57000, 1000}, {12345, 1}}) {
-        std::vector<int16_t> want(size_t(count * 2) + 2, 7), got = want;
-        m.local->GetAudio(want.data(), start, count, m.env.get());
-        clip->GetAudio(got.data(), start, count, m.env.get());
-        ASSERT_EQ(got, want) << start << "+" << count;
-    }
-    EXPECT_EQ(channel->LaunchCounter(), 1);
-}
-
 // The test starts the loaders itself, to know whom to kill; the first start fails.
-// A killed loader costs its clip one request; the clip goes on under the next number.
+// A killed loader costs its clip one request; the clip goes on under the next number,
+// and a fresh loader gives every frame and block of samples as the in-process Import.
 TEST(SondrelMedia, AKilledLoaderCostsItsClipOneRequestAndAFreshLoaderTakesOver) {
     Media m;
     std::vector<int> numbers;
@@ -94,8 +58,8 @@ TEST(SondrelMedia, AKilledLoaderCostsItsClipOneRequestAndAFreshLoaderTakesOver) 
         numbers.push_back(number);
         if (number == 0) return false;
         const std::string n = std::to_string(number);
-        char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(name.c_str()), const_cast<char*>(n.c_str()),
-                        nullptr};
+        char* argv[] = {const_cast<char*>(program.c_str()), const_cast<char*>(name.c_str()),
+                        const_cast<char*>(n.c_str()), nullptr};
         pid_t pid;
         if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
         pids.push_back(pid);
@@ -112,18 +76,22 @@ TEST(SondrelMedia, AKilledLoaderCostsItsClipOneRequestAndAFreshLoaderTakesOver) 
     kill(pids[0], SIGKILL);
     waitpid(pids[0], nullptr, 0);
     EXPECT_EQ(test::BufferBytes(first->GetFrame(9, m.env.get())), frame5) << "the frame keeps what it had";
-    std::vector<int16_t> want(20, 3), got = want;
-    m.local->GetAudio(want.data(), 0, 10, m.env.get());
-    first->GetAudio(got.data(), 0, 10, m.env.get());
-    EXPECT_EQ(got, want);
+    const VideoInfo& vi = m.local->GetVideoInfo();
+    EXPECT_EQ(test::BufferBytes(first->GetFrame(9, m.env.get())), Laid(m.local->GetFrame(9, m.env.get()), vi));
     EXPECT_EQ(numbers, (std::vector<int>{0, 1, 2}));
-    const std::vector<uint8_t> frame9 = Laid(m.local->GetFrame(9, m.env.get()), m.local->GetVideoInfo());
-    EXPECT_EQ(test::BufferBytes(first->GetFrame(9, m.env.get())), frame9);
 
     PClip second = channel->Open(m.path.c_str(), m.env.get());
     ASSERT_TRUE(second);
     EXPECT_EQ(numbers, (std::vector<int>{0, 1, 2})) << "the fresh loader takes it";
-    EXPECT_EQ(test::BufferBytes(second->GetFrame(9, m.env.get())), frame9);
+    ASSERT_EQ(std::memcmp(&second->GetVideoInfo(), &vi, sizeof vi), 0);
+    for (int n : {0, 29, 14, 13, 2, 2})
+        EXPECT_EQ(test::BufferBytes(second->GetFrame(n, m.env.get())), Laid(m.local->GetFrame(n, m.env.get()), vi));
+    for (auto [start, count] : {std::pair<int64_t, int64_t>{0, 57600}, {-100, 300}, {57000, 1000}, {12345, 1}}) {
+        std::vector<int16_t> want(size_t(count * 2) + 2, 7), got = want;
+        m.local->GetAudio(want.data(), start, count, m.env.get());
+        first->GetAudio(got.data(), start, count, m.env.get());
+        ASSERT_EQ(got, want) << start << "+" << count;
+    }
     EXPECT_EQ(channel->Connections(), 2u);
     first = second = PClip();
     channel.reset();  // closes loader 2's connection: it ends
