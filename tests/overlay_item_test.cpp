@@ -99,6 +99,7 @@ TEST_F(OverlayItems, ChainRunsInOrderWithTheHostsArgumentsAndKeepsTheLastClip) {
     right.mono_mode = 2, none.mono_mode = 3;
     const Calls mono{"ConvertToMono clip"};
     EXPECT_EQ(CallsFor(plain, 6), mono);
+    EXPECT_EQ(CallsFor(plain, 1), mono);
     EXPECT_EQ(CallsFor(right, 2), mono);
     EXPECT_EQ(CallsFor(none, 6), Calls{});
     // A mono main channel makes every clip mono.
