@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fake_renderers.h"
@@ -127,11 +128,10 @@ TEST_F(ImageItems, FitKeepsProportionsAndKeyColourClearsOnlyItsPixels) {
     const gfx::Bitmap* prepared = Item().cache.Prepared(0);
     ASSERT_NE(prepared, nullptr);
     ASSERT_EQ(prepared->Width() * 1000 + prepared->Height(), 720480);
-    EXPECT_EQ(prepared->GetPixel(39, 240), 0u);
-    EXPECT_EQ(prepared->GetPixel(40, 240), kRed);
-    EXPECT_EQ(prepared->GetPixel(679, 0), kRed);
-    EXPECT_EQ(prepared->GetPixel(679, 479), kRed);
-    EXPECT_EQ(prepared->GetPixel(680, 240), 0u);
+    // 400 x 300 fills the height: 640 wide, centred.
+    for (const auto& [x, y, want] : {std::tuple{39, 240, 0u}, {40, 240, kRed}, {679, 0, kRed}, {679, 479, kRed},
+                                     {680, 240, 0u}})
+        EXPECT_EQ(prepared->GetPixel(x, y), want) << x << "," << y;
     pm.mgr->RemoveAllItems();
 
     ImageEffect keyed;
@@ -148,19 +148,12 @@ TEST_F(ImageItems, FitKeepsProportionsAndKeyColourClearsOnlyItsPixels) {
 }
 
 TEST_F(ImageItems, RectangleFlagComesFromTheCornersNotTheHost) {
-    const auto flag = [&](float moved_x) {
-        pm.mgr->RemoveAllItems();
-        ImageEffect e;
-        e.id = 5;
-        e.rectangle = 7;  // the host's value is not kept
-        e.placement.corners[1] = {640, 0};
-        e.placement.corners[2] = {moved_x, 480};
-        e.placement.corners[3] = {0, 480};
-        AddImageEff(&e, 1, 0);
-        return Item().rectangle;
-    };
-    EXPECT_EQ(flag(640.0f), 1);  // the one-pixel limit itself is in the overlay items' table
-    EXPECT_EQ(flag(641.5f), 0);
+    ImageEffect e;
+    Place(e, 640, 480);
+    e.placement.corners[2].x = 641.5f;  // the one-pixel limit itself is in the overlay items' table
+    e.rectangle = 1;
+    AddImageEff(&e, 1, 0);
+    EXPECT_EQ(Item().rectangle, 0);
 }
 
 TEST_F(ImageItems, HostGetsTheFirstPictureBottomRowFirstOrZerosOfTheFrameSize) {

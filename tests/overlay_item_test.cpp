@@ -162,9 +162,8 @@ TEST_F(OverlayItems, SlidesOfAChannelZeroOverlayBecomeItemsOnChannelOneAndErrors
     AddOverlay(&info, &e, 0, 0);
     const ItemList& slides = *published.mgr->Channel(1);
     ASSERT_EQ(slides.size(), 2u);
-    EXPECT_EQ(slides[0]->kind, kItemSlide);
-    EXPECT_EQ(slides[0]->id, 51);
-    EXPECT_EQ(slides[1]->id, 52);
+    EXPECT_EQ((std::vector<int>{slides[0]->kind, slides[0]->id, slides[1]->kind, slides[1]->id}),
+              (std::vector<int>{kItemSlide, 51, kItemSlide, 52}));
     EXPECT_EQ(Item(0).Effect().slides.size(), 0u);
 
     // Elsewhere the overlay keeps a copy of the pointers of its own.
@@ -173,9 +172,7 @@ TEST_F(OverlayItems, SlidesOfAChannelZeroOverlayBecomeItemsOnChannelOneAndErrors
     list[1] = nullptr;
     const SlideList& kept = Item(2).Effect().slides;
     ASSERT_EQ(kept.size(), 2u);
-    EXPECT_NE(kept.first, list);
-    EXPECT_EQ(kept.first[0], &a);
-    EXPECT_EQ(kept.first[1], &b);
+    EXPECT_EQ((std::vector<SlideEffect*>(kept.first, kept.first + 2)), (std::vector<SlideEffect*>{&a, &b}));
 
     // A frame-server error passes out and leaves nothing placed, slides included.
     list[1] = &b;
@@ -198,10 +195,9 @@ TEST_F(OverlayItems, SetOverlayEffectChangesTheFirstMatchOnly) {
     env.calls.clear();
     SetOverlayEffect(9, &changed);
     SetOverlayEffect(12345, &changed);  // no such item: nothing changes
-    EXPECT_EQ(Item(2).Effect().placement.opacity, 100);
-    EXPECT_EQ(Item(2).Effect().speed, 50);
-    EXPECT_EQ(Item(3).Effect().placement.opacity, 255);
-    EXPECT_EQ(Item(2).pass_through, 1);  // flags and the chain stay as built
+    EXPECT_EQ((std::vector<int>{Item(2).Effect().placement.opacity, Item(2).Effect().speed,
+                                Item(3).Effect().placement.opacity, Item(2).pass_through}),
+              (std::vector<int>{100, 50, 255, 1}));  // flags and the chain stay as built
     EXPECT_EQ(env.calls, Calls{});
 }
 
@@ -324,7 +320,6 @@ TEST_F(OverlayAudio, FadesScaleOnlyTheirSamplesAndTruncate) {
     CMainChMgr& in = Manager(2, SAMPLE_INT16);
     Add(in, Audio(2, SAMPLE_INT16, 10000, [](int64_t, int) { return 999.0; }), 0, kFadeIn, 3, 9000);
     EXPECT_EQ(Mixed<int16_t>(in, kA0, 6), (std::vector<int16_t>{0, 0, 249, 249, 499, 499, 749, 749, 999, 999, 999, 999}));
-    EXPECT_EQ(Mixed<int16_t>(in, kA0 + 2, 3), (std::vector<int16_t>{499, 499, 749, 749, 999, 999}));
     EXPECT_EQ(Mixed<int16_t>(in, kA1 - 3, 4), std::vector<int16_t>(8, 999));  // fade-out not asked for
 
     // Fade-out from clip position o + 1917 over the item's last four samples.
@@ -333,7 +328,6 @@ TEST_F(OverlayAudio, FadesScaleOnlyTheirSamplesAndTruncate) {
     Add(out, Audio(1, SAMPLE_FLOAT, 10000, [](int64_t, int) { return 1.0; }), o, kFadeOut, 2, o + 1917);
     EXPECT_EQ(Mixed<float>(out, kA0, 3), std::vector<float>(3, 1.0f));  // fade-in not asked for
     EXPECT_EQ(Mixed<float>(out, kA1 - 5, 6), (std::vector<float>{1.0f, 1.0f, 1.0f, 0.75f, 0.5f, 0.25f}));
-    EXPECT_EQ(Mixed<float>(out, kA1 - 1, 2), (std::vector<float>{0.5f, 0.25f}));
 }
 
 }  // namespace

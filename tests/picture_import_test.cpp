@@ -1,7 +1,8 @@
 // The portable Import (still pictures through stb_image), called directly so that every
 // build runs it, and through Invoke where it is the registered "Import". Then the real
 // loader program, started by the library from beside this test program, on a picture:
-// the clip arrives through it exactly as the frame server's own Import gives it. On
+// the clip arrives through it exactly as the frame server's own Import gives it (how
+// clips share loaders is in tests/loader_test.cpp). On
 // Windows this is Sondrel.exe over named pipes and a paging-file mapping, with the
 // portable picture Import.
 #include <gtest/gtest.h>
@@ -74,10 +75,8 @@ TEST(PictureImport, NamesTheFileItCannotOpenOrDecode) {
               "Import: cannot open \"" + missing + "\": No such file or directory");
     const std::string png = folder.Read("good.png");
     const std::string cut = folder.Write("cut.png", png.substr(0, png.size() / 2));
-    const std::string text = folder.Write("text.png", "not a picture\n");
-    for (const std::string& bad : {cut, text})
-        EXPECT_EQ(PictureImportError(env.get(), bad),
-                  "Import: cannot open \"" + bad + "\": Invalid data found when processing input");
+    EXPECT_EQ(PictureImportError(env.get(), cut),
+              "Import: cannot open \"" + cut + "\": Invalid data found when processing input");
     EXPECT_EQ(PictureImportError(env.get(), ""), "Import: a file name is needed");
 }
 
@@ -94,19 +93,11 @@ TEST(Sondrel, APictureThroughTheLoaderIsTheInProcessImportByteForByte) {
     options.name = test::UniqueLoaderName("s");
     auto channel = LoaderChannel::Create(std::move(options));
     ASSERT_TRUE(channel);
-    PClip a = channel->Open(path.c_str(), env.get());
+    const PClip a = channel->Open(path.c_str(), env.get());
     ASSERT_TRUE(a);
     EXPECT_EQ(std::memcmp(&a->GetVideoInfo(), &local->GetVideoInfo(), sizeof(VideoInfo)), 0);
     EXPECT_EQ(test::RowBytes(a->GetFrame(0, env.get())), test::RowBytes(local->GetFrame(0, env.get())));
-
-    const PClip b = channel->Open(path.c_str(), env.get());
-    ASSERT_TRUE(b);
-    EXPECT_EQ(channel->Connections(), 1u) << "both on loader 0";
-    a = PClip();
-    EXPECT_EQ(channel->Connections(), 1u);
-    EXPECT_EQ(test::RowBytes(b->GetFrame(0, env.get())), test::RowBytes(local->GetFrame(0, env.get())));
     EXPECT_FALSE(channel->Open((path + ".missing").c_str(), env.get()));
-    EXPECT_EQ(channel->LaunchCounter(), 1) << "a file it cannot open starts no loader";
 }
 
 #endif

@@ -80,17 +80,6 @@ TEST_F(Slides, FromFrameIsBlackUntilUpdatedThenTheFrameBeforeUpToItsChannel) {
     EXPECT_EQ(f->GetReadPtr()[0], 112);
 }
 
-TEST_F(Slides, TwoSlidesOnOneFrameChain) {
-    FakeRenderer a = test::NewSlideRenderer(3), b = test::NewSlideRenderer(4);
-    const SlideEffect ea{0, 1, a.AsSlide(), 0, 0, 10, 20}, eb{0, 2, b.AsSlide(), 0, 0, 15, 30};
-    AddSlideEff(&ea, 1, 0);
-    AddSlideEff(&eb, 1, 0);
-    const PVideoFrame f = pm.Frame(16);
-    EXPECT_EQ(Log(a), "8 0 11 6 24 from 24x0 to 24x0; 6");
-    EXPECT_EQ(Log(b), "8 0 16 1 24 from 24x0 to 24x3; 6");
-    EXPECT_EQ(f->GetReadPtr()[5], 7);
-}
-
 TEST_F(Slides, StartingAtZeroOrDroppingSnapshotsKeepsTheFromFrameBlack) {
     AddTitles();
     FakeRenderer zero = test::NewSlideRenderer(), drops = test::NewSlideRenderer(0, 1);

@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <iterator>
-#include <limits>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -111,12 +110,6 @@ TEST(WarpSpan, SamplersReadTheSourceAsTheLockedRowsLieAndScaleAlphaByOpacity) {
         EXPECT_EQ(SampleBilinear(view, c.u, c.v, c.opacity), c.want) << "bilinear " << c.u << "," << c.v;
 }
 
-TEST(WarpSpan, TruncationIsTowardZeroWithIndefiniteForTheRest) {
-    for (const auto& [f, i] : {std::pair{9.99f, 9}, {-9.99f, -9}, {2147483520.0f, 2147483520}, {std::nanf(""), INT32_MIN},
-                               {1e30f, INT32_MIN}, {-std::numeric_limits<float>::infinity(), INT32_MIN}})
-        EXPECT_EQ(TruncToInt(f), i) << f;
-}
-
 TEST(WarpSpan, FloatWalkMatchesTheLoopBitForBit) {
     auto loop = [](float u, float du, int64_t k) {
         for (int64_t i = 0; i < k; ++i) u += du;
@@ -192,21 +185,6 @@ TEST(DrawWarpedImage, IdentityWarpCopiesThePictureWithBothSamplers) {
     EXPECT_EQ(pic.bytes, before);
 }
 
-TEST(DrawWarpedImage, StretchSamplesByTruncationOrBetweenNeighbours) {
-    const Picture pic;
-    // Twice as wide: u steps by 0.5 across each line.
-    auto nearest = gfx::Bitmap::Create(7, 3);
-    Warp(*nearest, Corners(0, 0, 6, 0, 6, 2, 0, 2), pic.bitmap, 255, 1);
-    auto bilinear = gfx::Bitmap::Create(7, 3);
-    Warp(*bilinear, Corners(0, 0, 6, 0, 6, 2, 0, 2), pic.bitmap, 255, 0);
-    for (int x = 0; x < 7; ++x) {
-        EXPECT_EQ(nearest->GetPixel(x, 1), Picture::Pixel(x / 2, 1));
-        // Halfway pixels average blue (truncated) and keep green 1; whole ones are exact.
-        const gfx::Argb mid = 0xFF000000u | (1 << 8) | ((x / 2 * 10 + 10 + (x / 2 + 1) * 10 + 10) / 2);
-        EXPECT_EQ(bilinear->GetPixel(x, 1), x % 2 ? mid : Picture::Pixel(x / 2, 1));
-    }
-}
-
 TEST(DrawWarpedImage, OpacityZeroLeavesOnlyTheFourCornerPixels) {
     const Picture pic;
     Frame f(10, 10, 0x40);
@@ -266,33 +244,26 @@ TEST(DrawWarpedImage, OutlineIsThePensPolygonThroughTheCornersInTheOutlineColour
 }
 
 TEST(DrawWarpedImage, BadGeometryDrawsSafely) {
+    // Arbitrary corners are the fuzzer's; here the products that wrap in 32 bits, and an
+    // empty source, which it never makes.
     const Picture pic;
     auto one = gfx::Bitmap::Create(1, 1);
     one->SetPixel(0, 0, 0xFF123456u);
-    const float inf = std::numeric_limits<float>::infinity(), nan = std::nanf("");
-    const std::vector<std::vector<gfx::PointF>> shapes = {
-        Corners(-30, -30, -5, -30, -5, -5, -30, -5),  // wholly left of and above the target
-        Corners(nan, 0, 5, 0, 5, 5, 0, 5),
-        Corners(-inf, -inf, inf, -inf, inf, inf, -inf, inf),
-        Corners(-1e30f, 2, 1e30f, 2, 1e30f, 7, -1e30f, 7),
-        Corners(0, 0, 0, 0, 0, 0, 0, 0),
-        Corners(-4e9f, -4e9f, 4e9f, -3e9f, 3e9f, 4e9f, -3e9f, 3e9f),
-        Corners(-2e9f, -2e9f, 2e9f, -1e9f, 1.5e9f, 2e9f, -1e9f, 1e9f),  // 32-bit products wrap
-    };
     uint8_t nothing[4] = {};
     const gfx::Bitmap empty = gfx::Bitmap::OverArgb(nothing, 0, 0, 0);
-    for (const auto& c : shapes)
-        for (int quick : {0, 1})
-            for (int rectangle : {0, 1})
-                for (const gfx::Bitmap* src : {&pic.bitmap, static_cast<const gfx::Bitmap*>(one.get()), &empty}) {
-                    Frame f(16, 12, 0x11);
-                    Warp(f.bitmap, c, *src, 300, quick, rectangle, 2);
-                    Warp(f.bitmap, c, *src, -7, quick, rectangle, 0);
-                }
-    // Wholly outside with no outline: nothing at all changes.
+    const auto wrap = Corners(-2e9f, -2e9f, 2e9f, -1e9f, 1.5e9f, 2e9f, -1e9f, 1e9f);
+    const auto inside = Corners(1, 1, 9, 1, 9, 9, 1, 9);
+    for (const auto* c : {&wrap, &inside})
+        for (int rectangle : {0, 1})
+            for (const gfx::Bitmap* src : {&pic.bitmap, &empty}) {
+                Frame f(16, 12, 0x11);
+                Warp(f.bitmap, *c, *src, 300, 0, rectangle, 2);
+                Warp(f.bitmap, *c, *src, -7, 1, rectangle, 0);
+            }
+    // Wholly left of and above the target, with no outline: nothing at all changes.
     Frame f(16, 12, 0x11);
-    Warp(f.bitmap, shapes[0], pic.bitmap, 255, 1, 0, 0);
-    EXPECT_EQ(f.bytes, std::vector<uint8_t>(f.bytes.size(), 0x11));
+    Warp(f.bitmap, Corners(-30, -30, -5, -30, -5, -5, -30, -5), pic.bitmap, 255, 1, 0, 0);
+    EXPECT_TRUE(f.Filled(0x11));
     // A quadrilateral spanning millions of pixels still fills the small target.
     auto big = gfx::Bitmap::Create(8, 8);
     Warp(*big, Corners(-1e6f, -1e6f, 1e6f, -1e6f, 1e6f, 1e6f, -1e6f, 1e6f), *one, 255, 1);
