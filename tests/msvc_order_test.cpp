@@ -159,7 +159,8 @@ TEST_F(MsvcOrder, PluginEntryAndCreateFunctionsThroughTheHandBuiltTable) {
     // Planar input: the error comes back through the hand-built ThrowError slot.
     const AVSValue yv12_args[] = {16, 8, "YV12"};
     const PClip yv12 = real->Invoke("BlankClip", AVSValue(yv12_args, 3), names).AsClip();
-    EXPECT_EQ(ErrorOf([&] { CMainChMgr(yv12, env, AllItemKinds()); }), "CMainChMgr: input to filter must be in YUY2 or RGB");
+    EXPECT_EQ(ErrorOf([&] { CMainChMgr(yv12, env, AllItemKinds()); }),
+              "CMainChMgr: input to filter must be in YUY2 or RGB");
     EXPECT_EQ(hand.log.back(), "ThrowError");
 }
 
