@@ -24,37 +24,30 @@ AVSValue BlankClip(IScriptEnvironment* env, int width, int height, const char* p
 TEST(Script, SetTempChAndSetMainChOverABlankClip) {
     const test::SavedGlobals saved;
     test::EnvPtr env = test::NewEnv();
-    EXPECT_STREQ(AvisynthPluginInit2(env.get()), "`Quillet' Quillet plugin");
-
+    AvisynthPluginInit2(env.get());
     const AVSValue blank = BlankClip(env.get(), 640, 480, "RGB24", 50);
-    ASSERT_TRUE(blank.AsClip()->GetVideoInfo().HasAudio());
     const AVSValue temp = env->Invoke("SetTempCh", blank);
     EXPECT_EQ(temp.AsClip().get(), blank.AsClip().get());  // the clip itself, unchanged
     EXPECT_EQ(g_pScriptEnv, env.get());
     const PClip mgr = env->Invoke("SetMainCh", temp).AsClip();
     EXPECT_EQ(GetMainClip(), mgr.get());
-    EXPECT_EQ(static_cast<IClip*>(g_pMainChMgr), mgr.get());
-    EXPECT_EQ(mgr->GetVideoInfo().num_frames, 50);
 
     // Planar input is refused and the published manager stays as it was.
     EXPECT_EQ(test::ErrorOf([&] { env->Invoke("SetMainCh", BlankClip(env.get(), 64, 48, "YV12", 5)); }),
               "CMainChMgr: input to filter must be in YUY2 or RGB");
-    EXPECT_EQ(static_cast<IClip*>(g_pMainChMgr), mgr.get());
+    EXPECT_EQ(GetMainClip(), mgr.get());
 
-    // A second "SetMainCh" publishes the second manager; the first lives on in its graph.
-    const AVSValue second = env->Invoke("SetMainCh", blank);
-    EXPECT_EQ(GetMainClip(), second.AsClip().get());
-    EXPECT_EQ(mgr->GetVideoInfo().width, 640);
-    const AVSValue preview = env->Invoke("SetPreviewCh", blank);
-    EXPECT_EQ(static_cast<IClip*>(g_pPreviewChMgr), preview.AsClip().get());
-    EXPECT_EQ(GetMainClip(), second.AsClip().get());
+    // A second "SetMainCh" publishes the second manager; "SetPreviewCh" publishes beside it.
+    const PClip second = env->Invoke("SetMainCh", blank).AsClip();
+    const PClip preview = env->Invoke("SetPreviewCh", blank).AsClip();
+    EXPECT_EQ(GetMainClip(), second.get());
+    EXPECT_EQ(static_cast<IClip*>(g_pPreviewChMgr), preview.get());
 }
 
 TEST(PluginEntry, MemoryBudgetIsAQuarterKeptInRange) {
     // Integer division: 4 MiB less a byte above 100 MiB still gives 25.
-    for (const auto& [bytes, mib] : {std::pair{0u, 16}, std::pair{64u << 20, 16}, std::pair{100u << 20, 25},
-                                     std::pair{(104u << 20) - 1, 25}, std::pair{400u << 20, 100},
-                                     std::pair{512u << 20, 128}, std::pair{0xFFFFFFFFu, 128}})
+    for (const auto& [bytes, mib] : {std::pair{0u, 16}, std::pair{(104u << 20) - 1, 25}, std::pair{400u << 20, 100},
+                                     std::pair{0xFFFFFFFFu, 128}})
         EXPECT_EQ(MemoryBudgetMiB(bytes), mib) << bytes;
 }
 
@@ -74,9 +67,7 @@ void* FindExport(const char* name) {
 
 TEST(PluginLoad, LoadPluginRegistersTheScriptFunctionsAndExportsWork) {
     test::EnvPtr env = test::NewEnv();
-    const AVSValue loaded = env->Invoke("LoadPlugin", AVSValue(FERRULE_PLUGIN_PATH));
-    ASSERT_TRUE(loaded.IsString());
-    EXPECT_STREQ(loaded.AsString(), "`Quillet' Quillet plugin");
+    EXPECT_STREQ(env->Invoke("LoadPlugin", AVSValue(FERRULE_PLUGIN_PATH)).AsString(""), "`Quillet' Quillet plugin");
 
     auto get_main_clip = reinterpret_cast<IClip*(AVS_STDCALL*)()>(FindExport("GetMainClip"));
     auto insert_channel = reinterpret_cast<void(AVS_STDCALL*)(int)>(FindExport("InsertChannel"));

@@ -4,37 +4,43 @@
 //   "big"         a 4096 x 1024 RGB32 clip, larger than the area
 //   "audio-only"  no video
 //   "garbage"     answers "opened" with a nonsensical format
-//   anything else 8 x 4 RGB24 with 16-bit stereo audio
+//   anything else 8 x 4 RGB24 with 16-bit stereo audio (ScriptedFormat)
 // Faults are scripted per loader and command (Misbehave).
 // Frame n holds FrameByte(n, i) at byte i of the area, audio from sample s holds
 // AudioByte(s * 4 + i).
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "avs/avisynth.h"
-
-namespace platform {
-class PipeListener;
-}
+#include "loader/loader_block.h"
+#include "platform/loader_pipe.h"
+#include "platform/shared_area.h"
+#include "tests/test_support.h"
 
 namespace test {
 
 inline uint8_t FrameByte(int n, size_t i) { return static_cast<uint8_t>(n * 37 + i * 3 + 1); }
 inline uint8_t AudioByte(int64_t i) { return static_cast<uint8_t>(i * 5 + (i >> 8)); }
 
-VideoInfo ScriptedFormat();  // the format of an ordinary clip
+inline VideoInfo ScriptedFormat() { return WithAudio(Rgb24Info(8, 4, 10)); }
 
 // Loader names are machine-wide (the area on POSIX, the pipes everywhere): one of the
 // test's own, so that concurrent test programs never meet.
-std::string UniqueLoaderName(const std::string& tag);
+inline std::string UniqueLoaderName(const std::string& tag) {
+    static std::mt19937 rng{std::random_device{}()};
+    return std::string(kLoaderChannelName) + "-" + tag + std::to_string(rng() % 1000000000u);
+}
 
 class ScriptedLoaders {
 public:
@@ -49,7 +55,9 @@ public:
 
     explicit ScriptedLoaders(std::string name) : name_(std::move(name)) {}
     // Joins the loaders: the channel must be gone first, as its closing ends them.
-    ~ScriptedLoaders();
+    ~ScriptedLoaders() {
+        for (std::thread& t : threads_) t.join();
+    }
 
     // What starting loader `number` does; kServe unless told.
     void Plan(int number, Launch launch) { plan_[number] = launch; }
@@ -64,14 +72,83 @@ public:
     std::function<bool(const std::string&, int)> Launcher() {
         return [this](const std::string& name, int number) { return Start(name, number); };
     }
-    std::vector<Received> Log();
-    std::vector<int> Started();  // numbers asked to start, in order
+    std::vector<Received> Log() {
+        std::lock_guard<std::mutex> hold(mutex_);
+        return log_;
+    }
+    std::vector<int> Started() {  // numbers asked to start, in order
+        std::lock_guard<std::mutex> hold(mutex_);
+        return started_;
+    }
 
 private:
-    bool Start(const std::string& name, int number);
-    void Serve(int number, platform::PipeListener& listener);
-    void Record(int number, const uint8_t* bytes);
-    bool TakeFault(int number, uint32_t command, std::pair<Fault, int>& fault);
+    bool Start(const std::string& name, int number) {
+        if (name != name_) return false;
+        const Launch launch = plan_.count(number) ? plan_[number] : Launch::kServe;
+        {
+            std::lock_guard<std::mutex> hold(mutex_);
+            started_.push_back(number);
+        }
+        if (launch != Launch::kServe) return launch == Launch::kNoPipe;
+        // Listening before the start returns, so the first connection attempt finds it.
+        std::shared_ptr<platform::PipeListener> listener =
+            platform::PipeListener::Create(platform::LoaderPipeName(name_, number));
+        if (!listener) return false;
+        threads_.emplace_back([this, number, listener] { Serve(number, *listener); });
+        return true;
+    }
+
+    void Serve(int number, platform::PipeListener& listener) {
+        auto pipe = listener.Accept(10000);
+        auto area = platform::SharedArea::Open(name_, kLoaderAreaSize);
+        if (!pipe || !area) return;
+        int32_t next_id = 40;
+        LoaderBlock b;
+        while (pipe->Read(b.bytes, sizeof b, -1)) {
+            Received r{number, {}};
+            std::memcpy(r.bytes.data(), b.bytes, r.bytes.size());
+            std::pair<Fault, int> fault{Fault::kSlow, 0};  // unless scripted, an answer after 0 ms
+            {
+                std::lock_guard<std::mutex> hold(mutex_);
+                log_.push_back(r);
+                const auto it = faults_.find({number, b.open.command});
+                if (it != faults_.end()) fault = it->second, faults_.erase(it);
+            }
+            if (fault.first == Fault::kDie) return;
+            if (fault.first == Fault::kSilent) {
+                while (pipe->Read(b.bytes, sizeof b, -1)) {}  // until the library lets go
+                return;
+            }
+            if (fault.first == Fault::kShort) {
+                std::memset(&b, 0, sizeof b);
+                b.reply.status = 1;
+                pipe->Write(b.bytes, 50, 1000);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(fault.second));
+            const LoaderBlock request = b;
+            std::memset(&b, 0, sizeof b);
+            b.reply.status = 1;
+            if (request.open.command == kLoaderOpen) {
+                const std::string path = request.open.path;
+                const auto answer = answers_.find({number, path});
+                if (answer != answers_.end()) b.open_reply.status = answer->second;
+                VideoInfo& vi = b.open_reply.vi = ScriptedFormat();
+                if (path == "big") vi.width = 4096, vi.height = 1024, vi.pixel_type = VideoInfo::CS_BGR32;
+                if (path == "audio-only") vi.width = vi.height = 0;
+                if (path == "garbage") vi.width = -7;
+                if (b.open_reply.status == 1) b.open_reply.remote_id = next_id++;
+            } else if (request.open.command == kLoaderFrame) {
+                for (size_t i = 0; i < 4096; ++i) area->data()[i] = FrameByte(request.frame.frame, i);
+            } else if (request.open.command == kLoaderAudio) {
+                const int64_t bytes = request.audio.count * 4;
+                if (bytes < 0 || bytes > static_cast<int64_t>(area->size())) b.reply.status = 0;
+                for (int64_t i = 0; i < bytes && b.reply.status; ++i)
+                    area->data()[i] = AudioByte(request.audio.start * 4 + i);
+            }
+            if (!pipe->Write(b.bytes, sizeof b, 1000)) return;
+        }
+    }
 
     std::string name_;
     std::map<int, Launch> plan_;
