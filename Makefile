@@ -61,7 +61,7 @@ test: native asan i686-linux win64 win32-dll fuzz
 	  "render|$(GTEST_ENV) $(B)/native/ferrule_render_tests" \
 	  "asan|$(GTEST_ENV) ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(B)/asan/ferrule_tests" \
 	  "render-asan|$(GTEST_ENV) ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(B)/asan/ferrule_render_tests" \
-	  "i686-linux|$(GTEST_ENV) qemu-i386 $(B)/i686-linux/ferrule_tests" \
+	  "i686-linux|$(GTEST_ENV) scripts/x86_32.sh run $(B)/i686-linux/ferrule_tests" \
 	  "win64|$(GTEST_ENV) FERRULE_WIN64_BUILD=$(B)/win64 scripts/win64_tests.sh" \
 	  "win32-dll|scripts/check_exports.sh $(B)/win32-dll/Ferrule.dll" \
 	  "fuzz|$(B)/fuzz/warp_fuzz -seed=1 -max_total_time=30 -timeout=5 -rss_limit_mb=2048 && echo 'passed 1, failed 0'" \

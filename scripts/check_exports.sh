@@ -1,6 +1,7 @@
 #!/bin/bash
 # Checks the i686 product DLL: a 32-bit PE whose exports are all undecorated, which
-# exports every name in exports.txt, imports only system DLLs and msvcrt, and carries
+# exports every name in exports.txt, imports only system DLLs and msvcrt, ships stripped
+# (under 1 MB, its DWARF in Ferrule.dll.debug through a debug link), and carries
 # the edit window's resources (menu 1010, cursor 1002, toolbar 1000 with its bitmap,
 # the toolbar's strings, the "Pick Color" dialog 1001).
 # Prints "passed N, failed M" as its last line.
@@ -29,6 +30,14 @@ while read -r dll_name; do
 done <<<"$imports"
 # The resources, read back from the DLL. Not by windres: it would take toolbar 1000 for
 # its own toolbar layout rather than the one MFC reads, and never finish.
+# Shipped stripped, its DWARF beside it and named by a debug link.
+sections=$(i686-w64-mingw32-objdump -h "$dll")
+check "stripped: no DWARF sections" '! grep -q " \.debug_" <<<"$sections"'
+check "a debug link to Ferrule.dll.debug" \
+  'i686-w64-mingw32-objcopy --dump-section .gnu_debuglink=/dev/stdout "$dll" 2>/dev/null | grep -qa "^Ferrule.dll.debug"'
+check "Ferrule.dll.debug beside it, with the DWARF" \
+  'i686-w64-mingw32-objdump -h "$(dirname "$dll")/Ferrule.dll.debug" 2>/dev/null | grep -q " \.debug_info "'
+check "under 1 MB" '[ "$(stat -c %s "$dll")" -lt 1048576 ]'
 check "has a .rsrc section" 'i686-w64-mingw32-objdump -h "$dll" | grep -q " \.rsrc "'
 rc=$(python3 "$here/dll_resources.py" "$dll" 2>&1)
 menu=$(sed -n '/^1010 MENU/,/^END$/p' <<<"$rc" | tail -n +2)
