@@ -107,8 +107,8 @@ typedef struct FerruleFrameRef {
     int32_t height;
 } FerruleFrameRef;
 
-/* A Gdiplus::Bitmap* (the GDI+ C++ class) lent for one call: keep, delete or clone it
- * and nothing happens to the library's pixels. Its GpBitmap* is its second word. */
+/* A Gdiplus::Bitmap* (the GDI+ C++ class) lent for one call, gone after it; deleting or
+ * cloning it does nothing to the library's pixels. Its GpBitmap* is its second word. */
 typedef struct FerruleHostBitmap FerruleHostBitmap;
 
 /* The library's object a picture transition fetches pictures through; the host calls
@@ -175,8 +175,9 @@ typedef struct FerruleSlideRendererArray {
 #endif
 
 /* ---- records the host fills --------------------------------------------------------
- * The library copies what it keeps during the call; renderers are borrowed and must
- * outlive their items. Frames are inclusive ranges. */
+ * The library copies what it keeps during the call; renderers and an overlay's slide
+ * records are borrowed and must outlive their items. Frame ranges are inclusive. No
+ * record needs packing: every field lies at its natural alignment. */
 
 /* A corner of the quadrilateral, in pixels of the reference size. */
 typedef struct FerruleCorner {
@@ -291,15 +292,15 @@ typedef struct FerruleSubtitleInfo {
     int32_t width;       /* both the main clip's */
     int32_t height;
     int32_t item_id;
-    int32_t clip_start_frame; /* subtitle frame shown on the first frame */
+    int32_t clip_start_frame; /* the subtitle chain's frame shown on the first frame */
     int32_t first_frame;
     int32_t last_frame;
     IClip* clip; /* a PClip's word; may be null: the item builds its own */
 } FerruleSubtitleInfo;
 
 /* ---- the exports: __stdcall, undecorated names --------------------------------------
- * Channels are the host's numbers. Every call is a no-op (frames: *buffer null, 0
- * returned) until a script has called SetMainCh, or SetTempCh for the environment. */
+ * Channels are the host's numbers. Until a script has run SetMainCh (and SetTempCh,
+ * which records the environment) the calls do nothing; HOST.md has the details. */
 
 /* The plugin entry the frame server calls on LoadPlugin. */
 const char* FERRULE_CC AvisynthPluginInit2(IScriptEnvironment* env);
