@@ -10,7 +10,7 @@ B := build
 CMAKE := cmake -G Ninja -Wno-dev
 GTEST_ENV := GTEST_COLOR=no
 
-.PHONY: all demo test bootstrap native asan i686-linux win64 win32-dll fuzz bench install clean
+.PHONY: all demo test bootstrap native asan i686-linux win64 win32-dll fuzz bench install dist clean
 
 all: test
 
@@ -51,6 +51,11 @@ PREFIX ?= /usr/local
 install: native
 	@DESTDIR='$(DESTDIR)' cmake --install $(B)/native --prefix '$(PREFIX)'
 
+# The host's kit: the product DLL with its header, .def, import libraries and HOST.md,
+# in one archive under dist/.
+dist: win32-dll
+	@scripts/make_dist.sh $(B)/win32-dll
+
 bench: native
 	@$(B)/native/ferrule_bench
 	@$(B)/native/render-rate
@@ -69,4 +74,4 @@ test: native asan i686-linux win64 win32-dll fuzz
 	@scripts/test_ratio.sh | tail -n 1
 
 clean:
-	rm -rf $(B) out
+	rm -rf $(B) out dist

@@ -10,7 +10,7 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine64 xvfb xauth
   googletest libgtest-dev libbenchmark-dev libstb-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev llvm
   libswscale-dev libswresample-dev libavutil-dev libavformat-dev libavcodec-dev
   libass-dev fonts-dejavu-core fonts-wqy-zenhei libfreetype-dev libfontconfig-dev nlohmann-json3-dev
   ffmpeg libopencv-imgproc-dev hyperfine
