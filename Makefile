@@ -69,6 +69,7 @@ test: native asan i686-linux win64 win32-dll fuzz
 	  "i686-linux|$(GTEST_ENV) scripts/x86_32.sh run $(B)/i686-linux/ferrule_tests" \
 	  "win64|$(GTEST_ENV) FERRULE_WIN64_BUILD=$(B)/win64 scripts/win64_tests.sh" \
 	  "win32-dll|scripts/check_exports.sh $(B)/win32-dll/Ferrule.dll" \
+	  "dll32|$(GTEST_ENV) scripts/dll32_tests.sh" \
 	  "fuzz|$(B)/fuzz/warp_fuzz -seed=1 -max_total_time=30 -timeout=5 -rss_limit_mb=2048 && echo 'passed 1, failed 0'" \
 	  "layers|scripts/check_layers.sh"
 	@scripts/test_ratio.sh | tail -n 1

@@ -29,3 +29,12 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
+
+# The 32-bit wine that runs the product DLL, only where this machine runs 32-bit code
+# itself; elsewhere nothing 32-bit is installed and the dll32 suite says it is skipped.
+if ! installed wine32:i386 && "$(dirname "$0")/x86_32.sh" check; then
+  echo "bootstrap: this machine runs 32-bit x86 code; installing wine32:i386"
+  dpkg --print-foreign-architectures | grep -qx i386 || $sudo dpkg --add-architecture i386
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
+fi
