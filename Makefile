@@ -10,7 +10,7 @@ B := build
 CMAKE := cmake -G Ninja -Wno-dev
 GTEST_ENV := GTEST_COLOR=no
 
-.PHONY: all demo test bootstrap native asan i686-linux win64 win32-dll fuzz bench install clean
+.PHONY: all demo test bootstrap native asan i686-linux win64 win32-dll fuzz bench install dist clean
 
 all: test
 
@@ -51,6 +51,11 @@ PREFIX ?= /usr/local
 install: native
 	@DESTDIR='$(DESTDIR)' cmake --install $(B)/native --prefix '$(PREFIX)'
 
+# The host's kit: the product DLL with its header, .def, import libraries and HOST.md,
+# in one archive under dist/.
+dist: win32-dll
+	@scripts/make_dist.sh $(B)/win32-dll
+
 bench: native
 	@$(B)/native/ferrule_bench
 	@$(B)/native/render-rate
@@ -61,12 +66,13 @@ test: native asan i686-linux win64 win32-dll fuzz
 	  "render|$(GTEST_ENV) $(B)/native/ferrule_render_tests" \
 	  "asan|$(GTEST_ENV) ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(B)/asan/ferrule_tests" \
 	  "render-asan|$(GTEST_ENV) ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(B)/asan/ferrule_render_tests" \
-	  "i686-linux|$(GTEST_ENV) qemu-i386 $(B)/i686-linux/ferrule_tests" \
+	  "i686-linux|$(GTEST_ENV) scripts/x86_32.sh run $(B)/i686-linux/ferrule_tests" \
 	  "win64|$(GTEST_ENV) FERRULE_WIN64_BUILD=$(B)/win64 scripts/win64_tests.sh" \
 	  "win32-dll|scripts/check_exports.sh $(B)/win32-dll/Ferrule.dll" \
+	  "dll32|$(GTEST_ENV) scripts/dll32_tests.sh" \
 	  "fuzz|$(B)/fuzz/warp_fuzz -seed=1 -max_total_time=30 -timeout=5 -rss_limit_mb=2048 && echo 'passed 1, failed 0'" \
 	  "layers|scripts/check_layers.sh"
 	@scripts/test_ratio.sh | tail -n 1
 
 clean:
-	rm -rf $(B) out
+	rm -rf $(B) out dist

@@ -1,4 +1,5 @@
-# 32-bit Linux, static, so that qemu-i386 runs the tests without an i386 sysroot.
+# 32-bit Linux, static, so that it runs without an i386 sysroot: directly where the kernel
+# runs 32-bit code, under qemu-i386 elsewhere (scripts/x86_32.sh decides).
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-linux-gnu-gcc)

@@ -1,6 +1,8 @@
 #!/bin/bash
 # Checks the i686 product DLL: a 32-bit PE whose exports are all undecorated, which
-# exports every name in exports.txt, imports only system DLLs and msvcrt, and carries
+# exports every name in exports.txt, imports only system DLLs and msvcrt, ships stripped
+# (under 1 MB, its DWARF in Ferrule.dll.debug through a debug link), has the host's .def
+# and import libraries in kit/ beside it, and carries
 # the edit window's resources (menu 1010, cursor 1002, toolbar 1000 with its bitmap,
 # the toolbar's strings, the "Pick Color" dialog 1001).
 # Prints "passed N, failed M" as its last line.
@@ -27,6 +29,27 @@ while read -r dll_name; do
   check "system import $dll_name" \
     'grep -qix -e kernel32.dll -e user32.dll -e gdi32.dll -e gdiplus.dll -e advapi32.dll -e shell32.dll -e ole32.dll -e comctl32.dll -e comdlg32.dll -e psapi.dll -e msvcrt.dll <<<"$dll_name"'
 done <<<"$imports"
+# The host's kit beside it: Ferrule.def names exactly the exports in exports.txt, each
+# with its argument bytes, and both import libraries map those decorated names.
+kit=$(dirname "$dll")/kit
+def_names=$(sed -nE 's/^    ([A-Za-z0-9_]+)@[0-9]+$/\1/p' "$kit/Ferrule.def" 2>/dev/null | sort)
+check "Ferrule.def names the exports in exports.txt" \
+  '[ -n "$def_names" ] && [ "$def_names" = "$(grep -v "^$" "$here/exports.txt" | sort)" ]'
+mingw_lib=$(i686-w64-mingw32-nm "$kit/libFerrule.dll.a" 2>/dev/null)
+msvc_lib=$(llvm-nm "$kit/Ferrule.lib" 2>/dev/null)
+while read -r entry; do
+  [ -z "$entry" ] && continue
+  check "libFerrule.dll.a links _$entry" 'grep -qx "00000000 T _$entry" <<<"$mingw_lib"'
+  check "Ferrule.lib links _$entry" 'grep -qx "00000000 T _$entry" <<<"$msvc_lib"'
+done < <(sed -nE 's/^    ([A-Za-z0-9_]+@[0-9]+)$/\1/p' "$kit/Ferrule.def" 2>/dev/null)
+# Shipped stripped, its DWARF beside it and named by a debug link.
+sections=$(i686-w64-mingw32-objdump -h "$dll")
+check "stripped: no DWARF sections" '! grep -q " \.debug_" <<<"$sections"'
+check "a debug link to Ferrule.dll.debug" \
+  'i686-w64-mingw32-objcopy --dump-section .gnu_debuglink=/dev/stdout "$dll" 2>/dev/null | grep -qa "^Ferrule.dll.debug"'
+check "Ferrule.dll.debug beside it, with the DWARF" \
+  'i686-w64-mingw32-objdump -h "$(dirname "$dll")/Ferrule.dll.debug" 2>/dev/null | grep -q " \.debug_info "'
+check "under 1 MB" '[ "$(stat -c %s "$dll")" -lt 1048576 ]'
 # The resources, read back from the DLL. Not by windres: it would take toolbar 1000 for
 # its own toolbar layout rather than the one MFC reads, and never finish.
 check "has a .rsrc section" 'i686-w64-mingw32-objdump -h "$dll" | grep -q " \.rsrc "'

@@ -21,6 +21,8 @@ declare -A allowed=(
   [plugin]="avs framework gfx platform warp channels overlay items loader editwnd resources"
   [fserver]="avs"
   [tools]="avs framework gfx platform warp channels overlay items loader editwnd plugin fserver"
+  [include]=""
+  [kit]="avs framework gfx platform warp channels overlay items loader editwnd plugin resources include"
 )
 
 faults=0
@@ -36,7 +38,7 @@ for from in "${!allowed[@]}"; do
       echo "check_layers: $file includes $target: $from/ may not include $to/" >&2
       faults=$((faults + 1))
     fi
-  done < <(grep -rHnoE '^#include "[^"]+"' "$from" --include='*.h' --include='*.cpp' | sed -E 's/#include "([^"]+)"/\1/')
+  done < <(grep -rHnoE '^#include "[^"]+"' "$from" --include='*.h' --include='*.c' --include='*.cpp' | sed -E 's/#include "([^"]+)"/\1/')
 done
 
 if [ "$quiet" != --quiet ]; then
