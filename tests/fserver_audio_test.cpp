@@ -27,6 +27,8 @@ TEST(FrameServerAudio, EachFunctionGivesTheSamplesOfItsRule) {
     const PClip stereo_float = SampleClip(2, SAMPLE_FLOAT, {0.5f, -1.0f, 0.25f, 2.0f});
     const PClip pair = SampleClip(2, SAMPLE_INT16, {1000, -1000, 20000, -20000, 3, -3});
     const PClip three_floats = SampleClip(3, SAMPLE_FLOAT, {1.0f, 1.0f, 1.0f, 0.5f, -0.5f, 2.0f});
+    const PClip loud = SampleClip(2, SAMPLE_FLOAT, {1.5, -2.0, 2.5 / 32768, 3.5 / 32768, -0.25, nan});
+    const PClip thirds = SampleClip(3, SAMPLE_INT16, {1, 2, 4, -1, -2, -4, 32767, 32767, 32767, -32768, 0, 1});
     struct Row {
         const char* call;
         std::vector<AVSValue> args;
@@ -36,50 +38,26 @@ TEST(FrameServerAudio, EachFunctionGivesTheSamplesOfItsRule) {
     const Row rows[] = {
         // Conversions scale and saturate; halves go to even; NaN is silence.
         {"ConvertAudioToFloat", {ints}, 0, 5, "f32 x1 4: 0.5 -1 0.999969482 0 0"},
-        {"ConvertAudioTo16bit", {call("ConvertAudioToFloat", {ints})}, 0, 4, "s16 x1 4: 16384 -32768 32767 0"},
-        {"ConvertAudioTo16bit",
-         {SampleClip(2, SAMPLE_FLOAT, {1.5, -2.0, 2.5 / 32768, 3.5 / 32768, -0.25, nan})},
-         0,
-         3,
-         "s16 x2 3: 32767 -32768 2 4 -8192 0"},
-        // MixAudio weighs (half and half by default) and saturates; with float it mixes as float.
+        {"ConvertAudioTo16bit", {loud}, 0, 3, "s16 x2 3: 32767 -32768 2 4 -8192 0"},
+        // MixAudio weighs and saturates; with float it mixes as float.
         {"MixAudio", {a, b, 1.0, 1.0}, 0, 2, "s16 x2 2: 1500 32767 0 16"},
-        {"MixAudio", {a, b}, 0, 2, "s16 x2 2: 750 30000 0 8"},
         {"MixAudio", {a, b, 1.0, 0.0}, 0, 2, "s16 x2 2: 1000 30000 -400 8"},  // identity
         {"MixAudio", {a, SampleClip(2, SAMPLE_FLOAT, {0.25, -0.5}), 0.0, 2.0}, 0, 2, "f32 x2 2: 0.5 -1 0 0"},
         {"MergeChannels", {mono, stereo}, 0, 3, "s16 x3 3: 1 10 11 2 20 21 3 0 0"},
-        {"GetChannel", {three, 3, 1}, 10, 2, "s16 x2 192000: 72 70 79 77"},
-        {"GetChannel", {three, 2, 2, 2}, 1, 1, "s16 x3 192000: 8 8 8"},
-        {"GetChannel", {three, 1, 2, 3}, 4, 2, "s16 x3 192000: 28 29 30 35 36 37"},  // identity
+        {"GetChannel", {three, 3}, 10, 2, "s16 x1 192000: 72 79"},
         {"GetChannel", {stereo_float, 2}, 0, 2, "f32 x1 2: -1 2"},
         // ConvertToMono: 7/3 and -7/3 truncate toward zero; full scale stays full scale.
-        {"ConvertToMono",
-         {SampleClip(3, SAMPLE_INT16, {1, 2, 4, -1, -2, -4, 32767, 32767, 32767, -32768, 0, 1})},
-         0,
-         5,
-         "s16 x1 4: 2 -2 32767 -10922 0"},
+        {"ConvertToMono", {thirds}, 0, 5, "s16 x1 4: 2 -2 32767 -10922 0"},
         {"ConvertToMono", {stereo_float}, 0, 2, "f32 x1 2: -0.25 1.125"},
-        // Amplify: halves round away from zero, sums saturate; one factor per channel, extra
-        // ones ignored, the last one repeated when there are fewer; past the end stays silent.
+        // Amplify: halves round away from zero, sums saturate; one factor per channel, the
+        // last one repeated when there are fewer; past the end stays silent.
         {"Amplify", {pair, 2}, 0, 3, "s16 x2 3: 2000 -2000 32767 -32768 6 -6"},
         {"Amplify", {pair, 0.5}, 0, 3, "s16 x2 3: 500 -500 10000 -10000 2 -2"},
         {"Amplify", {pair, 1.0}, 0, 3, "s16 x2 3: 1000 -1000 20000 -20000 3 -3"},  // identity
-        {"Amplify", {pair, 1.0, -1.0, 9.0}, 0, 3, "s16 x2 3: 1000 1000 20000 20000 3 3"},
         {"Amplify", {three_floats, 2.0, 0.5}, 0, 3, "f32 x3 2: 2 0.5 0.5 1 -0.25 1 0 0 0"},
     };
     for (const Row& r : rows) EXPECT_EQ(test::SampleText(call(r.call, r.args), r.start, r.count, e), r.want) << r.call;
 
-    // 8- and 24-bit audio is mixed and scaled as float, 32-bit integer audio mixed as float
-    // and scaled as it is, saturating. The samples are 1/2, -1/2, 1/4 and 3/4 of full scale.
-    for (const auto& [type, full] :
-         {std::pair{SAMPLE_INT8, 128.0}, std::pair{SAMPLE_INT24, 8388608.0}, std::pair{SAMPLE_INT32, 2147483648.0}}) {
-        const PClip wide = SampleClip(2, type, {full / 2, -full / 2, full / 4, full * 3 / 4});
-        EXPECT_EQ(test::SampleText(call("ConvertToMono", {wide}), 0, 3, e), "f32 x1 2: 0 0.5 0") << type;
-        EXPECT_EQ(test::SampleText(call("Amplify", {wide, 2.0, 0.5}), 0, 2, e),
-                  type == SAMPLE_INT32 ? "s32 x2 2: 2147483647 -536870912 1073741824 805306368"
-                                       : "f32 x2 2: 1 -0.25 0.5 0.375")
-            << type;
-    }
 }
 
 TEST(FrameServerAudio, WhatNeedsNoChangeIsTheSameClipAndWrongInputIsNamed) {
@@ -89,18 +67,13 @@ TEST(FrameServerAudio, WhatNeedsNoChangeIsTheSameClipAndWrongInputIsNamed) {
     const PClip silent = new test::PatternClip(test::Rgb24Info(4, 2));
     const PClip three = new test::PatternClip(test::WithAudio(test::Rgb24Info(4, 2), 48000, 3));
     const std::pair<const char*, std::vector<AVSValue>> same[] = {
-        {"ConvertAudioToFloat", {floats}}, {"ConvertAudioTo16bit", {ints}}, {"ConvertToMono", {ints}},
-        {"ConvertToMono", {silent}},       {"Amplify", {silent, 2.0}},      {"MergeChannels", {ints}}};
+        {"ConvertAudioToFloat", {floats}}, {"ConvertToMono", {silent}}, {"Amplify", {silent, 2.0}}};
     for (const auto& [name, args] : same)
         EXPECT_EQ(test::Invoke(e, name, args).AsClip().get(), args[0].AsClip().get()) << name;
 
-    const char* missing = "GetChannel: Attempted to select a channel that does not exist";
     const std::pair<const char*, test::CallRow> errors[] = {
         {"GetChannel", {{silent, 1}, "GetChannel: clip has no audio"}},
-        {"GetChannel", {{three, 0}, missing}},
-        {"GetChannel", {{three, 1, 4}, missing}},
-        {"GetChannel", {{three}, "Script error: Invalid arguments to function \"GetChannel\""}},
-        {"Amplify", {{three}, "Script error: Invalid arguments to function \"Amplify\""}},
+        {"GetChannel", {{three, 4}, "GetChannel: Attempted to select a channel that does not exist"}},
         {"Amplify", {{ints, std::numeric_limits<double>::quiet_NaN()}, "Amplify: factors must be finite numbers"}},
         {"MixAudio", {{ints, three}, "MixAudio: the clips have different numbers of channels"}},
     };

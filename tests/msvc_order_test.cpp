@@ -19,12 +19,8 @@ namespace {
 
 using namespace test;
 
-using GetVersionFn = int(AVS_STDCALL*)(IClip*);
 using GetFrameFn = PVideoFrame*(AVS_STDCALL*)(IClip*, PVideoFrame*, int, IScriptEnvironment*);
-using GetParityFn = bool(AVS_STDCALL*)(IClip*, int);
 using GetAudioFn = void(AVS_STDCALL*)(IClip*, void*, int64_t, int64_t, IScriptEnvironment*);
-using SetCacheHintsFn = void(AVS_STDCALL*)(IClip*, int, int);
-using GetVideoInfoFn = const VideoInfo*(AVS_STDCALL*)(IClip*);
 using DeletingDestructorFn = void*(AVS_STDCALL*)(IClip*, unsigned);
 
 template <class Fn>
@@ -105,28 +101,24 @@ protected:
     IScriptEnvironment* env = hand.AsEnv();
 };
 
+// One call per shape of slot: a value returned by copy, plain arguments (64-bit ones
+// among them) and the deleting destructor.
 TEST_F(MsvcOrder, ManagerSlotsTakeThisThenTheResultPointer) {
     const VideoInfo vi = WithAudio(Rgb24Info(10, 4, 30), 8000, 2);
     IClip* mgr = new CMainChMgr(new PatternClip(vi, 0x21), env, AllItemKinds());
     const PClip hold(mgr);
 
-    EXPECT_EQ(SlotOf<GetVersionFn>(mgr, 0)(mgr), 2);
-
     alignas(PVideoFrame) unsigned char storage[sizeof(PVideoFrame)];
     PVideoFrame* result = SlotOf<GetFrameFn>(mgr, 1)(mgr, reinterpret_cast<PVideoFrame*>(storage), 7, env);
     ASSERT_EQ(static_cast<void*>(result), static_cast<void*>(storage));  // returned in EAX
-    EXPECT_EQ((*result)->GetPitch(), 32);
     EXPECT_EQ(FrameBytes(*result), std::vector<uint8_t>(128, 0));  // 4 rows of 32
     result->~PVideoFrame();
     EXPECT_EQ(hand.log.back(), "NewVideoFrame 10x4 -4");
 
-    EXPECT_TRUE(SlotOf<GetParityFn>(mgr, 2)(mgr, 5));
     int16_t audio[6] = {};
     SlotOf<GetAudioFn>(mgr, 3)(mgr, audio, int64_t(1) << 33, 3, env);
     EXPECT_EQ(audio[0], static_cast<int16_t>((int64_t(1) << 33) * 7));
     EXPECT_EQ(audio[5], static_cast<int16_t>(((int64_t(1) << 33) + 2) * 7 + 1));
-    SlotOf<SetCacheHintsFn>(mgr, 4)(mgr, CACHE_RANGE, 4);
-    EXPECT_EQ(SlotOf<GetVideoInfoFn>(mgr, 5)(mgr), &mgr->GetVideoInfo());
 
     // The single deleting destructor, flag 1: destroy and free, return this.
     IClip* other = new CMainChMgr(new PatternClip(vi), env, AllItemKinds());
@@ -137,28 +129,26 @@ TEST_F(MsvcOrder, PluginEntryAndCreateFunctionsThroughTheHandBuiltTable) {
     const SavedGlobals saved;
     EXPECT_STREQ(AvisynthPluginInit2(env), "`Quillet' Quillet plugin");
     ASSERT_EQ(hand.log.size(), 5u);
-    ASSERT_EQ(hand.log[0].rfind("SetMemoryMax ", 0), 0u);
-    const int budget = std::stoi(hand.log[0].substr(13));
-    EXPECT_TRUE(budget >= 16 && budget <= 128) << budget;
+    EXPECT_EQ(hand.log[0].rfind("SetMemoryMax ", 0), 0u);
     EXPECT_EQ(std::vector<std::string>(hand.log.begin() + 1, hand.log.end()),
               (std::vector<std::string>{"AddFunction SetMainCh c", "AddFunction SetTempCh c",
                                         "AddFunction SetPreviewCh c", "AddFunction SetSubTitleCh ci"}));
 
     // Invoke from the library's side: name, then the argument words by value.
-    const AVSValue args[] = {16, 8, "RGB24"};
     const char* names[] = {"width", "height", "pixel_type"};
-    const AVSValue blank = env->Invoke("BlankClip", AVSValue(args, 3), names);
-    EXPECT_EQ(hand.log.back(), "Invoke BlankClip 3");
-    ASSERT_TRUE(blank.IsClip());
+    const AVSValue blank = Invoke(real.get(), "BlankClip", {16, 8, "RGB24"}, names);
     const int before = blank.AsClip()->GetRefcount();
     const AVSValue main = env->Invoke("SetMainCh", blank);
     EXPECT_EQ(hand.log.back(), "Invoke SetMainCh 1");
     EXPECT_EQ(blank.AsClip()->GetRefcount(), before + 1);  // the manager holds it; the argument copy is gone
     EXPECT_EQ(GetMainClip(), main.AsClip().get());
+    // "SetTempCh" gives the clip itself; "SetPreviewCh" publishes beside the main manager.
+    EXPECT_EQ(env->Invoke("SetTempCh", blank).AsClip().get(), blank.AsClip().get());
+    const AVSValue preview = env->Invoke("SetPreviewCh", blank);
+    EXPECT_EQ(static_cast<IClip*>(g_pPreviewChMgr), preview.AsClip().get());
 
     // Planar input: the error comes back through the hand-built ThrowError slot.
-    const AVSValue yv12_args[] = {16, 8, "YV12"};
-    const PClip yv12 = real->Invoke("BlankClip", AVSValue(yv12_args, 3), names).AsClip();
+    const PClip yv12 = Invoke(real.get(), "BlankClip", {16, 8, "YV12"}, names).AsClip();
     EXPECT_EQ(ErrorOf([&] { CMainChMgr(yv12, env, AllItemKinds()); }),
               "CMainChMgr: input to filter must be in YUY2 or RGB");
     EXPECT_EQ(hand.log.back(), "ThrowError");

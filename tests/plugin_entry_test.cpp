@@ -1,6 +1,6 @@
-// The plugin as a frame server meets it: the entry point, the script functions and the
-// memory budget in this program, then the built library loaded as the frame server
-// loads a plugin and driven through its exported names as a host drives it.
+// The plugin as a frame server meets it: the memory budget in this program, then the
+// built library loaded as the frame server loads a plugin and driven through its
+// exported names as a host drives it.
 #include <gtest/gtest.h>
 
 #if defined(_WIN32)
@@ -15,35 +15,6 @@
 
 namespace {
 
-AVSValue BlankClip(IScriptEnvironment* env, int width, int height, const char* pixel_type, int length) {
-    const AVSValue args[] = {length, width, height, pixel_type};
-    const char* names[] = {"length", "width", "height", "pixel_type"};
-    return env->Invoke("BlankClip", AVSValue(args, 4), names);
-}
-
-TEST(Script, SetTempChAndSetMainChOverABlankClip) {
-    const test::SavedGlobals saved;
-    test::EnvPtr env = test::NewEnv();
-    AvisynthPluginInit2(env.get());
-    const AVSValue blank = BlankClip(env.get(), 640, 480, "RGB24", 50);
-    const AVSValue temp = env->Invoke("SetTempCh", blank);
-    EXPECT_EQ(temp.AsClip().get(), blank.AsClip().get());  // the clip itself, unchanged
-    EXPECT_EQ(g_pScriptEnv, env.get());
-    const PClip mgr = env->Invoke("SetMainCh", temp).AsClip();
-    EXPECT_EQ(GetMainClip(), mgr.get());
-
-    // Planar input is refused and the published manager stays as it was.
-    EXPECT_EQ(test::ErrorOf([&] { env->Invoke("SetMainCh", BlankClip(env.get(), 64, 48, "YV12", 5)); }),
-              "CMainChMgr: input to filter must be in YUY2 or RGB");
-    EXPECT_EQ(GetMainClip(), mgr.get());
-
-    // A second "SetMainCh" publishes the second manager; "SetPreviewCh" publishes beside it.
-    const PClip second = env->Invoke("SetMainCh", blank).AsClip();
-    const PClip preview = env->Invoke("SetPreviewCh", blank).AsClip();
-    EXPECT_EQ(GetMainClip(), second.get());
-    EXPECT_EQ(static_cast<IClip*>(g_pPreviewChMgr), preview.get());
-}
-
 TEST(PluginEntry, MemoryBudgetIsAQuarterKeptInRange) {
     // Integer division: 4 MiB less a byte above 100 MiB still gives 25.
     for (const auto& [bytes, mib] : {std::pair{0u, 16}, std::pair{(104u << 20) - 1, 25}, std::pair{400u << 20, 100},
@@ -52,6 +23,12 @@ TEST(PluginEntry, MemoryBudgetIsAQuarterKeptInRange) {
 }
 
 #if defined(FERRULE_PLUGIN_PATH)
+
+AVSValue BlankClip(IScriptEnvironment* env, int width, int height, const char* pixel_type, int length) {
+    const AVSValue args[] = {length, width, height, pixel_type};
+    const char* names[] = {"length", "width", "height", "pixel_type"};
+    return env->Invoke("BlankClip", AVSValue(args, 4), names);
+}
 
 void* FindExport(const char* name) {
 #if defined(_WIN32)

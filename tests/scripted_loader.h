@@ -45,9 +45,8 @@ inline std::string UniqueLoaderName(const std::string& tag) {
 class ScriptedLoaders {
 public:
     enum class Launch { kServe, kRefuse, kNoPipe };
-    // kSlow answers after a while; kSilent never answers again; kDie ends the loader;
-    // kShort sends 50 bytes of the reply and ends.
-    enum class Fault { kSlow, kSilent, kDie, kShort };
+    // kSlow answers after a while; kSilent never answers again; kDie ends the loader.
+    enum class Fault { kSlow, kSilent, kDie };
     struct Received {
         int loader;
         std::array<uint8_t, 112> bytes;
@@ -117,12 +116,6 @@ private:
             if (fault.first == Fault::kDie) return;
             if (fault.first == Fault::kSilent) {
                 while (pipe->Read(b.bytes, sizeof b, -1)) {}  // until the library lets go
-                return;
-            }
-            if (fault.first == Fault::kShort) {
-                std::memset(&b, 0, sizeof b);
-                b.reply.status = 1;
-                pipe->Write(b.bytes, 50, 1000);
                 return;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(fault.second));

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <numeric>
 #include <random>
 #include <string>
@@ -44,7 +43,6 @@ std::vector<std::vector<int>> Orders(int frames) {
 // Blocks of samples from either end, backwards, and at random, some past the ends.
 std::vector<std::pair<int64_t, int64_t>> Blocks(int64_t total) {
     std::vector<std::pair<int64_t, int64_t>> blocks = {{5880, 500}, {2940, 500}, {-300, 1000}, {total - 700, 1500}};
-    for (int64_t s = total - 5000; s > 0; s -= total / 9) blocks.push_back({s, 3000});
     for (int64_t s = total - 5000; s > 0; s -= 7919) blocks.push_back({s, 3000});
     std::mt19937 rng(9);
     for (int i = 0; i < 15; ++i) blocks.push_back({int64_t(rng() % uint32_t(total - 2500)), 1 + rng() % 2400});
@@ -60,9 +58,8 @@ std::vector<uint8_t> SampleBytes(IScriptEnvironment* env, const PClip& clip, int
 // Picture pixel (x, y) of frame n is B, G, R = 3x + n, 5y, 5n.
 uint8_t Lossless(int n, int x, int y, int c) { return uint8_t(c == 0 ? 3 * x + n : c == 1 ? 5 * y : 5 * n); }
 double Wave(int64_t s, int ch) { return 0.5 * std::sin(0.01 * double(s) + ch); }
-double Tone(int64_t s, int ch) { return std::floor(12000 * std::sin(2 * M_PI * 440 * double(s) / 44100)) + 1000 * ch; }
 
-TEST(Import, LosslessMediaGiveEveryPixelBottomUpAndEverySample) {
+TEST(Import, ALosslessFileGivesEveryPixelBottomUpAndEverySample) {
     TempDir dir;
     test::EnvPtr env = test::NewEnv();
     const PClip clip =
@@ -79,22 +76,12 @@ TEST(Import, LosslessMediaGiveEveryPixelBottomUpAndEverySample) {
                 ASSERT_EQ(f->GetReadPtr()[r * f->GetPitch() + b], Lossless(want, b / 3, kHeight - 1 - r, b % 3))
                     << "frame " << n << " row " << r << " byte " << b;
     }
-
-    const PClip wav = Import(
-        env.get(),
-        MakeMedia(dir / "tone.wav",
-                  test::Sound("floor(12000*sin(2*PI*440*n/44100))/32768+@/32.768", 44100, "1.5") + "-c:a pcm_s16le"));
-    EXPECT_EQ(test::Shape(wav), "0x0 25/1 0f 44100Hz x2 66150");
-    EXPECT_FALSE(wav->GetFrame(0, env.get()));
-    // Silence on either side; any order of blocks is the table below.
-    const auto want = [](double (*value)(int64_t, int), size_t i, int64_t total) {
-        const int64_t s = int64_t(i / 2) - 1;
-        return s < 0 || s >= total ? 0.0 : value(s, int(i % 2));
-    };
+    // Silence on either side.
     const std::vector<float> wave = test::Samples<float>(clip, -1, 96002, env.get());
-    for (size_t i = 0; i < wave.size(); ++i) ASSERT_EQ(wave[i], float(want(Wave, i, 96000))) << i;
-    const std::vector<int16_t> tone = test::Samples<int16_t>(wav, -1, 66152, env.get());
-    for (size_t i = 0; i < tone.size(); ++i) ASSERT_EQ(tone[i], want(Tone, i, 66150)) << i;
+    for (size_t i = 0; i < wave.size(); ++i) {
+        const int64_t s = int64_t(i / 2) - 1;
+        ASSERT_EQ(wave[i], s < 0 || s >= 96000 ? 0.0f : float(Wave(s, int(i % 2)))) << i;
+    }
 }
 
 // Audio whose samples land on no container timestamp and whose codecs carry state
@@ -105,25 +92,19 @@ TEST(Import, AnyFrameOrBlockInAnyOrderIsWhatAForwardDecodeGives) {
     struct Case {
         const char* file;
         std::string options, info;
-        bool damage = false;  // noise over the middle, where the packets are: nothing to check but survival
     };
     const std::string s16 = std::to_string(SAMPLE_INT16), flt = std::to_string(SAMPLE_FLOAT);
     const std::string video = "64x48 25/1 60f ", rgb = std::to_string(VideoInfo::CS_BGR24) + "/";
     const std::string audio = "0x0 25/1 0f ", grey = test::GreyFrames("2.4"), mpeg4 = "-c:v mpeg4 -q:v 2 -g 12 -bf 0 ";
     const Case cases[] = {
-        {"mpeg4.mp4", test::GreyFrames("1.6") + mpeg4 + "-sc_threshold 1000000000",
-         "64x48 25/1 40f 0Hz x0 " + rgb + "0"},
         {"ffv1-flac.mkv", grey + test::Sound(kChirp, 44100, "2.4") + "-c:v ffv1 -c:a flac -sample_fmt s16",
-         video + "44100Hz x2 " + rgb + s16, true},
-        {"pcm.mkv", test::Sound(kChirp, 44100, "3") + "-c:a pcm_s16le", audio + "44100Hz x2 0/" + s16},
-        {"mp3.mkv", test::Sound(kChirp, 44100, "3") + "-c:a libmp3lame", audio + "44100Hz x2 0/" + flt},
+         video + "44100Hz x2 " + rgb + s16},
         // Noise substitution draws from the decoder's random generator, which only a decode
         // from the start reproduces.
         {"mpeg4-aac.mov", grey + test::Sound(kChirp, 48000, "2.4") + mpeg4 + "-c:a aac -aac_pns 0",
-         video + "48000Hz x2 " + rgb + flt, true},
-        {"opus.webm", test::Sound(kChirp, 48000, "3") + "-c:a libopus", audio + "48000Hz x2 0/" + flt},
-        {"vorbis.webm", test::Sound(kChirp, 44100, "3") + "-c:a libvorbis", audio + "44100Hz x2 0/" + flt},
+         video + "48000Hz x2 " + rgb + flt},
         // Long enough that a far jump lands by timestamp (MP4) or decodes on (Matroska).
+        {"opus.webm", test::Sound(kChirp, 48000, "3") + "-c:a libopus", audio + "48000Hz x2 0/" + flt},
         {"long-aac.mp4", test::Sound(kChirp, 8000, "14") + "-c:a aac -aac_pns 0", audio + "8000Hz x2 0/" + flt},
         {"long-flac.mka", test::Sound(kChirp, 8000, "14") + "-c:a flac -sample_fmt s16", audio + "8000Hz x2 0/" + s16},
     };
@@ -137,23 +118,16 @@ TEST(Import, AnyFrameOrBlockInAnyOrderIsWhatAForwardDecodeGives) {
         const VideoInfo& vi = forward->GetVideoInfo();
         EXPECT_EQ(Info(forward), c.info);
         std::vector<std::vector<uint8_t>> frames;
-        for (int n = 0; n < vi.num_frames; ++n) {
-            frames.push_back(test::RowBytes(forward->GetFrame(n, e)));
-            const double mean = std::accumulate(frames[n].begin(), frames[n].end(), 0.0) / frames[n].size();
-            ASSERT_EQ(std::lround((mean * 219 / 255 + 16 - 20) / 3), n) << "limited-range grey back to luma";
-        }
+        for (int n = 0; n < vi.num_frames; ++n) frames.push_back(test::RowBytes(forward->GetFrame(n, e)));
         for (const std::vector<int>& order : vi.HasVideo() ? Orders(vi.num_frames) : decltype(Orders(0)){})
             for (int n : order) ASSERT_EQ(test::RowBytes(clip->GetFrame(n, e)), frames[n]) << "frame " << n;
+        EXPECT_EQ(bool(clip->GetFrame(0, e)), vi.HasVideo()) << "no video, no frame";
 
         const int64_t total = vi.num_audio_samples;
-        if (vi.HasAudio()) {
-            ASSERT_GT(total, 2 * vi.audio_samples_per_second);
-        } else {
-            test::Samples<int16_t>(clip, 0, 2, e);  // writes nothing
-        }
+        ASSERT_GT(total, 2 * vi.audio_samples_per_second);
         const std::vector<uint8_t> all = SampleBytes(e, forward, 0, total);
         const int bytes = vi.BytesPerAudioSample();
-        for (const auto& [start, count] : vi.HasAudio() ? Blocks(total) : decltype(Blocks(0)){}) {
+        for (const auto& [start, count] : Blocks(total)) {
             const std::vector<uint8_t> got = SampleBytes(e, clip, start, count);
             for (int64_t i = 0; i < count; ++i) {
                 const int64_t s = start + i;
@@ -165,31 +139,13 @@ TEST(Import, AnyFrameOrBlockInAnyOrderIsWhatAForwardDecodeGives) {
             }
         }
 
-        if (!c.damage) continue;
-        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
-        file.seekg(0, std::ios::end);
-        const std::streamoff size = file.tellg();
-        std::mt19937 rng(5);
-        std::string noise(static_cast<size_t>(size / 8), '\0');
-        for (char& ch : noise) ch = char(rng());
-        file.seekp(size / 2);
-        file.write(noise.data(), static_cast<std::streamsize>(noise.size()));
-        file.close();
-        const PClip damaged = Import(e, path);
-        for (const std::vector<int>& order : Orders(damaged->GetVideoInfo().num_frames))
-            for (int n : order) ASSERT_EQ(damaged->GetFrame(n, e)->GetRowSize(), kWidth * 3);
-        for (int64_t s = damaged->GetVideoInfo().num_audio_samples; s > -2000; s -= 7000)
-            SampleBytes(e, damaged, s, 5000);
     }
 }
 
-TEST(Import, FilesItCannotReadNameTheFile) {
+TEST(Import, AFileWithNeitherVideoNorAudioIsNamed) {
     TempDir dir;
     test::EnvPtr env = test::NewEnv();
-    const std::string missing = dir / "missing.avi",
-                      text = dir.Write("text.srt", "1\n00:00:01,000 --> 00:00:02,000\nHi\n");
-    EXPECT_EQ(test::ErrorOf([&] { Import(env.get(), missing); }),
-              "Import: cannot open \"" + missing + "\": No such file or directory");
+    const std::string text = dir.Write("text.srt", "1\n00:00:01,000 --> 00:00:02,000\nHi\n");
     EXPECT_EQ(test::ErrorOf([&] { Import(env.get(), text); }), "Import: \"" + text + "\" has neither video nor audio");
 }
 

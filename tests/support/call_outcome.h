@@ -31,11 +31,9 @@ inline std::string SampleText(const PClip& clip, int64_t start, int64_t count, I
     const VideoInfo& vi = clip->GetVideoInfo();
     std::vector<double> v;
     const auto widen = [&v](const auto& samples) { v.assign(samples.begin(), samples.end()); };
-    const char* type = vi.sample_type == SAMPLE_INT16 ? "s16" : vi.sample_type == SAMPLE_INT32 ? "s32" : "f32";
+    const char* type = vi.sample_type == SAMPLE_INT16 ? "s16" : "f32";
     if (vi.sample_type == SAMPLE_INT16)
         widen(Samples<int16_t>(clip, start, count, env));
-    else if (vi.sample_type == SAMPLE_INT32)
-        widen(Samples<int32_t>(clip, start, count, env));
     else
         widen(Samples<float>(clip, start, count, env));
     std::string out =
