@@ -124,7 +124,9 @@ TEST(WarpSpan, FloatWalkMatchesTheLoopBitForBit) {
         float want = u;
         for (int k = 0; k < n; want += du, ++k) {
             ASSERT_EQ(walked[k], want) << "u=" << u << " du=" << du << " k=" << k;
-            if (warp::HasAvx2()) ASSERT_EQ(walked_avx2[k], want) << "avx2 u=" << u << " du=" << du << " k=" << k;
+            if (warp::HasAvx2()) {
+                ASSERT_EQ(walked_avx2[k], want) << "avx2 u=" << u << " du=" << du << " k=" << k;
+            }
         }
         ASSERT_EQ(AdvanceFloatSum(u, du, n), want) << "u=" << u << " du=" << du << " n=" << n;
     }
