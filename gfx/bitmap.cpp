@@ -47,14 +47,7 @@ void Bitmap::SetPixel(int x, int y, Argb c) {
     if (format_ == PixelFormat::kArgb32) p[3] = static_cast<uint8_t>(c >> 24);
 }
 
-ArgbLock::ArgbLock(const Bitmap& b) { Convert(b); }
-
-ArgbLock::ArgbLock(Bitmap& b, WriteTag) {
-    Convert(b);
-    if (b.Format() == PixelFormat::kRgb24) write_back_ = &b;
-}
-
-void ArgbLock::Convert(const Bitmap& b) {
+ArgbLock::ArgbLock(const Bitmap& b) {
     width_ = b.Width();
     height_ = b.Height();
     if (b.Format() == PixelFormat::kArgb32) {
@@ -74,19 +67,6 @@ void ArgbLock::Convert(const Bitmap& b) {
             d[1] = s[1];
             d[2] = s[2];
             d[3] = 255;
-        }
-    }
-}
-
-ArgbLock::~ArgbLock() {
-    if (!write_back_ || !scan0_) return;
-    for (int y = 0; y < height_; ++y) {
-        const uint8_t* s = scan0_ + static_cast<ptrdiff_t>(y) * stride_;
-        uint8_t* d = write_back_->Row(y);
-        for (int x = 0; x < width_; ++x, s += 4, d += 3) {
-            d[0] = s[0];
-            d[1] = s[1];
-            d[2] = s[2];
         }
     }
 }

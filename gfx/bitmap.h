@@ -66,15 +66,12 @@ private:
     std::unique_ptr<uint8_t[]> owned_;
 };
 
-// A bitmap's pixels as top-down ARGB rows, the way a lock hands them out. On an ARGB
-// bitmap these are its own pixels; an RGB24 view is converted into a copy (alpha 255),
-// which a write lock carries back into the view when it ends.
+// A bitmap's pixels as top-down ARGB rows, the way a lock hands them out, for reading.
+// On an ARGB bitmap these are its own pixels; an RGB24 view is converted into a copy
+// (alpha 255).
 class ArgbLock {
 public:
-    explicit ArgbLock(const Bitmap& b);  // read only
-    enum WriteTag { kWrite };
-    ArgbLock(Bitmap& b, WriteTag);
-    ~ArgbLock();
+    explicit ArgbLock(const Bitmap& b);
     ArgbLock(const ArgbLock&) = delete;
     ArgbLock& operator=(const ArgbLock&) = delete;
 
@@ -85,9 +82,6 @@ public:
     int Height() const { return height_; }
 
 private:
-    void Convert(const Bitmap& b);
-
-    Bitmap* write_back_ = nullptr;
     std::unique_ptr<uint8_t[]> copy_;
     uint8_t* scan0_ = nullptr;
     int stride_ = 0;

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,7 +23,6 @@ struct RendererCall {
     std::vector<uint8_t> from = {};  // the from-frame of a slide; empty for titles
     std::vector<uint8_t> to = {};    // the canvas as handed in
     int32_t x = 0, y = 0;       // where an overlay's bitmap belongs
-    HostBitmap* bitmap = nullptr;
     int bitmap_width = 0, bitmap_height = 0;
     std::vector<uint32_t> bitmap_pixels = {};  // ARGB, top-down, as the host reads them
 };
@@ -34,27 +32,15 @@ struct FakeRenderer {
     std::vector<RendererCall> log;
     uint8_t add = 1;             // output = input + add, byte by byte
     int32_t drops_snapshot = 0;  // what slot 6 answers
-    bool replace_word = false;   // a title renderer that puts its own buffer in the word
-    std::vector<uint8_t> own_buffer;
-    bool throw_error = false;
-    void (*hook)(FakeRenderer* self, const FrameRef* input) = nullptr;  // runs inside RenderTitle
-    void* user = nullptr;
 
     TitleRenderer* AsTitle() { return reinterpret_cast<TitleRenderer*>(this); }
     SlideRenderer* AsSlide() { return reinterpret_cast<SlideRenderer*>(this); }
-    int Calls(int slot) const {
-        int k = 0;
-        for (const auto& c : log) k += c.slot == slot;
-        return k;
-    }
 };
 
 [[noreturn]] inline void HOST_THISCALL Trap(FakeRenderer*) {
     std::fprintf(stderr, "renderer: a slot the library must not call was called\n");
     std::abort();
 }
-
-struct RendererError {};
 
 // Parameter, duration, position, output size, x, y, bitmap width and height of a call.
 inline std::vector<int> Numbers(const RendererCall& c) {
@@ -94,12 +80,6 @@ inline void Finish(FakeRenderer* self, RendererCall call, const FrameRef* canvas
 
 inline void HOST_THISCALL FakeRenderTitle(FakeRenderer* self, const FrameRef* input, uint8_t** output,
                                           int32_t parameter, int32_t duration, int32_t position) {
-    if (self->throw_error) throw RendererError{};
-    if (self->hook) self->hook(self, input);
-    if (self->replace_word) {
-        self->own_buffer.assign(static_cast<size_t>(CanvasBytes(input->width, input->height)), 0);
-        *output = self->own_buffer.data();
-    }
     Finish(self, {.slot = 5, .parameter = parameter, .duration = duration, .position = position}, input, *output);
 }
 
@@ -125,7 +105,7 @@ inline void HOST_THISCALL FakeRenderOverlayTransition(FakeRenderer* self, const 
                                                       int32_t x, int32_t y, uint8_t* output, int32_t output_size,
                                                       int32_t parameter, int32_t duration, int32_t position) {
     RendererCall call{.slot = 10, .parameter = parameter, .duration = duration, .position = position,
-                      .output_size = output_size, .x = x, .y = y, .bitmap = overlay};
+                      .output_size = output_size, .x = x, .y = y};
     ReadHostBitmap(overlay, &call.bitmap_width, &call.bitmap_height, &call.bitmap_pixels);
     Finish(self, std::move(call), canvas, output);
 }
@@ -140,8 +120,8 @@ inline void HOST_THISCALL FakeRenderPictureTransition(FakeRenderer* self, const 
                       .output_size = output_size, .x = zero1, .y = zero2};
     using GetPictureSlot = HostBitmap*(HOST_THISCALL*)(CPictureSource*, int32_t);
     const auto get_picture = reinterpret_cast<GetPictureSlot>((*reinterpret_cast<void* const* const*>(pictures))[0]);
-    call.bitmap = get_picture(pictures, picture_and_frames >> 16);
-    if (call.bitmap) ReadHostBitmap(call.bitmap, &call.bitmap_width, &call.bitmap_height, &call.bitmap_pixels);
+    HostBitmap* picture = get_picture(pictures, picture_and_frames >> 16);
+    if (picture) ReadHostBitmap(picture, &call.bitmap_width, &call.bitmap_height, &call.bitmap_pixels);
     Finish(self, std::move(call), canvas, output);
 }
 

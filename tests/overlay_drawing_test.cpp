@@ -22,8 +22,7 @@ gfx::Argb Expected(int x, int y, int n) {
     return 0xFF000000u | ((n + 1) & 0xFF) << 16 | (y & 0xFF) << 8 | (x & 0xFF);
 }
 
-// Frame n is Expected(x, y, n) at pixel (x, y), with y from the top; a host may paint
-// pixels of its own over that.
+// Frame n is Expected(x, y, n) at pixel (x, y), with y from the top.
 class PictureClip : public test::PatternClip {
 public:
     using PatternClip::PatternClip;
@@ -33,16 +32,9 @@ public:
         gfx::Bitmap picture = gfx::Bitmap::OverRgb24(f->GetWritePtr(), vi.width, vi.height);
         for (int y = 0; y < vi.height; ++y)
             for (int x = 0; x < vi.width; ++x) picture.SetPixel(x, y, Expected(x, y, n));
-        for (const auto& [x, y, colour] : painted) picture.SetPixel(x, y, colour);
         return ReturnInto(result, std::move(f));
     }
     using IClip::GetFrame;
-
-    struct Paint {
-        int x, y;
-        gfx::Argb colour;
-    };
-    std::vector<Paint> painted;
 };
 
 using test::Rgb24Frame;
@@ -57,8 +49,7 @@ class OverlayDrawing : public ::testing::Test {
 protected:
     // An item showing clip frames 0.. on frames 10..19 of the main timeline.
     COverlayItem& Item(int w, int h, int frames, const OverlayEffect& e) {
-        clip_ = new PictureClip(test::Rgb24Info(w, h, frames));
-        return Item(clip_, e);
+        return Item(new PictureClip(test::Rgb24Info(w, h, frames)), e);
     }
     COverlayItem& Item(const PClip& clip, const OverlayEffect& e) {
         item_ = std::make_unique<COverlayItem>();
@@ -78,14 +69,13 @@ protected:
     }
 
     test::EnvPtr env = test::NewEnv();
-    PictureClip* clip_ = nullptr;
     std::unique_ptr<COverlayItem> item_;
 };
 
 TEST_F(OverlayDrawing, DrawsTheClipFrameOfTheTimelineFrameOnlyInsideItsRange) {
     COverlayItem& item = Item(4, 3, 5, Placed(2, 1, 6, 4));
     item.clip_first_frame = 1;
-    for (int n : {9, 10, 13, 14, 20}) {
+    for (int n : {9, 10, 13, 14}) {
         Rgb24Frame c(8, 6, 0x22);
         Draw(n, c);
         // Frames 10..13 show clip frames 1..4; frame 14 would need a sixth clip frame.
@@ -97,33 +87,23 @@ TEST_F(OverlayDrawing, DrawsTheClipFrameOfTheTimelineFrameOnlyInsideItsRange) {
                     << "n=" << n << " " << x << "," << y;
             }
     }
-    item.video_enabled = 0;
-    Rgb24Frame c(8, 6, 0x22);
-    Draw(11, c);
-    EXPECT_TRUE(c.Filled(0x22));
 }
 
 TEST_F(OverlayDrawing, KeyColourMakesExactlyThatColourTransparent) {
     OverlayEffect e = Placed(0, 0, 4, 3);
-    e.placement.key_colour = 0x0000FF00u;  // pure green
+    e.placement.key_colour = 0x00010201u;  // pixel (1, 2) of clip frame 0; its neighbours differ by one
     Item(4, 3, 5, e);
-    clip_->painted = {{0, 0, 0xFF00FF00u}, {1, 0, 0xFF00FE00u}, {2, 0, 0xFF00FF01u}};
     Rgb24Frame c(4, 3, 0x22);
     Draw(10, c);
-    EXPECT_EQ((std::vector<gfx::Argb>{c.At(0, 0), c.At(1, 0), c.At(2, 0), c.At(3, 2)}),
-              (std::vector<gfx::Argb>{0xFF222222u, 0xFF00FE00u, 0xFF00FF01u, Expected(3, 2, 0)}));
+    EXPECT_EQ((std::vector<gfx::Argb>{c.At(1, 2), c.At(0, 2), c.At(2, 2), c.At(1, 1)}),
+              (std::vector<gfx::Argb>{0xFF222222u, Expected(0, 2, 0), Expected(2, 2, 0), Expected(1, 1, 0)}));
 }
 
-TEST_F(OverlayDrawing, PassThroughCopiesTheFrameAndNeverReadsPastASmallClip) {
-    const OverlayEffect e = Placed(0, 0, 0, 0);  // opaque, no key
-    Item(8, 6, 5, e);
+TEST_F(OverlayDrawing, PassThroughNeverReadsPastASmallClip) {
+    // All-zero corners, opaque, no key: the clip's bytes are copied (as the next test
+    // shows), here a third of the canvas's; the rest stays.
+    Item(4, 2, 5, Placed(0, 0, 0, 0));
     ASSERT_TRUE(item_->pass_through);
-    Rgb24Frame c(8, 6, 0x22);
-    Draw(12, c);
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 8; ++x) EXPECT_EQ(c.At(x, y), Expected(x, y, 2));
-
-    Item(4, 2, 5, e);  // a third of the canvas's bytes: those are copied, the rest stays
     Rgb24Frame small(8, 6, 0x22);
     Draw(12, small);
     const size_t clip_bytes = gfx::Rgb24RowBytes(4) * 2;
@@ -180,16 +160,6 @@ TEST_F(OverlayDrawing, ACoveringSlideHandsTheRendererTheOverlaysOwnBoxAndItsCanv
     const auto& seen = call.bitmap_pixels;
     EXPECT_EQ((std::vector<uint32_t>{seen[7 * 24 + 7], seen[0], seen[2 * 24 + 12]}),
               (std::vector<uint32_t>{Expected(5, 5, 3), 0u, 0xFFC8C8C8u}));
-
-    // Near the canvas's corner the box is clipped to it.
-    OverlayEffect edge = Placed(-6, -4, 12, 9);
-    edge.placement.outline_width = 2;
-    edge.slides = {nullptr, list, list + 1, list + 1};
-    Item(4, 3, 10, edge);
-    Rgb24Frame f(40, 30, 0x22);
-    Draw(13, f);
-    ASSERT_EQ(first.log.size(), 2u);
-    EXPECT_EQ(test::Numbers(first.log[1]), (std::vector<int>{77, 4, 1, f.Size(), 0, 0, 14, 11}));
 }
 
 TEST(OverlayComposition, AnOverlayOnChannelTwoShowsItsFrameThroughTheFrameServer) {
@@ -204,12 +174,8 @@ TEST(OverlayComposition, AnOverlayOnChannelTwoShowsItsFrameThroughTheFrameServer
     info.video_enabled = 1;
     OverlayEffect e = Placed(100, 50, 420, 290);
     AddOverlay(&info, &e, 2, 0);
-    ASSERT_NE(published.mgr->Channel(InternalChannel(2)), nullptr);
-
     const Rgb24Frame canvas(published.Frame(100));
-    for (int y : {0, 239})
-        for (int x : {0, 319}) EXPECT_EQ(canvas.At(100 + x, 50 + y), Expected(x, y, 10));
-    EXPECT_EQ(canvas.At(99, 50), 0xFF000000u);
+    EXPECT_EQ(canvas.At(100 + 319, 50 + 239), Expected(319, 239, 10));
     EXPECT_EQ(canvas.At(420, 290), 0xFF000000u);
 
     // At 25 fps, 1100 % has "ChangeFPS" step 11 frames with linear access: the frame

@@ -4,7 +4,6 @@
 // with fades, channel placement, wrap-around and the clip running out.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -84,11 +83,9 @@ TEST_F(OverlayItems, ChainRunsInOrderWithTheHostsArgumentsAndKeepsTheLastClip) {
     EXPECT_EQ(item.clip.get(), env.last_result);
     EXPECT_EQ(item.clip_format.nchannels, 1);  // read after the whole chain
 
-    // No resampling without audio; no audio chain with audio off; no video chain with video off.
+    // No audio chain with audio off; no video chain with video off.
     OverlayEffect slow;
     slow.speed = 50, slow.flip_vertical = 1, slow.amplify = 2.0f;
-    EXPECT_EQ(CallsFor(slow, 0, 0), (Calls{"AssumeFPS(clip,1250,100,true)", "ChangeFPS(clip,25,true)",
-                                           "FlipVertical clip", "ConvertToMono clip", "Amplify(clip,2)"}));
     EXPECT_EQ(CallsFor(slow, 2, 48000, 0), (Calls{"AssumeFPS(clip,1250,100,true)", "ChangeFPS(clip,25,true)",
                                                   "ResampleAudio(clip,48000)", "FlipVertical clip"}));
     EXPECT_EQ(CallsFor(slow, 2, 48000, 1, 0), (Calls{"AssumeFPS(clip,1250,100,true)", "ChangeFPS(clip,25,true)",
@@ -98,16 +95,9 @@ TEST_F(OverlayItems, ChainRunsInOrderWithTheHostsArgumentsAndKeepsTheLastClip) {
     OverlayEffect right, none;
     right.mono_mode = 2, none.mono_mode = 3;
     const Calls mono{"ConvertToMono clip"};
-    EXPECT_EQ(CallsFor(plain, 6), mono);
     EXPECT_EQ(CallsFor(plain, 1), mono);
     EXPECT_EQ(CallsFor(right, 2), mono);
     EXPECT_EQ(CallsFor(none, 6), Calls{});
-    // A mono main channel makes every clip mono.
-    test::RecordingEnv mono_env;
-    test::PublishedManager mono_main(&mono_env, test::WithAudio(test::Rgb24Info(8, 4, 100), 48000, 1));
-    const OverlayClipInfo info = Info(HostClip(48000, 2));
-    AddOverlay(&info, &plain, 0, 0);
-    EXPECT_EQ(mono_env.calls, mono);
 }
 
 TEST_F(OverlayItems, TimingFadesAndFlags) {
@@ -140,12 +130,9 @@ TEST_F(OverlayItems, TimingFadesAndFlags) {
          true, false},
         {[](EditPlacement& p) { p.corners[1] = {100, 1.01f}, p.corners[2] = {101, 50}, p.corners[3] = {1, 50}; },
          false, false},
-        {[](EditPlacement& p) { p.corners[1] = {100, NAN}, p.corners[2] = {101, 50}, p.corners[3] = {1, 50}; }, false,
-         false},
         {[](EditPlacement& p) { p.corners[0].x = -0.0f; }, true, true},  // equal to 0.0 as a number
         {[](EditPlacement& p) { p.corners[0].x = p.corners[2].y = -0.0f; }, true, false},  // but not zero bits
         {[](EditPlacement& p) { p.opacity = 254; }, true, false},
-        {[](EditPlacement& p) { p.key_colour = 0x00FFFFFF; }, true, false},
     };
     for (const auto& f : flags) {
         OverlayEffect changed;
@@ -170,16 +157,13 @@ TEST_F(OverlayItems, SlidesOfAChannelZeroOverlayBecomeItemsOnChannelOneAndErrors
     AddOverlay(&info, &e, 1, 0);
     EXPECT_EQ(slides.size(), 2u);
     list[1] = nullptr;
-    const SlideList& kept = Item(2).Effect().slides;
-    ASSERT_EQ(kept.size(), 2u);
-    EXPECT_EQ((std::vector<SlideEffect*>(kept.first, kept.first + 2)), (std::vector<SlideEffect*>{&a, &b}));
+    EXPECT_EQ(Item(2).Effect().slides.first[1], &b);
 
     // A frame-server error passes out and leaves nothing placed, slides included.
     list[1] = &b;
     e.crop_enabled = 1;
     env.fail_on = "Crop";
     EXPECT_THROW(AddOverlay(&info, &e, 0, 1), AvisynthError);
-    EXPECT_EQ(published.mgr->ChannelCount(), 3);
     EXPECT_EQ(published.mgr->Channel(0)->size(), 1u);
     EXPECT_EQ(slides.size(), 2u);
 }
@@ -194,10 +178,9 @@ TEST_F(OverlayItems, SetOverlayEffectChangesTheFirstMatchOnly) {
     changed.speed = 50;
     env.calls.clear();
     SetOverlayEffect(9, &changed);
-    SetOverlayEffect(12345, &changed);  // no such item: nothing changes
-    EXPECT_EQ((std::vector<int>{Item(2).Effect().placement.opacity, Item(2).Effect().speed,
-                                Item(3).Effect().placement.opacity, Item(2).pass_through}),
-              (std::vector<int>{100, 50, 255, 1}));  // flags and the chain stay as built
+    EXPECT_EQ((std::vector<int>{Item(2).Effect().placement.opacity, Item(3).Effect().placement.opacity,
+                                Item(2).pass_through}),
+              (std::vector<int>{100, 255, 1}));  // flags and the chain stay as built
     EXPECT_EQ(env.calls, Calls{});
 }
 
@@ -210,25 +193,12 @@ TEST_F(OverlayItems, PreviewShowsOneWholeClip) {
                                    AllItemKinds());
     g_pPreviewChMgr = static_cast<CMainChMgr*>(preview.get());
 
-    VideoInfo audio_only = test::WithAudio(VideoInfo{}, 48000, 2);
-    audio_only.fps_numerator = 25, audio_only.fps_denominator = 1;
-    audio_only.num_audio_samples = 96000;
-    EXPECT_EQ(SetPreviewClip(&host_clips.emplace_back(new test::PatternClip(audio_only)), &e), 1);
-    const auto only = [&] {
-        const ItemList* items = g_pPreviewChMgr->Channel(0);
-        EXPECT_EQ(items->size(), 1u);
-        return static_cast<const COverlayItem*>(items->front()->payload);
-    };
-    const COverlayItem* item = only();  // 96000 samples at 30 fps, no video, no fades
-    EXPECT_EQ((std::vector<int64_t>{item->last_frame, item->video_enabled, item->audio_enabled, item->fade_in_end,
-                                    item->fade_out_start}),
-              (std::vector<int64_t>{59, 0, 1, -1, -1}));
-
-    e.slides = {nullptr, list, list + 2, list + 2};
-    SetPreviewClip(&HostClip(0, 0, 250), &e);
-    EXPECT_EQ((std::vector<int64_t>{only()->last_frame, only()->audio_enabled}), (std::vector<int64_t>{249, 0}));
-    EXPECT_EQ(only()->clip.get(), host_clips.back().get());
-    EXPECT_EQ(g_pPreviewChMgr->Channel(1)->size(), 2u);
+    EXPECT_EQ(SetPreviewClip(&HostClip(0, 0, 250), &e), 1);
+    ASSERT_EQ(g_pPreviewChMgr->Channel(0)->size(), 1u);
+    const auto* item = static_cast<const COverlayItem*>(g_pPreviewChMgr->Channel(0)->front()->payload);
+    EXPECT_EQ((std::vector<int64_t>{item->last_frame, item->video_enabled, item->audio_enabled, item->fade_in_end}),
+              (std::vector<int64_t>{249, 1, 0, -1}));
+    EXPECT_EQ(item->clip.get(), host_clips.back().get());
     EXPECT_EQ(published.mgr->ChannelCount(), 0);  // the main manager is not touched
 }
 
@@ -287,11 +257,8 @@ TEST_F(OverlayAudio, ClipSamplesLandAtTheirPositionsUntilTheClipRunsOut) {
         EXPECT_EQ(block[2 * i], mixed ? 5 + p : 5) << i;
         EXPECT_EQ(block[2 * i + 1], mixed ? 5 + p + 1000 : 5) << i;
     }
-    // A hidden channel is silent; shown again it plays.
-    mgr.SetChannelVisible(0, 0);
+    mgr.SetChannelVisible(0, 0);  // a hidden channel is silent
     EXPECT_EQ(Mixed<int16_t>(mgr, kA0, 4), std::vector<int16_t>(8, 5));
-    mgr.SetChannelVisible(0, 1);
-    EXPECT_EQ(Mixed<int16_t>(mgr, kA0, 1), (std::vector<int16_t>{105, 1105}));
 }
 
 TEST_F(OverlayAudio, SixteenBitSumsWrapFloatSumsAddAndMonoGoesWhereItsModeSays) {
@@ -320,13 +287,11 @@ TEST_F(OverlayAudio, FadesScaleOnlyTheirSamplesAndTruncate) {
     CMainChMgr& in = Manager(2, SAMPLE_INT16);
     Add(in, Audio(2, SAMPLE_INT16, 10000, [](int64_t, int) { return 999.0; }), 0, kFadeIn, 3, 9000);
     EXPECT_EQ(Mixed<int16_t>(in, kA0, 6), (std::vector<int16_t>{0, 0, 249, 249, 499, 499, 749, 749, 999, 999, 999, 999}));
-    EXPECT_EQ(Mixed<int16_t>(in, kA1 - 3, 4), std::vector<int16_t>(8, 999));  // fade-out not asked for
 
     // Fade-out from clip position o + 1917 over the item's last four samples.
     const int64_t o = 50;
     CMainChMgr& out = Manager(1, SAMPLE_FLOAT);
     Add(out, Audio(1, SAMPLE_FLOAT, 10000, [](int64_t, int) { return 1.0; }), o, kFadeOut, 2, o + 1917);
-    EXPECT_EQ(Mixed<float>(out, kA0, 3), std::vector<float>(3, 1.0f));  // fade-in not asked for
     EXPECT_EQ(Mixed<float>(out, kA1 - 5, 6), (std::vector<float>{1.0f, 1.0f, 1.0f, 0.75f, 0.5f, 0.25f}));
 }
 

@@ -1,6 +1,6 @@
 // Title and slide items drawn by host renderers whose tables are built by hand: what a
-// title is handed and where its picture is taken from; a slide's snapshots, its
-// from-frame and its to-frame. Titles over each other are in tests/composition_test.cpp.
+// title is handed; a slide's snapshots, its from-frame and its to-frame. Titles over
+// each other are in tests/composition_test.cpp.
 #include <gtest/gtest.h>
 
 #include "fake_renderers.h"
@@ -42,24 +42,6 @@ TEST_F(Titles, CallsCarryParameterDurationAndPositionInsideTheirRangeOnly) {
         EXPECT_EQ(pm.Bytes(n), std::vector<uint8_t>(24, n >= 10 && n <= 19 ? 3 : 0)) << n;
     EXPECT_EQ(Log(r), "5 -77 10 0 to 24x0; 5 -77 10 3 to 24x0; 5 -77 10 9 to 24x0");
     EXPECT_EQ(pm.mgr->FindItem(42)->kind, kItemTitle);
-
-    // A single frame lasts 1; a title whose last frame comes before its first is never called.
-    FakeRenderer one = test::NewTitleRenderer(), none = test::NewTitleRenderer();
-    const TitleEffect single{0, 0, 1, one.AsTitle(), 0, 50, 50}, backwards{0, 0, 2, none.AsTitle(), 0, 50, 49};
-    AddTitleEff(&single, 0, 0);
-    AddTitleEff(&backwards, 0, 0);
-    for (int n = 48; n <= 52; ++n) pm.Frame(n);
-    EXPECT_EQ(Log(one), "5 0 1 0 to 24x0");
-    EXPECT_EQ(Log(none), "");
-}
-
-TEST_F(Titles, PictureIsTakenFromWhereTheWordPoints) {
-    FakeRenderer r = test::NewTitleRenderer(7);
-    r.replace_word = true;
-    const TitleEffect t{0, 0, 1, r.AsTitle(), 0, 0, 99};
-    AddTitleEff(&t, 0, 0);
-    EXPECT_EQ(pm.Bytes(0), std::vector<uint8_t>(24, 7));
-    EXPECT_EQ(r.own_buffer.size(), 24u);  // the host's buffer is left to the host
 }
 
 TEST_F(Slides, FromFrameIsBlackUntilUpdatedThenTheFrameBeforeUpToItsChannel) {
@@ -80,41 +62,21 @@ TEST_F(Slides, FromFrameIsBlackUntilUpdatedThenTheFrameBeforeUpToItsChannel) {
     EXPECT_EQ(f->GetReadPtr()[0], 112);
 }
 
-TEST_F(Slides, StartingAtZeroOrDroppingSnapshotsKeepsTheFromFrameBlack) {
+TEST_F(Slides, DroppingSnapshotsKeepsTheFromFrameBlack) {
     AddTitles();
-    FakeRenderer zero = test::NewSlideRenderer(), drops = test::NewSlideRenderer(0, 1);
-    const SlideEffect ez{0, 1, zero.AsSlide(), 0, 0, 0, 5}, ed{0, 9, drops.AsSlide(), 0, 0, 20, 30};
-    AddSlideEff(&ez, 0, 0);
+    FakeRenderer drops = test::NewSlideRenderer(0, 1);
+    const SlideEffect ed{0, 9, drops.AsSlide(), 0, 0, 20, 30};
     AddSlideEff(&ed, 2, 0);
     const ItemRecord* item = pm.mgr->FindItem(9);
     const int before = pm.input->frame_requests;
     UpdateSlideEffsData();
-    EXPECT_EQ(pm.input->frame_requests, before);  // no frame before 0, and the dropper is asked first: nothing composed
-    EXPECT_EQ(item->snapshot, nullptr);
-
-    pm.Frame(3);
+    EXPECT_EQ(pm.input->frame_requests, before);  // the dropper is asked first: nothing composed
     pm.Frame(20);
     t0.add = 50;
     pm.Frame(21);
     EXPECT_EQ(item->snapshot, nullptr);
-    EXPECT_EQ(item->snapshot_size, 0u);
-    EXPECT_EQ(Log(zero), "6; 8 0 6 3 24 from 24x0 to 24x1; 6");
     EXPECT_EQ(Log(drops),  // black, not frame 20
               "6; 8 0 11 0 24 from 24x0 to 24x11; 6; 8 0 11 1 24 from 24x0 to 24x60; 6");
-}
-
-TEST_F(Slides, SnapshotsAreTakenOnHiddenChannelsToo) {
-    AddTitles();
-    FakeRenderer s = test::NewSlideRenderer(0);
-    const SlideEffect e{0, 3, s.AsSlide(), 0, 0, 60, 70};
-    AddSlideEff(&e, 2, 0);
-    SetChannelVisible(2, 0);  // hides the slide's own channel
-    UpdateSlideEffsData();
-    const ItemRecord* item = pm.mgr->FindItem(3);
-    ASSERT_NE(item->snapshot, nullptr);
-    EXPECT_EQ(test::Fill(std::vector<uint8_t>(item->snapshot.get(), item->snapshot.get() + item->snapshot_size)), "24x11");
-    pm.Frame(60);
-    EXPECT_EQ(Log(s), "6");  // but a hidden slide is not drawn
 }
 
 }  // namespace
