@@ -48,8 +48,10 @@ protected:
         AddOverlay(&info, &e, 1, 0);
     }
     // The window over item `id`, sized to the host and pumped for settle_ms; null when
-    // there is no window for it.
+    // there is no window for it. The pointer starts far from it, wherever the last test
+    // left it, so that no mouse-leave report comes first.
     HWND Open(int id, DWORD settle_ms) {
+        EXPECT_TRUE(MoveMouseToScreen({1000, 900}));
         HWND w = CreateOverlayEditWnd(id, host_->hwnd());
         if (w) {
             MoveWindow(w, 0, 0, kW, kH, TRUE);

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "overlay/overlay_item.h"
-#include "tests/edit_placements.h"
 #include "tests/edit_window_host.h"
 
 namespace {
