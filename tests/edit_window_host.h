@@ -1,7 +1,7 @@
 // What the edit window suites share under wine64: a published manager over a 160 x 120
 // main clip, overlays of 20 x 40 grey clips on frames 10 to 50, a host window that keeps
-// every placement the edit window reports (readable during the call only), and the
-// window opened at the host's size.
+// every placement the edit window reports (readable during the call only) and counts
+// requests to close, and the window opened at the host's size.
 #pragma once
 #ifdef _WIN32
 
@@ -25,9 +25,10 @@ protected:
     static constexpr POINT kHostOrigin{100, 100};
 
     EditWindowHost() : env_(NewEnv()), published_(env_.get(), Rgb24Info(kW, kH, 100)) {
-        host_ = RecordingWindow::TopLevel(kW, kH, kHostOrigin, [this](HWND, UINT m, WPARAM w, LPARAM l) {
+        host_ = TestWindow::TopLevel(kW, kH, kHostOrigin, [this](HWND, UINT m, WPARAM w, LPARAM l) {
             if (m == editwnd::WM_EDITWND_CHANGED)
                 reports_.emplace_back(static_cast<int>(w), *reinterpret_cast<const EditPlacement*>(l));
+            closes_ += m == editwnd::WM_EDITWND_CLOSE;
             return std::optional<LRESULT>();
         });
     }
@@ -47,8 +48,10 @@ protected:
         AddOverlay(&info, &e, 1, 0);
     }
     // The window over item `id`, sized to the host and pumped for settle_ms; null when
-    // there is no window for it.
+    // there is no window for it. The pointer starts far from it, wherever the last test
+    // left it, so that no mouse-leave report comes first.
     HWND Open(int id, DWORD settle_ms) {
+        EXPECT_TRUE(MoveMouseToScreen({1000, 900}));
         HWND w = CreateOverlayEditWnd(id, host_->hwnd());
         if (w) {
             MoveWindow(w, 0, 0, kW, kH, TRUE);
@@ -69,8 +72,9 @@ protected:
     EnvPtr env_;
     PublishedManager published_;
     std::vector<PClip> clips_;
-    std::unique_ptr<RecordingWindow> host_;
+    std::unique_ptr<TestWindow> host_;
     std::vector<std::pair<int, EditPlacement>> reports_;  // id and placement, oldest first
+    int closes_ = 0;  // WM_EDITWND_CLOSE heard
 };
 
 }  // namespace test::win

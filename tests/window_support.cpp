@@ -3,16 +3,12 @@
 #include "tests/window_support.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
-
-#include "tests/picture_files.h"
 
 namespace test::win {
 
 namespace {
 
-const wchar_t kClassName[] = L"FerruleRecordingWindow";
+const wchar_t kClassName[] = L"FerruleTestWindow";
 
 ATOM RegisterOnce(WNDPROC proc) {
     static const ATOM atom = [proc] {
@@ -26,15 +22,6 @@ ATOM RegisterOnce(WNDPROC proc) {
         return RegisterClassExW(&wc);
     }();
     return atom;
-}
-
-void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = dx;
-    input.mi.dy = dy;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
 }
 
 void SendKey(WORD vk, bool up) {
@@ -52,11 +39,25 @@ LONG Normalised(LONG pixel, int extent) {
     return static_cast<LONG>((static_cast<long long>(pixel) * 65536 + extent - 1) / extent);
 }
 
+POINT ClientToScreenPoint(HWND hwnd, POINT client) {
+    ClientToScreen(hwnd, &client);
+    return client;
+}
+
 }  // namespace
 
-std::unique_ptr<RecordingWindow> RecordingWindow::TopLevel(int width, int height, POINT origin, Handler handler) {
-    std::unique_ptr<RecordingWindow> w(new RecordingWindow(std::move(handler)));
-    RegisterOnce(&RecordingWindow::Proc);
+void SendMouse(DWORD flags, LONG dx, LONG dy) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = dx;
+    input.mi.dy = dy;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+std::unique_ptr<TestWindow> TestWindow::TopLevel(int width, int height, POINT origin, Handler handler) {
+    std::unique_ptr<TestWindow> w(new TestWindow(std::move(handler)));
+    RegisterOnce(&TestWindow::Proc);
     // A popup has no frame, so its client area is the window rectangle.
     CreateWindowExW(WS_EX_TOPMOST, kClassName, L"Ferrule test host", WS_POPUP | WS_CLIPCHILDREN, origin.x,
                     origin.y, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), w.get());
@@ -69,27 +70,18 @@ std::unique_ptr<RecordingWindow> RecordingWindow::TopLevel(int width, int height
     return w;
 }
 
-RecordingWindow::~RecordingWindow() {
+TestWindow::~TestWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-std::vector<Message> RecordingWindow::Messages(UINT message) const {
-    std::vector<Message> out;
-    for (const Message& m : log_) {
-        if (m.message == message) out.push_back(m);
-    }
-    return out;
-}
-
-LRESULT CALLBACK RecordingWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK TestWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<RecordingWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* self = static_cast<TestWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->hwnd_ = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<RecordingWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<TestWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
-    self->log_.push_back(Message{message, wParam, lParam});
     std::optional<LRESULT> answer;
     if (self->handler_) answer = self->handler_(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
@@ -119,11 +111,6 @@ void PumpFor(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }
 
-POINT ClientToScreenPoint(HWND hwnd, POINT client) {
-    ClientToScreen(hwnd, &client);
-    return client;
-}
-
 bool MoveMouseToScreen(POINT screen) {
     SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, Normalised(screen.x, GetSystemMetrics(SM_CXSCREEN)),
               Normalised(screen.y, GetSystemMetrics(SM_CYSCREEN)));
@@ -139,20 +126,12 @@ bool MoveMouseTo(HWND hwnd, POINT client) {
     return MoveMouseToScreen(ClientToScreenPoint(hwnd, client));
 }
 
-bool ClickAt(HWND hwnd, POINT client) {
-    if (!MoveMouseTo(hwnd, client)) return false;
-    LeftDown();
-    LeftUp();
-    PumpFor(50);
-    return true;
-}
-
-HWND WaitForOwnedWindow(HWND owner, const char* class_name, DWORD timeout_ms) {
+HWND WaitForWindow(const char* class_name, HWND owner, DWORD timeout_ms) {
     const ULONGLONG end = GetTickCount64() + timeout_ms;
     do {
         for (HWND w = FindWindowExA(nullptr, nullptr, class_name, nullptr); w;
              w = FindWindowExA(nullptr, w, class_name, nullptr))
-            if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) return w;
+            if ((!owner || GetWindow(w, GW_OWNER) == owner) && IsWindowVisible(w)) return w;
         Sleep(10);
     } while (GetTickCount64() < end);
     return nullptr;
@@ -160,14 +139,10 @@ HWND WaitForOwnedWindow(HWND owner, const char* class_name, DWORD timeout_ms) {
 
 void LeftDown() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
 void LeftUp() { SendMouse(MOUSEEVENTF_LEFTUP); }
-void RightDown() { SendMouse(MOUSEEVENTF_RIGHTDOWN); }
-void RightUp() { SendMouse(MOUSEEVENTF_RIGHTUP); }
 
-void PressKey(WORD vk, std::initializer_list<WORD> modifiers) {
-    for (WORD m : modifiers) SendKey(m, false);
+void PressKey(WORD vk) {
     SendKey(vk, false);
     SendKey(vk, true);
-    for (auto m = modifiers.end(); m != modifiers.begin();) SendKey(*--m, true);
 }
 
 Capture CaptureClient(HWND hwnd) {
@@ -201,14 +176,6 @@ Capture CaptureClient(HWND hwnd) {
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return cap;
-}
-
-std::string SavePng(const Capture& capture, const std::string& name) {
-    std::vector<uint32_t> argb(capture.rgb);
-    for (uint32_t& p : argb) p |= 0xFF000000u;
-    const std::string path = OutputPath(name + ".png");
-    WritePngFile(path, capture.width, capture.height, argb);
-    return path;
 }
 
 }  // namespace test::win
