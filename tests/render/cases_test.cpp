@@ -1,6 +1,6 @@
 // ferrule-render end to end, one row a run: the timeline, the command line, and what
 // must come out — the exit status, the error line, and named probes of what was
-// written. The media are made once by FFmpeg (cases/make_media.sh).
+// written. The files they read are made once, the media by FFmpeg (cases/setup.sh).
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -243,26 +243,8 @@ void Probe(const std::string& probe, const std::string& out, const std::vector<s
 
 TEST(Cases, EachRunGivesItsStatusErrorAndProbes) {
     const TempDir dir;
-    const rtest::Run made = rtest::RunProgram({"sh", "-c", "cd '" + dir.path().string() + "' && . '" + kCases + "make_media.sh'"});
+    const rtest::Run made = rtest::RunProgram({"sh", "-c", "cd '" + dir.path().string() + "' && . '" + kCases + "setup.sh'"});
     ASSERT_EQ(made.status, 0) << made.errors;
-    dir.Write("s.srt", "1\n00:00:00,000 --> 00:00:02,000\nSub\n");
-    dir.Write("empty.mp4", "");
-    dir.Write("text.png", "not a picture\n");
-    dir.Write("bad.srt", std::string("garbage\0\1\2", 10));
-    dir.Write("lone.idx", "# VobSub index file, v7\n");  // no lone.sub
-    dir.Write("existing.mp4", "old");
-    fs::create_symlink(dir / "aac.mp4", dir / "link.mp4");
-    fs::create_directories(dir / "folder.mp4");
-    fs::create_directories(dir / "notes");
-    dir.Write("notes/notes.txt", "mine");
-    fs::create_directories(dir / "stale");
-    for (int n = 0; n < 5; ++n) dir.Write("stale/frame-00000" + std::to_string(n) + ".png", "old");
-    fs::create_directories(dir / "ro");
-    // The run as nobody must reach its files and find ro/ read-only.
-    for (const fs::path& p : {dir.path(), dir.path() / "ro"})
-        fs::permissions(p, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read |
-                               fs::perms::others_exec);
-    fs::permissions(dir / "ro", fs::perms::owner_write, fs::perm_options::remove);
     const std::string render = FERRULE_RENDER_PATH;
 
     for (const Case& c : kRows) {

@@ -20,13 +20,6 @@ namespace {
 namespace fs = std::filesystem;
 using rtest::TempDir;
 
-std::string Head(const std::string& path, size_t bytes) {
-    std::ifstream in(path, std::ios::binary);
-    std::string text(bytes, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(bytes));
-    return text;
-}
-
 // The failing item sits at /channels/1/items/1, after items that place well.
 std::string Timeline(const std::string& item) {
     return R"({"output": {"width": 64, "height": 48, "frames": 4}, "channels": [
@@ -101,7 +94,7 @@ TEST(SetupErrors, AWorkersFailureComesBackOnceInItsOwnWords) {
         }
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << "the long worker was stopped";
         if (fs::exists(dir / "pid")) {
-            const pid_t pid = std::stoi(Head(dir / "pid", 16));
+            const pid_t pid = std::stoi(dir.Read("pid"));
             EXPECT_EQ(kill(pid, 0), -1) << "worker " << pid << " still runs";
         }
     }

@@ -1,5 +1,5 @@
-# The media the cases read, made by FFmpeg in the current folder: 5.5 s clips with a
-# white flash (video) and a 1 kHz beep (sound) of 0.1 s at each whole second.
+# The files the cases read, made in the current folder. The media are made by FFmpeg:
+# 5.5 s clips with a white flash (video) and a 1 kHz beep (sound) of 0.1 s at each second.
 set -e
 ff() { ffmpeg -nostdin -v error -y "$@"; }
 beep="if(lt(mod(t\,1)\,0.1)\,sin(2*PI*1000*t)\,0)"
@@ -17,3 +17,16 @@ ff -f lavfi -i "aevalsrc=0.7*sin(2*PI*100*t):s=48000:d=1" -c:a pcm_s16le loud.wa
 ff -f lavfi -i "color=red:s=2x2" -frames:v 1 still.png
 ff -f lavfi -i "testsrc=s=96x64" -frames:v 1 a.png
 ff -f lavfi -i "testsrc=s=96x64,negate" -frames:v 1 b.png
+printf '1\n00:00:00,000 --> 00:00:02,000\nSub\n' > s.srt
+printf 'garbage\0\1\2' > bad.srt
+echo '# VobSub index file, v7' > lone.idx  # no lone.sub
+echo 'not a picture' > text.png
+echo old > existing.mp4
+: > empty.mp4
+ln -s "$PWD/aac.mp4" link.mp4
+mkdir folder.mp4 notes stale ro
+echo mine > notes/notes.txt
+for n in 0 1 2 3 4; do echo old > stale/frame-00000$n.png; done
+# A run as nobody reaches the files and finds ro/ read-only.
+chmod 755 .
+chmod 555 ro
