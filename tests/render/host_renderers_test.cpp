@@ -52,16 +52,8 @@ TEST(Blend, CrossFadeRoundsAndZeroesRowPadding) {
     EXPECT_EQ(render::TransitionProgress(8, 9), 0.9) << "the last of nine frames";
 }
 
-TEST(Blend, WipesTakeWholeColumnsAndPictureRows) {
-    Frame left = Blended(TransitionKind::kWipeLeft, Labelled(8, 4, 1), Labelled(8, 4, 2), 0.25);
-    Frame right = Blended(TransitionKind::kWipeRight, Labelled(8, 4, 1), Labelled(8, 4, 2), 0.25);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 8; ++x) {
-            EXPECT_EQ(left.At(x, y)[2], x >= 6 ? 2 : 1) << x;
-            EXPECT_EQ(right.At(x, y)[2], x < 2 ? 2 : 1) << x;
-            EXPECT_EQ(left.At(x, y)[0], x);
-        }
-    // Up reveals the picture's bottom rows, which come first in memory; down the top.
+// Up reveals the picture's bottom rows, which come first in memory; down the top.
+TEST(Blend, WipesUpAndDownTakePictureRows) {
     Frame up = Blended(TransitionKind::kWipeUp, Labelled(2, 4, 1), Labelled(2, 4, 2), 0.5);
     Frame down = Blended(TransitionKind::kWipeDown, Labelled(2, 4, 1), Labelled(2, 4, 2), 0.5);
     for (int r = 0; r < 4; ++r) {
@@ -71,12 +63,7 @@ TEST(Blend, WipesTakeWholeColumnsAndPictureRows) {
     }
 }
 
-TEST(Blend, PushShiftsColumnsAndZoomGrowsFromTheCentre) {
-    Frame push = Blended(TransitionKind::kPush, Labelled(8, 2, 1), Labelled(8, 2, 2), 0.25);
-    for (int x = 0; x < 8; ++x) {
-        EXPECT_EQ(push.At(x, 1)[2], x < 6 ? 1 : 2);
-        EXPECT_EQ(push.At(x, 1)[0], x < 6 ? x + 2 : x - 6);
-    }
+TEST(Blend, ZoomGrowsFromTheCentre) {
     Frame half = Blended(TransitionKind::kZoomIn, Frame(8, 8, 10), Frame(8, 8, 200), 0.5);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 8; ++x) EXPECT_EQ(half.At(x, y)[1], x >= 2 && x < 6 && y >= 2 && y < 6 ? 200 : 10);
@@ -147,17 +134,8 @@ TEST(Transition, SlotsBlendFromTheCanvasToTheCompositeAndLeaveInputsAlone) {
         for (int x = 0; x < 8; ++x) EXPECT_EQ(out.At(x, y)[0], x >= 3 && x < 5 && y >= 2 && y < 4 ? 255 : 0) << x << y;
 }
 
-std::unique_ptr<render::TextTitle> MakeTitle(const std::string& text, double x = 0.5, double y = 0.5) {
-    render::Title t;
-    t.text = text, t.size = 16, t.x = x, t.y = y;
-    return render::TextTitle::Create(t);
-}
-
-// Renders onto a grey frame inside guard bytes; the box of changed pixels, top-down.
-struct Drawn {
-    int changed = 0, sum = 0, x0 = 1 << 20, y0 = 1 << 20, x1 = -1, y1 = -1;
-};
-Drawn Draw(render::TextTitle& title, int w, int h, int duration, int position) {
+// Renders onto a grey frame inside guard bytes, which it must not touch, nor its input.
+void Draw(render::TextTitle& title, int w, int h, int duration, int position) {
     Frame in(w, h, 40);
     const Frame before = in;
     std::vector<uint8_t> buffer(in.px.size() + 64, 0xAB);
@@ -166,41 +144,6 @@ Drawn Draw(render::TextTitle& title, int w, int h, int duration, int position) {
     static_cast<TitleRenderer&>(title).RenderTitle(&ref, &out, 0, duration, position);
     EXPECT_EQ(in.px, before.px);
     for (int i = 0; i < 32; ++i) EXPECT_TRUE(buffer[i] == 0xAB && buffer[buffer.size() - 1 - i] == 0xAB);
-    Frame got(w, h);
-    std::memcpy(got.px.data(), out, got.px.size());
-    Drawn d;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            if (got.At(x, y)[0] != 40) {
-                ++d.changed, d.sum += got.At(x, y)[0];
-                d.x0 = std::min(d.x0, x), d.y0 = std::min(d.y0, y), d.x1 = std::max(d.x1, x), d.y1 = std::max(d.y1, y);
-            }
-    return d;
-}
-
-TEST(TextTitle, DrawsAroundItsCentreOnly) {
-    EXPECT_EQ(Draw(*MakeTitle(""), 32, 16, 5, 0).changed, 0);
-    EXPECT_EQ(Draw(*MakeTitle(" \n "), 32, 16, 5, 0).changed, 0);
-    const Drawn d = Draw(*MakeTitle("H", 0.5, 0.25), 64, 64, 5, 0);
-    EXPECT_GT(d.changed, 10);
-    EXPECT_NEAR(d.x0 + d.x1, 2 * 32, 3);
-    EXPECT_NEAR(d.y0 + d.y1, 2 * 16, 3) << "a quarter of the way down";
-    EXPECT_LE(d.y1 - d.y0, 16);
-    EXPECT_GT(MakeTitle("H\nH")->MaskHeight(), MakeTitle("H")->MaskHeight() + 12);
-    EXPECT_GT(MakeTitle("\xFF")->MaskWidth(), 0) << "a bad byte shows as the replacement character";
-}
-
-TEST(TextTitle, FadesAndScrolls) {
-    render::Title t;
-    t.text = "Fade", t.size = 16, t.fade_in = 10, t.fade_out = 5;
-    auto title = render::TextTitle::Create(t);
-    EXPECT_EQ(title->OpacityAt(20, 0), 23);
-    EXPECT_EQ(title->OpacityAt(20, 10), 256);
-    EXPECT_EQ(title->OpacityAt(20, 19), 43);
-    EXPECT_LT(Draw(*title, 64, 32, 20, 0).sum, Draw(*title, 64, 32, 20, 9).sum);
-    t.fade_in = t.fade_out = 0, t.scroll = 2;
-    auto scrolling = render::TextTitle::Create(t);
-    EXPECT_EQ(Draw(*scrolling, 64, 64, 20, 0).y0 - Draw(*scrolling, 64, 64, 20, 5).y0, 10);
 }
 
 TEST(TextTitle, ClipsTextOffTheFrameAndNamesAMissingFont) {

@@ -6,17 +6,18 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/render/render_support.h"
@@ -27,13 +28,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using rtest::TempDir;
-using Clock = std::chrono::steady_clock;
 
 // The name the library gives its shared frame area, before the process id it adds.
 constexpr const char* kAreaName = "{AED179E2-57E3-45b9-B9A7-9A223A5B28D8}";
 
+// Standard output goes to `out` (a pipe's end) or /dev/null, standard error to `errors`.
 pid_t Spawn(const std::vector<std::string>& words, const std::vector<std::string>& env, bool own_group,
-            const std::string& errors) {
+            const std::string& errors, int out = -1) {
     std::vector<char*> argv, envp;
     for (const std::string& w : words) argv.push_back(const_cast<char*>(w.c_str()));
     argv.push_back(nullptr);
@@ -42,7 +43,8 @@ pid_t Spawn(const std::vector<std::string>& words, const std::vector<std::string
     envp.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    if (out >= 0) posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+    else posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
@@ -69,14 +71,18 @@ pid_t Spawn(const std::vector<std::string>& words, const std::vector<std::string
 class PrivateShm {
 public:
     explicit PrivateShm(const TempDir& scratch) {
-        const std::string ready = scratch / "shm-ready";
+        int ready[2];
+        if (pipe2(ready, O_CLOEXEC) != 0) return;
         holder_ = Spawn({"unshare", "--mount", "--propagation", "private", "--", "sh", "-c",
-                         "mount -t tmpfs -o size=64m ferrule-test /dev/shm && touch '" + ready + "' && exec sleep 3600"},
-                        {}, false, scratch / "unshare-errors");
-        // Ready, or gone for want of the right to make a namespace.
-        while (holder_ > 0 && !fs::exists(ready))
-            if (waitpid(holder_, nullptr, WNOHANG) == holder_) holder_ = -1;
-            else std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                         "mount -t tmpfs -o size=64m ferrule-test /dev/shm && echo ready && exec sleep 3600 >/dev/null"},
+                        {}, false, scratch / "unshare-errors", ready[1]);
+        close(ready[1]);
+        // "ready", or the end of the pipe when no namespace could be made.
+        char said[6] = {};
+        size_t got = 0;
+        for (ssize_t n = 1; n > 0 && got < 5; got += n > 0 ? size_t(n) : 0) n = read(ready[0], said + got, 5 - got);
+        close(ready[0]);
+        if (std::string(said) != "ready") Stop();
     }
     ~PrivateShm() { Stop(); }
 
@@ -113,30 +119,48 @@ int GroupMembers(pid_t group) {
     return members;
 }
 
-// Everything below a folder, at any depth.
-std::vector<fs::directory_entry> Below(const fs::path& dir) {
-    std::vector<fs::directory_entry> entries;
+// A file below the folder, at any depth, whose name starts with the prefix and holds at
+// least `bytes`. Every folder looked into is watched from then on.
+bool Written(const fs::path& dir, const std::string& prefix, uintmax_t bytes, int watch) {
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-        entries.push_back(*it);
-    return entries;
-}
-
-// A file below the folder whose name starts with the prefix, holding at least `bytes`.
-bool Written(const fs::path& dir, const std::string& prefix, uintmax_t bytes) {
-    std::error_code ec;
-    for (const fs::directory_entry& e : Below(dir))
+    inotify_add_watch(watch, dir.c_str(), IN_CREATE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO);
+    for (const fs::directory_entry& e : fs::directory_iterator(dir, ec)) {
+        if (e.is_directory(ec) && Written(e.path(), prefix, bytes, watch)) return true;
         if (e.path().filename().string().rfind(prefix, 0) == 0 && e.is_regular_file(ec) && e.file_size(ec) >= bytes && !ec)
             return true;
+    }
     return false;
+}
+
+// Sleeps until the program makes such a file (true) or ends (false): woken by the
+// kernel for each change in the folders and for the process's end, never by a clock.
+bool WaitForFile(pid_t pid, const fs::path& dir, const std::string& prefix, uintmax_t bytes) {
+    const int watch = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    const int ended = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    bool seen = false;
+    for (;;) {
+        // Looked at after the watches are in place, so no change falls between.
+        seen = Written(dir, prefix, bytes, watch);
+        pollfd fds[] = {{watch, POLLIN, 0}, {ended, POLLIN, 0}};
+        if (seen || poll(fds, 2, -1) < 0 || fds[1].revents) break;
+        char events[4096];
+        while (read(watch, events, sizeof events) > 0) {
+        }
+    }
+    close(watch);
+    close(ended);
+    return seen;
 }
 
 TEST(Interrupt, ASignalMidRenderOrMidJoinLeavesNothingBehind) {
     const TempDir dir;
-    // Long enough that a signal always finds it at work: frames of this size keep the
-    // workers busy a while, and the sound of 1000 frames the join.
-    dir.Write("t.json", R"({"output": {"width": 320, "height": 180, "fps": 25, "frames": 1000},
-        "channels": [{"items": [{"type": "overlay", "first": 0, "last": 999, "audio": true,
+    // Rendering: more frames than any machine gets through before the signal. Joining:
+    // few frames quickly rendered, but a second of sound to each to mix and encode.
+    dir.Write("render.json", R"({"output": {"width": 320, "height": 180, "fps": 25, "frames": 1000000},
+        "channels": [{"items": [{"type": "overlay", "first": 0, "last": 999999, "audio": true,
+                                 "generate": {"kind": "gradient", "tone": true}}]}]})");
+    dir.Write("join.json", R"({"output": {"width": 16, "height": 16, "fps": 1, "frames": 3600},
+        "channels": [{"items": [{"type": "overlay", "first": 0, "last": 3599, "audio": true,
                                  "generate": {"kind": "gradient", "tone": true}}]}]})");
     fs::create_directory(dir / "out");
     fs::create_directory(dir / "tmp");
@@ -159,24 +183,20 @@ TEST(Interrupt, ASignalMidRenderOrMidJoinLeavesNothingBehind) {
         const std::string what = std::string(strsignal(c.signal)) + " with --jobs " + c.jobs +
                                  (c.moment == kJoining ? " while joining" : " while rendering");
         std::vector<std::string> words = shm.Prefix();
-        words.insert(words.end(), {FERRULE_RENDER_PATH, dir / "t.json", "-o", dir / "out/video.mp4", "--jobs", c.jobs});
+        words.insert(words.end(), {FERRULE_RENDER_PATH, dir / (c.moment == kJoining ? "join.json" : "render.json"), "-o",
+                                   dir / "out/video.mp4", "--jobs", c.jobs});
         const pid_t pid = Spawn(words, {"TMPDIR=" + (dir / "tmp")}, true, dir / "errors");
         ASSERT_GT(pid, 0) << what;
 
         // The moment: frames reaching the output being written (one process), a worker
         // opening its piece after placing its items, or the list of pieces the join reads.
-        const auto at_moment = [&] {
-            if (c.moment == kJoining) return Written(dir / "tmp", "pieces-", 1);
-            return std::string(c.jobs) == "2" ? Written(dir / "tmp", "piece-", 0) : Written(dir / "out", ".video.mp4.", 1);
-        };
-        const auto deadline = Clock::now() + std::chrono::seconds(120);
-        int status = 0;
-        bool ended = false;
-        while (!at_moment() && !ended && Clock::now() < deadline) {
-            ended = waitpid(pid, &status, WNOHANG) == pid;
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        const bool came = c.moment == kJoining ? WaitForFile(pid, dir / "tmp", "pieces-", 1)
+                          : std::string(c.jobs) == "2" ? WaitForFile(pid, dir / "tmp", "piece-", 0)
+                                                       : WaitForFile(pid, dir / "out", ".video.mp4.", 1);
+        if (!came) {
+            waitpid(pid, nullptr, 0);
+            FAIL() << what << ": ended before the moment came, saying:\n" << dir.Read("errors");
         }
-        ASSERT_FALSE(ended) << what << ": ended before the moment came";
         // What there is to clean up while frames are rendered: the workers and each
         // process's own library object (a worker's may not be made yet, or gone already).
         if (c.moment == kRendering) {
@@ -185,12 +205,12 @@ TEST(Interrupt, ASignalMidRenderOrMidJoinLeavesNothingBehind) {
         }
         kill(c.whole_group ? -pid : pid, c.signal);
 
+        int status = 0;
         while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
-        std::ifstream errors(dir / "errors");
-        const std::string said((std::istreambuf_iterator<char>(errors)), {});
+        const std::string said = dir.Read("errors");
         ASSERT_TRUE(WIFEXITED(status)) << what << ": " << said;
-        EXPECT_EQ(WEXITSTATUS(status), 128 + c.signal) << what;
+        EXPECT_EQ(WEXITSTATUS(status), 128 + c.signal) << what << ": " << said;
         const std::string name = c.signal == SIGINT ? "SIGINT" : c.signal == SIGTERM ? "SIGTERM" : "SIGHUP";
         EXPECT_EQ(said, "ferrule-render: stopped by " + name + "\n") << what;
         EXPECT_TRUE(fs::is_empty(dir / "out")) << what;

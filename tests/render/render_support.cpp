@@ -2,12 +2,10 @@
 
 #include <sys/wait.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdlib>
+#include <stdexcept>
 
 #include "tools/ferrule-render/av_holders.h"
-#include "tools/ferrule-render/video_writer.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_STATIC
@@ -15,65 +13,32 @@
 
 namespace rtest {
 
-Run RunRender(const std::vector<std::string>& args) {
+namespace {
+
+Run Shell(std::string command) {
     const TempDir scratch("ferrule-render-test-");
-    std::string command = "'" FERRULE_RENDER_PATH "'";
-    for (const std::string& a : args) command += " '" + a + "'";
     command += " 2>'" + scratch / "stderr" + "' >'" + scratch / "stdout" + "'";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, scratch.Read("stdout"), scratch.Read("stderr")};
+}
+
+void Check(int r, const std::string& what) {
+    if (r < 0) throw std::runtime_error(what + ": " + render::AvError(r));
+}
+
+}  // namespace
+
+Run RunRender(const std::vector<std::string>& args, const std::string& cwd) {
+    std::string command = cwd.empty() ? "" : "cd '" + cwd + "' && ";
+    command += "'" FERRULE_RENDER_PATH "'";
+    for (const std::string& a : args) command += " '" + a + "'";
+    return Shell(command);
 }
 
 Run RunProgram(const std::vector<std::string>& words) {
-    const TempDir scratch;
     std::string command;
     for (const std::string& w : words) command += " '" + w + "'";
-    command += " 2>'" + scratch / "stderr" + "' >'" + scratch / "stdout" + "'";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, scratch.Read("stdout"), scratch.Read("stderr")};
-}
-
-void WriteClip(const std::string& path, int width, int height, int frames) {
-    render::Output out;
-    out.width = width;
-    out.height = height;
-    out.frames = frames;
-    const int pitch = width * 3;
-    std::vector<uint8_t> frame(static_cast<size_t>(pitch) * height);
-    std::vector<int16_t> tone;
-    av_log_set_level(AV_LOG_ERROR);  // not the encoders' statistics
-    render::Mp4Writer writer(path, out, true);
-    for (int n = 0; n < frames; ++n) {
-        for (size_t i = 0; i < frame.size(); ++i) frame[i] = static_cast<uint8_t>(int(i / 3 % size_t(width)) < width / 2 ? 40 + 8 * n : 200);
-        writer.WriteVideo(frame.data(), pitch);
-        const int64_t first = int64_t(n) * out.audio_rate / out.fps, count = int64_t(n + 1) * out.audio_rate / out.fps - first;
-        tone.resize(static_cast<size_t>(count) * out.audio_channels);
-        for (int64_t i = 0; i < count; ++i)
-            for (int c = 0; c < out.audio_channels; ++c)
-                tone[static_cast<size_t>(i * out.audio_channels + c)] =
-                    static_cast<int16_t>(6000 * std::sin(2 * M_PI * 440 * double(first + i) / out.audio_rate));
-        writer.WriteAudio(tone.data(), count);
-    }
-    writer.Finish();
-}
-
-MediaInfo ReadMedia(const std::string& path) {
-    MediaInfo info;
-    AVFormatContext* raw = nullptr;
-    if (avformat_open_input(&raw, path.c_str(), nullptr, nullptr) < 0) return info;
-    const render::InputFormatPtr in(raw);
-    if (avformat_find_stream_info(in.get(), nullptr) < 0) return info;
-    const int video = av_find_best_stream(in.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (video < 0) return info;
-    info.container = in->iformat->name;
-    info.width = in->streams[video]->codecpar->width;
-    info.height = in->streams[video]->codecpar->height;
-    const render::PacketPtr packet(av_packet_alloc());
-    while (av_read_frame(in.get(), packet.get()) == 0) {
-        info.video_frames += packet->stream_index == video;
-        av_packet_unref(packet.get());
-    }
-    return info;
+    return Shell(command);
 }
 
 Png ReadPng(const std::string& path) {
@@ -84,6 +49,58 @@ Png ReadPng(const std::string& path) {
     png.rgb.assign(pixels, pixels + static_cast<size_t>(png.width) * png.height * 3);
     stbi_image_free(pixels);
     return png;
+}
+
+Decoded Decode(const std::string& path) {
+    Decoded d;
+    AVFormatContext* raw = nullptr;
+    Check(avformat_open_input(&raw, path.c_str(), nullptr, nullptr), path);
+    const render::InputFormatPtr in(raw);
+    Check(avformat_find_stream_info(in.get(), nullptr), path);
+    d.container = in->iformat->name;
+    std::vector<render::CodecContextPtr> decoders(in->nb_streams);
+    for (unsigned i = 0; i < in->nb_streams; ++i) {
+        const AVCodec* codec = avcodec_find_decoder(in->streams[i]->codecpar->codec_id);
+        decoders[i].reset(avcodec_alloc_context3(codec));
+        avcodec_parameters_to_context(decoders[i].get(), in->streams[i]->codecpar);
+        decoders[i]->pkt_timebase = in->streams[i]->time_base;
+        Check(avcodec_open2(decoders[i].get(), codec, nullptr), "decoder");
+    }
+    const render::PacketPtr packet(av_packet_alloc());
+    const render::FramePtr frame(av_frame_alloc());
+    const auto receive = [&](unsigned index) {
+        AVCodecContext* dec = decoders[index].get();
+        while (avcodec_receive_frame(dec, frame.get()) == 0) {
+            if (dec->codec_type == AVMEDIA_TYPE_VIDEO) {
+                d.width = frame->width, d.height = frame->height;
+                d.frame_times.push_back(frame->best_effort_timestamp * av_q2d(in->streams[index]->time_base));
+                double sum = 0;
+                for (int y = 0; y < frame->height; ++y)
+                    for (int x = 0; x < frame->width; ++x) sum += frame->data[0][y * frame->linesize[0] + x];
+                d.frame_luma.push_back(sum / (frame->width * frame->height));
+            } else if (dec->codec_type == AVMEDIA_TYPE_AUDIO) {
+                // What the program writes, AAC, decodes to planar float.
+                if (frame->format != AV_SAMPLE_FMT_FLTP) throw std::runtime_error("audio is not planar float");
+                d.audio_rate = frame->sample_rate;
+                d.channels = frame->ch_layout.nb_channels;
+                for (int i = 0; i < frame->nb_samples; ++i)
+                    for (int c = 0; c < d.channels; ++c)
+                        d.audio.push_back(reinterpret_cast<const float*>(frame->extended_data[c])[i]);
+            }
+            av_frame_unref(frame.get());
+        }
+    };
+    while (av_read_frame(in.get(), packet.get()) == 0) {
+        const auto index = static_cast<unsigned>(packet->stream_index);
+        avcodec_send_packet(decoders[index].get(), packet.get());
+        av_packet_unref(packet.get());
+        receive(index);
+    }
+    for (unsigned i = 0; i < in->nb_streams; ++i) {
+        avcodec_send_packet(decoders[i].get(), nullptr);
+        receive(i);
+    }
+    return d;
 }
 
 }  // namespace rtest

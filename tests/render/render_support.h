@@ -1,5 +1,5 @@
-// What the ferrule-render suites share: scratch folders, the program run as a user
-// runs it, and PNG files read back.
+// What the ferrule-render suites share: scratch folders, programs run as a user runs
+// them, and what they wrote read back: PNGs through stb, media through FFmpeg's decoders.
 #pragma once
 
 #include <cstdint>
@@ -16,29 +16,27 @@ struct Run {
     int status = -1;  // the exit status, or -1 when it did not exit
     std::string output, errors;  // its standard output and standard error
 };
-// ferrule-render with these arguments (shell-quoted here).
-Run RunRender(const std::vector<std::string>& args);
+// ferrule-render with these arguments (shell-quoted here), in the folder `cwd` if given.
+Run RunRender(const std::vector<std::string>& args, const std::string& cwd = "");
 
 // Any program with these arguments (shell-quoted here), as RunRender runs it.
 Run RunProgram(const std::vector<std::string>& words);
-
-// A clip of `frames` frames of a moving two-tone picture with a 440 Hz tone, written
-// by FFmpeg's encoders (H.264 and AAC in MP4).
-void WriteClip(const std::string& path, int width, int height, int frames);
-
-// The demuxer FFmpeg picks for a file ("mov,mp4,m4a,3gp,3g2,mj2", "matroska,webm"),
-// and its number of video frames; empty and 0 when it cannot be read.
-struct MediaInfo {
-    std::string container;
-    int video_frames = 0;
-    int width = 0, height = 0;
-};
-MediaInfo ReadMedia(const std::string& path);
 
 struct Png {
     int width = 0, height = 0;
     std::vector<uint8_t> rgb;  // top-down
 };
 Png ReadPng(const std::string& path);
+
+struct Decoded {
+    std::string container;  // the demuxer FFmpeg picks: "mov,mp4,m4a,3gp,3g2,mj2", "matroska,webm"
+    int width = 0, height = 0;
+    std::vector<double> frame_times;  // seconds, in decoding order of presentation
+    std::vector<double> frame_luma;   // mean grey level of each frame
+    int audio_rate = 0, channels = 0;
+    std::vector<float> audio;  // interleaved
+};
+// Every stream of the file; throws std::runtime_error when it cannot be read.
+Decoded Decode(const std::string& path);
 
 }  // namespace rtest

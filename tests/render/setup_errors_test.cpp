@@ -1,6 +1,5 @@
-// Bad input files: each is reported once, in the frame server's or the decoder's own
-// words, under the timeline file and the JSON path of the item that reads it, with
-// exit status 2 and no output; workers add nothing to a failure they explained.
+// Failures while setting up and in workers: the frame server's words outlive it, and a
+// worker's failure comes back once, in its own words.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -21,90 +20,12 @@ namespace {
 namespace fs = std::filesystem;
 using rtest::TempDir;
 
-std::string Head(const std::string& path, size_t bytes) {
-    std::ifstream in(path, std::ios::binary);
-    std::string text(bytes, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(bytes));
-    return text;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    for (size_t at = 0; at < text.size();) {
-        const size_t end = text.find('\n', at);
-        lines.push_back(text.substr(at, end - at));
-        at = end == std::string::npos ? text.size() : end + 1;
-    }
-    return lines;
-}
-
 // The failing item sits at /channels/1/items/1, after items that place well.
 std::string Timeline(const std::string& item) {
     return R"({"output": {"width": 64, "height": 48, "frames": 4}, "channels": [
         {"items": [{"type": "overlay", "first": 0, "last": 3, "generate": {"kind": "gradient"}}]},
         {"items": [{"type": "title", "first": 0, "last": 3, "text": "ok"}, )" +
            item + "]}]}";
-}
-
-TEST(SetupErrors, EachBadFileNamesItsItemAndTheFrameServersWords) {
-    const TempDir dir;
-    const std::string d = dir.path().string();
-    rtest::WriteClip(dir / "clip.mp4", 64, 48, 4);
-    dir.Write("empty.mp4", "");
-    dir.Write("cut.mp4", Head(dir / "clip.mp4", static_cast<size_t>(fs::file_size(dir / "clip.mp4") / 2)));
-    dir.Write("text.mp4", "not a video\n");
-    dir.Write("bad.srt", std::string("garbage\0\1\2", 10));
-    dir.Write("lone.idx", "# VobSub index file, v7\n");  // no lone.sub
-    dir.Write("frame.json", Timeline(R"({"type": "title", "first": 0, "last": 3, "text": "x"})"));
-    ASSERT_EQ(rtest::RunRender({dir / "frame.json", "--frame", "0", "-o", dir / "good.png"}).status, 0);
-    dir.Write("cut.png", Head(dir / "good.png", 60));
-    dir.Write("text.png", "not a picture\n");
-
-    const std::string import = "Import: cannot open \"";
-    const std::string invalid = "\": Invalid data found when processing input";
-    struct Case {
-        std::string item, error;  // the error after "ferrule-render: <timeline>: "
-    };
-    const Case cases[] = {
-        {R"({"type": "overlay", "first": 0, "last": 3, "media": "empty.mp4"})",
-         "/channels/1/items/1/media: " + import + d + "/empty.mp4" + invalid},
-        {R"({"type": "overlay", "first": 0, "last": 3, "media": "cut.mp4"})",
-         "/channels/1/items/1/media: " + import + d + "/cut.mp4" + invalid},
-        {R"({"type": "overlay", "first": 0, "last": 3, "media": "text.mp4"})",
-         "/channels/1/items/1/media: " + import + d + "/text.mp4" + invalid},
-        {R"({"type": "overlay", "first": 0, "last": 3, "media": "clip.mp4", "crop": [32, 0, 32, 0]})",
-         "/channels/1/items/1: \"" + d + "/clip.mp4\": Crop: Destination width is 0 or less."},
-        {R"({"type": "overlay", "first": 0, "last": 3, "generate": {"kind": "colour"}, "crop": [0, 10, 0, 14]})",
-         "/channels/1/items/1: Crop: Destination height is 0 or less."},
-        {R"({"type": "subtitles", "first": 0, "last": 3, "file": "bad.srt"})",
-         "/channels/1/items/1/file: TextSub: cannot read subtitles from \"" + d + "/bad.srt\""},
-        {R"({"type": "subtitles", "first": 0, "last": 3, "file": "lone.idx"})",
-         "/channels/1/items/1/file: VobSub: cannot open \"" + d + "/lone.idx\""},
-        {R"({"type": "pictures", "first": 0, "last": 3, "files": ["good.png", "text.png"]})",
-         "/channels/1/items/1/files/1: \"" + d + "/text.png\" is not a picture: unknown image type"},
-        {R"({"type": "pictures", "first": 0, "last": 3, "files": ["cut.png"]})",
-         "/channels/1/items/1/files/0: \"" + d + "/cut.png\" is not a picture: outofdata"},
-    };
-    int n = 0;
-    for (const Case& c : cases) {
-        const std::string timeline = dir.Write("t" + std::to_string(n++) + ".json", Timeline(c.item));
-        // Two jobs: whatever workers there would be, the message comes once.
-        const std::string out = dir / "out.mp4";
-        const rtest::Run run = rtest::RunRender({timeline, "-o", out, "--jobs", "2"});
-        EXPECT_EQ(run.status, 2) << c.item;
-        const std::vector<std::string> lines = Lines(run.errors);
-        ASSERT_FALSE(lines.empty()) << c.item;
-        EXPECT_EQ(lines.back(), "ferrule-render: " + timeline + ": " + c.error) << c.item;
-        // FFmpeg's own detail may come first, under the same prefix; nothing twice.
-        for (const std::string& line : lines) {
-            EXPECT_EQ(line.rfind("ferrule-render: ", 0), 0u) << line;
-            EXPECT_EQ(line.find("worker"), std::string::npos) << line;
-        }
-        EXPECT_EQ(run.errors.find(c.error), run.errors.rfind(c.error)) << run.errors;
-        EXPECT_FALSE(fs::exists(out));
-    }
-    for (const auto& e : fs::directory_iterator(dir.path()))
-        EXPECT_NE(e.path().filename().string()[0], '.') << "a temporary file left: " << e.path();
 }
 
 // The frame server's message lives in the frame server: it is copied before the
@@ -173,7 +94,7 @@ TEST(SetupErrors, AWorkersFailureComesBackOnceInItsOwnWords) {
         }
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << "the long worker was stopped";
         if (fs::exists(dir / "pid")) {
-            const pid_t pid = std::stoi(Head(dir / "pid", 16));
+            const pid_t pid = std::stoi(dir.Read("pid"));
             EXPECT_EQ(kill(pid, 0), -1) << "worker " << pid << " still runs";
         }
     }
