@@ -6,6 +6,7 @@
 //   ferrule-render --help             this usage on stdout
 // Exit status: 0 done, 1 a failure while rendering, 2 a bad timeline, input file,
 // output or command line, 128 + the signal when stopped by SIGINT, SIGTERM or SIGHUP.
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -214,7 +215,7 @@ void Render(const Options& o, const render::Timeline& t) {
         render::RefuseInputs(o.output, inputs);
         render::PendingFile file(o.output, o.replace);
         const render::Session session(t);
-        render::RenderOnePng(session, *o.frame, file.temp_path());
+        render::RenderOnePng(session, *o.frame, file.temp_path(), o.output);
         render::StopIfInterrupted();
         file.Commit();
         return;
@@ -259,7 +260,7 @@ void RenderDemo(const Options& o) {
         const PVideoFrame f = session.Frame(n);
         sheet.Add(f->GetReadPtr(), f->GetPitch());
     }
-    sheet.Write(sheet_file.temp_path());
+    sheet.Write(sheet_file.temp_path(), sheet_path);
     sheet_file.Commit();
     std::printf("wrote %s\nwrote %s\n", d.output.c_str(), sheet_path.c_str());
 }
@@ -269,6 +270,9 @@ void RenderDemo(const Options& o) {
 int main(int argc, char** argv) {
     // Before anything is made that a signal would have to clean up.
     render::CatchInterrupts();
+    // Past a file-size limit a write then fails with EFBIG and takes the error path,
+    // which removes the temporary output, instead of the signal ending us mid-file.
+    signal(SIGXFSZ, SIG_IGN);
     av_log_set_level(AV_LOG_ERROR);  // the encoders' statistics would bury the progress line
     av_log_set_callback(LogFfmpegLine);
     Options options;
