@@ -17,9 +17,14 @@ void BuildOpen(LoaderBlock& block, const char* path) {
     std::memcpy(block.open.path, path, std::strlen(path) + 1);
 }
 
+// Far beyond any real layout, and small enough that one sample of the widest type
+// fits the area thousands of times: every staged audio block holds at least one sample.
+constexpr int kMostAudioChannels = 1024;
+static_assert(size_t{kMostAudioChannels} * 4 * 1024 <= kLoaderAreaSize);
+
 // A format no honest loader reports: the clip would make us allocate or copy nonsense.
 bool Plausible(const VideoInfo& vi) {
-    if (vi.width < 0 || vi.height < 0 || vi.nchannels < 0) return false;
+    if (vi.width < 0 || vi.height < 0 || vi.nchannels < 0 || vi.nchannels > kMostAudioChannels) return false;
     if (!vi.HasVideo()) return true;
     return vi.BitsPerPixel() != 0 && LayOutFrame(vi, FRAME_ALIGN).valid;
 }

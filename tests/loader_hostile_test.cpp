@@ -1,0 +1,115 @@
+// Loaders that lie: every reply is checked, and a lying loader costs one failed request,
+// never a crash, a hang or a later answer taken for the wrong request.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "loader/loader_channel.h"
+#include "platform/loader_pipe.h"
+#include "tests/scripted_loader.h"
+#include "tests/test_support.h"
+
+namespace {
+
+// Loader 0, played by a thread: each request it receives is answered with the blocks
+// `answer` gives for it (none, several, or another request's).
+class LyingLoader {
+public:
+    using Answer = std::function<std::vector<LoaderBlock>(const LoaderBlock& request)>;
+    LyingLoader(std::string name, Answer answer) : name_(std::move(name)), answer_(std::move(answer)) {}
+    ~LyingLoader() {
+        if (thread_.joinable()) thread_.join();
+    }
+    bool Start(int number) {
+        auto listener = std::shared_ptr<platform::PipeListener>(
+            platform::PipeListener::Create(platform::LoaderPipeName(name_, number)));
+        if (!listener) return false;
+        thread_ = std::thread([this, listener] {
+            auto pipe = listener->Accept(10000);
+            LoaderBlock request;
+            while (pipe && pipe->Read(request.bytes, sizeof request, -1)) {
+                {
+                    std::lock_guard<std::mutex> hold(mutex_);
+                    commands_.push_back(request.open.command);
+                }
+                for (const LoaderBlock& reply : answer_(request))
+                    if (!pipe->Write(reply.bytes, sizeof reply, 1000)) return;
+            }
+        });
+        return true;
+    }
+    std::vector<uint32_t> Commands() {
+        std::lock_guard<std::mutex> hold(mutex_);
+        return commands_;
+    }
+
+private:
+    std::string name_;
+    Answer answer_;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::vector<uint32_t> commands_;
+};
+
+LoaderBlock Status(int32_t status) {
+    LoaderBlock b{};
+    b.reply.status = status;
+    return b;
+}
+
+std::unique_ptr<LoaderChannel> ChannelFor(const std::string& name, LyingLoader& loader) {
+    LoaderChannelOptions o;
+    o.name = name;
+    o.start = [&loader](const std::string&, int number) { return loader.Start(number); };
+    o.connect_attempts = 50, o.connect_interval_ms = 20;
+    o.open_limit_ms = o.reply_limit_ms = 5000;
+    o.debug = [](const char*) {};
+    o.message = [](const char*) {};
+    return LoaderChannel::Create(std::move(o));
+}
+
+TEST(LoaderHostile, AudioLayoutsBeyondReasonAreRefusedAndTheLargestHonestOneGoesInBlocks) {
+    struct Row {
+        int channels, sample_type;
+        bool opens;
+        std::vector<uint32_t> commands;  // what the loader received for an open and 5000 samples
+    } rows[] = {
+        {1 << 30, SAMPLE_INT16, false, {kLoaderOpen, kLoaderClose}},  // bytes per sample overflow
+        {1 << 29, SAMPLE_INT16, false, {kLoaderOpen, kLoaderClose}},  // no sample fits the area
+        {1025, SAMPLE_INT8, false, {kLoaderOpen, kLoaderClose}},
+        {1024, SAMPLE_FLOAT, true, {kLoaderOpen, kLoaderAudio, kLoaderAudio, kLoaderClose}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.channels);
+        const std::string name = test::UniqueLoaderName("layout");
+        LyingLoader loader(name, [&row](const LoaderBlock& request) {
+            LoaderBlock reply = Status(1);
+            if (request.open.command == kLoaderOpen) {
+                reply.open_reply.remote_id = 9;
+                reply.open_reply.vi = test::ScriptedFormat();
+                reply.open_reply.vi.nchannels = row.channels;
+                reply.open_reply.vi.sample_type = row.sample_type;
+            }
+            return std::vector<LoaderBlock>{reply};
+        });
+        const test::EnvPtr env = test::NewEnv();
+        {
+            auto channel = ChannelFor(name, loader);
+            ASSERT_TRUE(channel);
+            const PClip clip = channel->Open("a", env.get());
+            ASSERT_EQ(bool(clip), row.opens);
+            if (clip) {
+                std::vector<uint8_t> buf(5000u * 4096);
+                clip->GetAudio(buf.data(), 0, 5000, env.get());
+            }
+        }
+        EXPECT_EQ(loader.Commands(), row.commands);
+    }
+}
+
+}  // namespace
