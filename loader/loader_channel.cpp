@@ -1,5 +1,6 @@
 #include "loader/loader_channel.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "avs/frame_layout.h"
@@ -58,7 +59,14 @@ LoaderChannel::~LoaderChannel() {
     options_.start = nullptr;  // last: a program starter reaps its children as it goes
 }
 
+// The blocks carry no request identity, but one request is in flight at a time: what
+// waits before a request goes out was never asked for and is dropped, so it is never
+// taken for this request's reply and no later answer stays shifted.
 bool LoaderChannel::Exchange(platform::PipeEnd& pipe, LoaderBlock& block, int limit_ms) {
+    for (size_t waiting = pipe.Waiting(); waiting > 0; waiting -= std::min(waiting, sizeof block)) {
+        LoaderBlock unasked;
+        if (!pipe.Read(unasked.bytes, sizeof unasked, limit_ms)) return false;
+    }
     return pipe.Write(block.bytes, sizeof block, limit_ms) && pipe.Read(block.bytes, sizeof block, limit_ms);
 }
 

@@ -9,18 +9,20 @@
 #include <thread>
 #include <vector>
 
+#include "avs/frame_layout.h"
 #include "loader/loader_channel.h"
 #include "platform/loader_pipe.h"
+#include "platform/shared_area.h"
 #include "tests/scripted_loader.h"
 #include "tests/test_support.h"
 
 namespace {
 
-// Loader 0, played by a thread: each request it receives is answered with the blocks
-// `answer` gives for it (none, several, or another request's).
+// A loader played by a thread: each request it receives is answered with the blocks
+// `answer` gives for it (none, or several in one write), with the area at hand.
 class LyingLoader {
 public:
-    using Answer = std::function<std::vector<LoaderBlock>(const LoaderBlock& request)>;
+    using Answer = std::function<std::vector<LoaderBlock>(const LoaderBlock& request, uint8_t* area)>;
     LyingLoader(std::string name, Answer answer) : name_(std::move(name)), answer_(std::move(answer)) {}
     ~LyingLoader() {
         if (thread_.joinable()) thread_.join();
@@ -31,14 +33,15 @@ public:
         if (!listener) return false;
         thread_ = std::thread([this, listener] {
             auto pipe = listener->Accept(10000);
+            auto area = platform::SharedArea::Open(name_, kLoaderAreaSize);
             LoaderBlock request;
-            while (pipe && pipe->Read(request.bytes, sizeof request, -1)) {
+            while (pipe && area && pipe->Read(request.bytes, sizeof request, -1)) {
                 {
                     std::lock_guard<std::mutex> hold(mutex_);
                     commands_.push_back(request.open.command);
                 }
-                for (const LoaderBlock& reply : answer_(request))
-                    if (!pipe->Write(reply.bytes, sizeof reply, 1000)) return;
+                const std::vector<LoaderBlock> replies = answer_(request, area->data());
+                if (!replies.empty() && !pipe->Write(replies.data(), replies.size() * sizeof request, 1000)) return;
             }
         });
         return true;
@@ -87,7 +90,7 @@ TEST(LoaderHostile, AudioLayoutsBeyondReasonAreRefusedAndTheLargestHonestOneGoes
     for (const Row& row : rows) {
         SCOPED_TRACE(row.channels);
         const std::string name = test::UniqueLoaderName("layout");
-        LyingLoader loader(name, [&row](const LoaderBlock& request) {
+        LyingLoader loader(name, [&row](const LoaderBlock& request, uint8_t*) {
             LoaderBlock reply = Status(1);
             if (request.open.command == kLoaderOpen) {
                 reply.open_reply.remote_id = 9;
@@ -109,6 +112,46 @@ TEST(LoaderHostile, AudioLayoutsBeyondReasonAreRefusedAndTheLargestHonestOneGoes
             }
         }
         EXPECT_EQ(loader.Commands(), row.commands);
+    }
+}
+
+// An unasked reply, sent right behind the answer to one request, is dropped before the
+// next request goes out: that request gets its own answer, and so does every later one.
+TEST(LoaderHostile, AnUnaskedReplyIsDroppedAndShiftsNoLaterAnswer) {
+    for (const uint32_t after : {kLoaderOpen, kLoaderFrame, kLoaderAudio}) {
+        SCOPED_TRACE(after);
+        const std::string name = test::UniqueLoaderName("unasked");
+        bool lied = false;
+        LyingLoader loader(name, [&](const LoaderBlock& request, uint8_t* area) {
+            LoaderBlock reply = Status(1);
+            if (request.open.command == kLoaderOpen) {
+                reply.open_reply.remote_id = 9;
+                reply.open_reply.vi = test::ScriptedFormat();
+            } else if (request.open.command == kLoaderFrame) {
+                for (size_t i = 0; i < 4096; ++i) area[i] = test::FrameByte(request.frame.frame, i);
+            } else if (request.open.command == kLoaderAudio) {
+                for (int64_t i = 0; i < request.audio.count * 4; ++i) area[i] = test::AudioByte(request.audio.start * 4 + i);
+            }
+            std::vector<LoaderBlock> replies{reply};
+            if (request.open.command == after && !lied) replies.push_back(Status(0)), lied = true;
+            return replies;
+        });
+        const test::EnvPtr env = test::NewEnv();
+        auto channel = ChannelFor(name, loader);
+        ASSERT_TRUE(channel);
+        const PClip clip = channel->Open("a", env.get());
+        ASSERT_TRUE(clip);
+        const int size = LayOutFrame(test::ScriptedFormat(), FRAME_ALIGN).data_size;
+        std::vector<uint8_t> audio(40, 0xEE), frame(size), want_frame(size), want_audio(40);
+        for (int n = 0; n < 3; ++n) {
+            const PVideoFrame f = clip->GetFrame(n, env.get());
+            clip->GetAudio(audio.data(), n * 10, 10, env.get());
+            std::memcpy(frame.data(), f->GetFrameBuffer()->GetReadPtr(), frame.size());
+            for (int i = 0; i < size; ++i) want_frame[i] = test::FrameByte(n, i);
+            for (int i = 0; i < 40; ++i) want_audio[i] = test::AudioByte(n * 40 + i);
+            EXPECT_EQ(frame, want_frame) << n;
+            EXPECT_EQ(audio, want_audio) << n;
+        }
     }
 }
 
