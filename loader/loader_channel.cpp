@@ -42,16 +42,13 @@ LoaderChannelOptions ProductLoaderOptions() {
 }
 
 std::unique_ptr<LoaderChannel> LoaderChannel::Create(LoaderChannelOptions options) {
-    auto area = platform::SharedArea::Create(options.name, kLoaderAreaSize);
-    if (!area) return nullptr;
     if (!options.debug) options.debug = platform::DebugOutput;
     if (!options.message) options.message = platform::ShowMessage;
     if (!options.start) options.start = [](const std::string&, int) { return false; };
-    return std::unique_ptr<LoaderChannel>(new LoaderChannel(std::move(options), std::move(area)));
+    return std::unique_ptr<LoaderChannel>(new LoaderChannel(std::move(options)));
 }
 
-LoaderChannel::LoaderChannel(LoaderChannelOptions options, std::unique_ptr<platform::SharedArea> area)
-    : options_(std::move(options)), area_(std::move(area)) {}
+LoaderChannel::LoaderChannel(LoaderChannelOptions options) : options_(std::move(options)) {}
 
 LoaderChannel::~LoaderChannel() {
     connections_.clear();  // each end disconnects and closes itself
@@ -110,6 +107,14 @@ bool LoaderChannel::OpenRemote(const char* path, const std::function<bool(const 
         if (decision == kLoaderCannotOpen) return false;
     }
     if (decision != kLoaderNotTaken) return false;
+    // The area exists from the first loader on, and its name only until the new loader
+    // has answered, by which time it holds the area.
+    if (!area_) area_ = platform::SharedArea::Create(options_.name, kLoaderAreaSize);
+    if (!area_ || !area_->Publish()) return false;
+    struct Unpublish {
+        platform::SharedArea& area;
+        ~Unpublish() { area.Unpublish(); }
+    } unpublish{*area_};
     BuildOpen(block, path);
     const int32_t number = launch_counter_++;
     if (!options_.start(options_.name, number)) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -65,10 +66,10 @@ LoaderBlock Status(int32_t status) {
     return b;
 }
 
-std::unique_ptr<LoaderChannel> ChannelFor(const std::string& name, LyingLoader& loader) {
+std::unique_ptr<LoaderChannel> ChannelFor(const std::string& name, std::function<bool(const std::string&, int)> start) {
     LoaderChannelOptions o;
     o.name = name;
-    o.start = [&loader](const std::string&, int number) { return loader.Start(number); };
+    o.start = std::move(start);
     o.connect_attempts = 50, o.connect_interval_ms = 20;
     o.open_limit_ms = o.reply_limit_ms = 5000;
     o.debug = [](const char*) {};
@@ -102,7 +103,7 @@ TEST(LoaderHostile, AudioLayoutsBeyondReasonAreRefusedAndTheLargestHonestOneGoes
         });
         const test::EnvPtr env = test::NewEnv();
         {
-            auto channel = ChannelFor(name, loader);
+            auto channel = ChannelFor(name, [&loader](const std::string&, int number) { return loader.Start(number); });
             ASSERT_TRUE(channel);
             const PClip clip = channel->Open("a", env.get());
             ASSERT_EQ(bool(clip), row.opens);
@@ -137,7 +138,7 @@ TEST(LoaderHostile, AnUnaskedReplyIsDroppedAndShiftsNoLaterAnswer) {
             return replies;
         });
         const test::EnvPtr env = test::NewEnv();
-        auto channel = ChannelFor(name, loader);
+        auto channel = ChannelFor(name, [&loader](const std::string&, int number) { return loader.Start(number); });
         ASSERT_TRUE(channel);
         const PClip clip = channel->Open("a", env.get());
         ASSERT_TRUE(clip);
@@ -154,5 +155,25 @@ TEST(LoaderHostile, AnUnaskedReplyIsDroppedAndShiftsNoLaterAnswer) {
         }
     }
 }
+
+#ifndef _WIN32
+// A host that never imports makes no area; once a loader answered, the area has no name
+// left, so however a process ends, its memory goes with the last one that maps it.
+TEST(LoaderHostile, TheAreaComesWithTheFirstLoaderAndIsNamedOnlyUntilItAnswered) {
+    const std::string name = test::UniqueLoaderName("area");
+    const auto named = [&name] { return std::filesystem::exists(std::filesystem::symlink_status("/dev/shm/" + name)); };
+    test::ScriptedLoaders loaders(name);
+    const test::EnvPtr env = test::NewEnv();
+    auto channel = ChannelFor(name, loaders.Launcher());
+    ASSERT_TRUE(channel);
+    EXPECT_FALSE(named());
+    PClip clip = channel->Open("a", env.get());
+    ASSERT_TRUE(clip);
+    EXPECT_FALSE(named());
+    EXPECT_EQ(test::BufferBytes(clip->GetFrame(2, env.get()))[5], test::FrameByte(2, 5));
+    clip = PClip();
+    channel.reset();
+}
+#endif
 
 }  // namespace

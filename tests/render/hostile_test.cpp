@@ -2,7 +2,18 @@
 // error naming the file, exit status 1, and leaves nothing half-written behind.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/render/render_support.h"
@@ -41,6 +52,53 @@ TEST(RenderHostile, AWriteThatFailsNamesTheFileExitsOneAndLeavesNothing) {
         EXPECT_EQ(dir.Names(), std::vector<std::string>{"t.json"});
         EXPECT_EQ(dir.Read("t.json"), kBands);
     }
+}
+
+// The live processes of a process group.
+int GroupMembers(pid_t group) {
+    int n = 0;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator("/proc", ec)) {
+        std::ifstream in(e.path() / "stat");
+        std::string stat;
+        std::getline(in, stat);
+        std::istringstream rest(stat.substr(stat.rfind(')') + 1));
+        char state = 0;
+        int parent = 0, pgrp = 0;
+        n += rest >> state >> parent >> pgrp && pgrp == group && state != 'Z';
+    }
+    return n;
+}
+
+// Workers go with their render even when it is killed outright, and take their frames along.
+TEST(RenderHostile, WorkersOfAKilledRenderEndAndLeaveNoFrames) {
+    const TempDir dir;
+    const std::string timeline = dir.Write("t.json", R"({"output": {"width": 320, "height": 180, "frames": 1000},
+        "channels": [{"items": [{"type": "overlay", "first": 0, "last": 999,
+                                 "generate": {"kind": "gradient"}}]}]})");
+    const std::string frames = dir / "frames", errors = dir / "errors";
+    const char* argv[] = {FERRULE_RENDER_PATH, timeline.c_str(), "--frames", frames.c_str(), "--jobs", "2", nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);  // the workers join its group
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, &attributes, const_cast<char**>(argv), environ), 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    int status = 0;
+    while (dir.Read("frames/frame-000001.png").empty() && waitpid(pid, &status, WNOHANG) == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_EQ(kill(pid, SIGKILL), 0) << dir.Read("errors");
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    while (GroupMembers(pid) > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(GroupMembers(pid), 0);
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(frames)) left.push_back(e.path().filename());
+    EXPECT_EQ(left, std::vector<std::string>{}) << dir.Read("errors");
 }
 
 }  // namespace

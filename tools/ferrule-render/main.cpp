@@ -7,6 +7,7 @@
 // Exit status: 0 done, 1 a failure while rendering, 2 a bad timeline, input file,
 // output or command line, 128 + the signal when stopped by SIGINT, SIGTERM or SIGHUP.
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,6 +79,7 @@ struct Options {
     bool replace = false;  // -y
     bool help = false;  // -h, --help: nothing else is looked at
     std::optional<render::FrameRange> piece;  // a worker's share
+    int parent = 0;  // the worker's render
 };
 
 int ParseCount(const std::string& flag, const char* text, int min) {
@@ -109,6 +111,7 @@ Options ParseOptions(int argc, char** argv) {
         else if (a == "--piece") {
             const int first = ParseCount(a, value(), 0);
             o.piece = render::FrameRange{first, ParseCount(a, value(), first + 1)};
+            o.parent = ParseCount(a, value(), 1);
         } else if (a.size() > 1 && a[0] == '-') throw UsageError("unknown option " + a);
         else if (o.timeline.empty()) o.timeline = a;
         else throw UsageError("one timeline file only");
@@ -149,6 +152,13 @@ private:
 
 // The worker's side of --jobs: its range, no audio, progress as bytes on stdout.
 void RunPiece(const Options& o, const render::Timeline& t) {
+    // A worker goes with its render however that ends: told as by a user's SIGTERM, it
+    // removes its own frames. A render that went before this was set is seen here. Its
+    // progress then has no reader, which must not kill it before it cleaned up.
+    signal(SIGPIPE, SIG_IGN);
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != o.parent) raise(SIGTERM);
+    render::StopIfInterrupted();
     const render::Session session(t);
     const render::FrameRange range{o.piece->first, std::min(o.piece->end, t.output.frames)};
     const auto done = [](int) { render::ReportFrameDone(); };
@@ -167,7 +177,8 @@ void RenderRanges(const Options& o, const render::Timeline& t, const render::Ses
         std::vector<std::vector<std::string>> arguments;
         std::vector<std::string> piece_files;
         for (size_t i = 0; i < ranges.size(); ++i) {
-            std::vector<std::string> args{o.timeline, "--piece", std::to_string(ranges[i].first), std::to_string(ranges[i].end)};
+            std::vector<std::string> args{o.timeline, "--piece", std::to_string(ranges[i].first),
+                                          std::to_string(ranges[i].end), std::to_string(getpid())};
             if (video.empty()) {
                 args.insert(args.end(), {"--frames", o.frames_dir});
             } else {
