@@ -4,6 +4,7 @@
 //   ferrule-render TIMELINE --frame N -o OUT.png [-y]
 //   ferrule-render --demo DIR         DIR/demo.mp4 and DIR/demo-contact.png
 //   ferrule-render --help             this usage on stdout
+//   ferrule-render --version          the version on stdout
 // Exit status: 0 done, 1 a failure while rendering, 2 a bad timeline, input file,
 // output or command line, 128 + the signal when stopped by SIGINT, SIGTERM or SIGHUP.
 #include <signal.h>
@@ -44,7 +45,7 @@ constexpr const char* kUsage =
     "       ferrule-render TIMELINE --frame N -o OUT.png\n"
     "       (OUT may be .mp4, .mov or .mkv; -y replaces an existing output)\n"
     "       ferrule-render --demo DIR\n"
-    "       ferrule-render --help\n";
+    "       ferrule-render --help | --version\n";
 
 // Every error the program reports goes out through here, under one prefix.
 void PrintError(const char* what) { std::fprintf(stderr, "ferrule-render: %s\n", what); }
@@ -78,6 +79,7 @@ struct Options {
     bool quiet = false;
     bool replace = false;  // -y
     bool help = false;  // -h, --help: nothing else is looked at
+    bool version = false;  // --version: likewise
     std::optional<render::FrameRange> piece;  // a worker's share
     int parent = 0;  // the worker's render
 };
@@ -97,8 +99,8 @@ Options ParseOptions(int argc, char** argv) {
             if (i + count >= argc) throw UsageError(a + " wants a value");
             return argv[++i];
         };
-        if (a == "-h" || a == "--help") {
-            o.help = true;
+        if (a == "-h" || a == "--help" || a == "--version") {
+            (a == "--version" ? o.version : o.help) = true;
             return o;
         }
         if (a == "-o") o.output = value();
@@ -289,8 +291,8 @@ int main(int argc, char** argv) {
     Options options;
     try {
         options = ParseOptions(argc, argv);
-        if (options.help) {
-            std::fputs(kUsage, stdout);
+        if (options.help || options.version) {
+            std::fputs(options.help ? kUsage : "ferrule-render " FERRULE_VERSION "\n", stdout);
             return 0;
         }
         if (options.demo_dir) {
