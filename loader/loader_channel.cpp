@@ -1,5 +1,6 @@
 #include "loader/loader_channel.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "avs/frame_layout.h"
@@ -17,9 +18,14 @@ void BuildOpen(LoaderBlock& block, const char* path) {
     std::memcpy(block.open.path, path, std::strlen(path) + 1);
 }
 
+// Far beyond any real layout, and small enough that one sample of the widest type
+// fits the area thousands of times: every staged audio block holds at least one sample.
+constexpr int kMostAudioChannels = 1024;
+static_assert(size_t{kMostAudioChannels} * 4 * 1024 <= kLoaderAreaSize);
+
 // A format no honest loader reports: the clip would make us allocate or copy nonsense.
 bool Plausible(const VideoInfo& vi) {
-    if (vi.width < 0 || vi.height < 0 || vi.nchannels < 0) return false;
+    if (vi.width < 0 || vi.height < 0 || vi.nchannels < 0 || vi.nchannels > kMostAudioChannels) return false;
     if (!vi.HasVideo()) return true;
     return vi.BitsPerPixel() != 0 && LayOutFrame(vi, FRAME_ALIGN).valid;
 }
@@ -36,16 +42,13 @@ LoaderChannelOptions ProductLoaderOptions() {
 }
 
 std::unique_ptr<LoaderChannel> LoaderChannel::Create(LoaderChannelOptions options) {
-    auto area = platform::SharedArea::Create(options.name, kLoaderAreaSize);
-    if (!area) return nullptr;
     if (!options.debug) options.debug = platform::DebugOutput;
     if (!options.message) options.message = platform::ShowMessage;
     if (!options.start) options.start = [](const std::string&, int) { return false; };
-    return std::unique_ptr<LoaderChannel>(new LoaderChannel(std::move(options), std::move(area)));
+    return std::unique_ptr<LoaderChannel>(new LoaderChannel(std::move(options)));
 }
 
-LoaderChannel::LoaderChannel(LoaderChannelOptions options, std::unique_ptr<platform::SharedArea> area)
-    : options_(std::move(options)), area_(std::move(area)) {}
+LoaderChannel::LoaderChannel(LoaderChannelOptions options) : options_(std::move(options)) {}
 
 LoaderChannel::~LoaderChannel() {
     connections_.clear();  // each end disconnects and closes itself
@@ -53,7 +56,14 @@ LoaderChannel::~LoaderChannel() {
     options_.start = nullptr;  // last: a program starter reaps its children as it goes
 }
 
+// The blocks carry no request identity, but one request is in flight at a time: what
+// waits before a request goes out was never asked for and is dropped, so it is never
+// taken for this request's reply and no later answer stays shifted.
 bool LoaderChannel::Exchange(platform::PipeEnd& pipe, LoaderBlock& block, int limit_ms) {
+    for (size_t waiting = pipe.Waiting(); waiting > 0; waiting -= std::min(waiting, sizeof block)) {
+        LoaderBlock unasked;
+        if (!pipe.Read(unasked.bytes, sizeof unasked, limit_ms)) return false;
+    }
     return pipe.Write(block.bytes, sizeof block, limit_ms) && pipe.Read(block.bytes, sizeof block, limit_ms);
 }
 
@@ -97,6 +107,14 @@ bool LoaderChannel::OpenRemote(const char* path, const std::function<bool(const 
         if (decision == kLoaderCannotOpen) return false;
     }
     if (decision != kLoaderNotTaken) return false;
+    // The area exists from the first loader on, and its name only until the new loader
+    // has answered, by which time it holds the area.
+    if (!area_) area_ = platform::SharedArea::Create(options_.name, kLoaderAreaSize);
+    if (!area_ || !area_->Publish()) return false;
+    struct Unpublish {
+        platform::SharedArea& area;
+        ~Unpublish() { area.Unpublish(); }
+    } unpublish{*area_};
     BuildOpen(block, path);
     const int32_t number = launch_counter_++;
     if (!options_.start(options_.name, number)) {

@@ -40,7 +40,7 @@ LoaderChannelOptions ProductLoaderOptions();
 
 class LoaderChannel {
 public:
-    // Null when the area cannot be made.
+    // The shared area is made when the first loader starts.
     static std::unique_ptr<LoaderChannel> Create(LoaderChannelOptions options);
     // Disconnects and closes every connection, then releases the area.
     ~LoaderChannel();
@@ -68,6 +68,7 @@ public:
     bool Exchange(platform::PipeEnd& pipe, LoaderBlock& block) {
         return Exchange(pipe, block, options_.reply_limit_ms);
     }
+    // Only clips ask, and a clip comes from a loader, which came with the area.
     const uint8_t* Area() const { return area_->data(); }
     size_t AreaSize() const { return area_->size(); }
 
@@ -81,7 +82,7 @@ public:
     }
 
 private:
-    LoaderChannel(LoaderChannelOptions options, std::unique_ptr<platform::SharedArea> area);
+    explicit LoaderChannel(LoaderChannelOptions options);
     bool Exchange(platform::PipeEnd& pipe, LoaderBlock& block, int limit_ms);
     std::unique_ptr<platform::PipeEnd> ConnectTo(const std::string& pipe_name);
     bool OpenRemote(const char* path, const std::function<bool(const VideoInfo&)>& take, Remote& remote);

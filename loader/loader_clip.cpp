@@ -83,8 +83,9 @@ bool CLoaderClip::FetchAudio(uint8_t* out, int64_t start, int64_t count, int byt
 // out only once every block came, so a failure still leaves buf untouched.
 void AVS_STDCALL CLoaderClip::GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment*) {
     if (!buf || count <= 0) return;
-    const int bps = vi_.BytesPerAudioSample();
+    const int bps = vi_.BytesPerAudioSample();  // bounded: the channel took only plausible layouts
     const int64_t area = static_cast<int64_t>(channel_.AreaSize());
+    if (bps > area) return;
     auto* out = static_cast<uint8_t*>(buf);
     auto hold = channel_.Hold();
     if (bps <= 0 || count <= area / bps) {

@@ -6,5 +6,5 @@ class LoaderChannel;
 void OpenProcessLoaderChannel();
 // Every clip imported through it must be gone by then.
 void CloseProcessLoaderChannel();
-// Null outside attach and detach, or when the area could not be made.
+// Null outside attach and detach.
 LoaderChannel* ProcessLoaderChannel();

@@ -27,6 +27,8 @@ public:
     // timeout_ms < 0 waits as long as it takes.
     bool Write(const void* data, size_t size, int timeout_ms);
     bool Read(void* data, size_t size, int timeout_ms);
+    // The bytes that came and are not read yet; 0 on a broken end.
+    size_t Waiting();
     // True once a transfer failed: nothing more goes either way.
     bool Broken() const { return broken_; }
 

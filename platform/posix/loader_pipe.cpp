@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -103,6 +104,12 @@ bool PipeEnd::Read(void* data, size_t size, int timeout_ms) {
         size -= static_cast<size_t>(n);
     }
     return true;
+}
+
+size_t PipeEnd::Waiting() {
+    int count = 0;
+    if (broken_ || ioctl(static_cast<int>(handle_), FIONREAD, &count) != 0 || count < 0) return 0;
+    return static_cast<size_t>(count);
 }
 
 std::unique_ptr<PipeListener> PipeListener::Create(const std::string& name) {

@@ -90,6 +90,12 @@ bool PipeEnd::Read(void* data, size_t size, int timeout_ms) {
     return true;
 }
 
+size_t PipeEnd::Waiting() {
+    DWORD count = 0;
+    if (broken_ || !PeekNamedPipe(H(handle_), nullptr, 0, nullptr, &count, nullptr)) return 0;
+    return count;
+}
+
 std::unique_ptr<PipeListener> PipeListener::Create(const std::string& name) {
     const HANDLE pipe = CreateNamedPipeA(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
                                          PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, 65536, 65536, 0, nullptr);

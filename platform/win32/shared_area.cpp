@@ -45,6 +45,9 @@ std::unique_ptr<SharedArea> SharedArea::Open(const std::string& name, size_t siz
 
 std::string ProcessChannelName(const std::string& name) { return name; }
 
+bool SharedArea::Publish() { return true; }
+void SharedArea::Unpublish() {}
+
 SharedArea::~SharedArea() {
     if (data_) UnmapViewOfFile(data_);
     if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));

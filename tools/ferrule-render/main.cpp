@@ -4,8 +4,11 @@
 //   ferrule-render TIMELINE --frame N -o OUT.png [-y]
 //   ferrule-render --demo DIR         DIR/demo.mp4 and DIR/demo-contact.png
 //   ferrule-render --help             this usage on stdout
+//   ferrule-render --version          the version on stdout
 // Exit status: 0 done, 1 a failure while rendering, 2 a bad timeline, input file,
 // output or command line, 128 + the signal when stopped by SIGINT, SIGTERM or SIGHUP.
+#include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,7 +45,7 @@ constexpr const char* kUsage =
     "       ferrule-render TIMELINE --frame N -o OUT.png\n"
     "       (OUT may be .mp4, .mov or .mkv; -y replaces an existing output)\n"
     "       ferrule-render --demo DIR\n"
-    "       ferrule-render --help\n";
+    "       ferrule-render --help | --version\n";
 
 // Every error the program reports goes out through here, under one prefix.
 void PrintError(const char* what) { std::fprintf(stderr, "ferrule-render: %s\n", what); }
@@ -76,7 +79,9 @@ struct Options {
     bool quiet = false;
     bool replace = false;  // -y
     bool help = false;  // -h, --help: nothing else is looked at
+    bool version = false;  // --version: likewise
     std::optional<render::FrameRange> piece;  // a worker's share
+    int parent = 0;  // the worker's render
 };
 
 int ParseCount(const std::string& flag, const char* text, int min) {
@@ -94,8 +99,8 @@ Options ParseOptions(int argc, char** argv) {
             if (i + count >= argc) throw UsageError(a + " wants a value");
             return argv[++i];
         };
-        if (a == "-h" || a == "--help") {
-            o.help = true;
+        if (a == "-h" || a == "--help" || a == "--version") {
+            (a == "--version" ? o.version : o.help) = true;
             return o;
         }
         if (a == "-o") o.output = value();
@@ -108,6 +113,7 @@ Options ParseOptions(int argc, char** argv) {
         else if (a == "--piece") {
             const int first = ParseCount(a, value(), 0);
             o.piece = render::FrameRange{first, ParseCount(a, value(), first + 1)};
+            o.parent = ParseCount(a, value(), 1);
         } else if (a.size() > 1 && a[0] == '-') throw UsageError("unknown option " + a);
         else if (o.timeline.empty()) o.timeline = a;
         else throw UsageError("one timeline file only");
@@ -148,6 +154,13 @@ private:
 
 // The worker's side of --jobs: its range, no audio, progress as bytes on stdout.
 void RunPiece(const Options& o, const render::Timeline& t) {
+    // A worker goes with its render however that ends: told as by a user's SIGTERM, it
+    // removes its own frames. A render that went before this was set is seen here. Its
+    // progress then has no reader, which must not kill it before it cleaned up.
+    signal(SIGPIPE, SIG_IGN);
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != o.parent) raise(SIGTERM);
+    render::StopIfInterrupted();
     const render::Session session(t);
     const render::FrameRange range{o.piece->first, std::min(o.piece->end, t.output.frames)};
     const auto done = [](int) { render::ReportFrameDone(); };
@@ -166,7 +179,8 @@ void RenderRanges(const Options& o, const render::Timeline& t, const render::Ses
         std::vector<std::vector<std::string>> arguments;
         std::vector<std::string> piece_files;
         for (size_t i = 0; i < ranges.size(); ++i) {
-            std::vector<std::string> args{o.timeline, "--piece", std::to_string(ranges[i].first), std::to_string(ranges[i].end)};
+            std::vector<std::string> args{o.timeline, "--piece", std::to_string(ranges[i].first),
+                                          std::to_string(ranges[i].end), std::to_string(getpid())};
             if (video.empty()) {
                 args.insert(args.end(), {"--frames", o.frames_dir});
             } else {
@@ -214,7 +228,7 @@ void Render(const Options& o, const render::Timeline& t) {
         render::RefuseInputs(o.output, inputs);
         render::PendingFile file(o.output, o.replace);
         const render::Session session(t);
-        render::RenderOnePng(session, *o.frame, file.temp_path());
+        render::RenderOnePng(session, *o.frame, file.temp_path(), o.output);
         render::StopIfInterrupted();
         file.Commit();
         return;
@@ -259,7 +273,7 @@ void RenderDemo(const Options& o) {
         const PVideoFrame f = session.Frame(n);
         sheet.Add(f->GetReadPtr(), f->GetPitch());
     }
-    sheet.Write(sheet_file.temp_path());
+    sheet.Write(sheet_file.temp_path(), sheet_path);
     sheet_file.Commit();
     std::printf("wrote %s\nwrote %s\n", d.output.c_str(), sheet_path.c_str());
 }
@@ -269,13 +283,16 @@ void RenderDemo(const Options& o) {
 int main(int argc, char** argv) {
     // Before anything is made that a signal would have to clean up.
     render::CatchInterrupts();
+    // Past a file-size limit a write then fails with EFBIG and takes the error path,
+    // which removes the temporary output, instead of the signal ending us mid-file.
+    signal(SIGXFSZ, SIG_IGN);
     av_log_set_level(AV_LOG_ERROR);  // the encoders' statistics would bury the progress line
     av_log_set_callback(LogFfmpegLine);
     Options options;
     try {
         options = ParseOptions(argc, argv);
-        if (options.help) {
-            std::fputs(kUsage, stdout);
+        if (options.help || options.version) {
+            std::fputs(options.help ? kUsage : "ferrule-render " FERRULE_VERSION "\n", stdout);
             return 0;
         }
         if (options.demo_dir) {

@@ -1,6 +1,11 @@
 #include "png_frames.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
@@ -25,17 +30,43 @@ std::vector<uint8_t> TopDownRgb(const uint8_t* bottom_up_bgr, int pitch, int wid
     return rgb;
 }
 
-void WriteRgbPng(const std::string& path, const uint8_t* rgb, int width, int height) {
-    if (!stbi_write_png(path.c_str(), width, height, 3, rgb, width * 3))
-        throw std::runtime_error(path + ": cannot write the PNG");
+extern "C" void AppendBytes(void* context, void* data, int size) {
+    auto* bytes = static_cast<std::vector<uint8_t>*>(context);
+    bytes->insert(bytes->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+}
+
+// The encoder only reports a failed open: the file is made in memory and written here,
+// every byte and the close checked, so a full disk is an error and not a cut picture.
+void WriteRgbPng(const std::string& path, const std::string& shown, const uint8_t* rgb, int width, int height) {
+    std::vector<uint8_t> png;
+    if (!stbi_write_png_to_func(AppendBytes, &png, width, height, 3, rgb, width * 3))
+        throw std::runtime_error(shown + ": cannot encode the PNG");
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) throw std::runtime_error(shown + ": " + std::strerror(errno));
+    size_t done = 0;
+    errno = 0;
+    while (done < png.size()) {
+        const ssize_t n = ::write(fd, png.data() + done, png.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    int error = done < png.size() ? (errno ? errno : ENOSPC) : 0;
+    if (::close(fd) != 0 && !error) error = errno;
+    if (error) {
+        ::unlink(path.c_str());  // no cut picture stays under the name
+        throw std::runtime_error(shown + ": " + std::strerror(error));
+    }
 }
 
 }  // namespace
 
-void WritePngFrame(const std::string& path, const uint8_t* bottom_up_bgr, int pitch, int width, int height) {
-    if (width <= 0 || height <= 0) throw std::runtime_error(path + ": a PNG needs a width and height");
+void WritePngFrame(const std::string& path, const uint8_t* bottom_up_bgr, int pitch, int width, int height,
+                   const std::string& shown) {
+    const std::string& name = shown.empty() ? path : shown;
+    if (width <= 0 || height <= 0) throw std::runtime_error(name + ": a PNG needs a width and height");
     const std::vector<uint8_t> rgb = TopDownRgb(bottom_up_bgr, pitch, width, height);
-    WriteRgbPng(path, rgb.data(), width, height);
+    WriteRgbPng(path, name, rgb.data(), width, height);
 }
 
 ContactSheet::ContactSheet(int frame_width, int frame_height, int columns, int tile_width)
@@ -68,7 +99,7 @@ void ContactSheet::Add(const uint8_t* bottom_up_bgr, int pitch) {
     tiles_.push_back(std::move(tile));
 }
 
-void ContactSheet::Write(const std::string& path) const {
+void ContactSheet::Write(const std::string& path, const std::string& shown) const {
     if (tiles_.empty()) throw std::runtime_error(path + ": a contact sheet needs at least one frame");
     const int count = static_cast<int>(tiles_.size());
     const int columns = std::min(columns_, count);
@@ -83,7 +114,7 @@ void ContactSheet::Write(const std::string& path) const {
             std::copy_n(tiles_[i].data() + static_cast<size_t>(y) * tile_width_ * 3, tile_width_ * 3,
                         sheet.data() + (static_cast<size_t>(top + y) * width + left) * 3);
     }
-    WriteRgbPng(path, sheet.data(), width, height);
+    WriteRgbPng(path, shown.empty() ? path : shown, sheet.data(), width, height);
 }
 
 }  // namespace render

@@ -7,8 +7,11 @@
 
 namespace render {
 
-// Writes a bottom-up B,G,R frame as a top-down RGB PNG. Throws std::runtime_error naming the file.
-void WritePngFrame(const std::string& path, const uint8_t* bottom_up_bgr, int pitch, int width, int height);
+// Writes a bottom-up B,G,R frame as a top-down RGB PNG. Throws std::runtime_error naming
+// the file (as `shown` when given: the name a temporary file stands for) and removes
+// what a failed write left.
+void WritePngFrame(const std::string& path, const uint8_t* bottom_up_bgr, int pitch, int width, int height,
+                   const std::string& shown = std::string());
 
 // Frames shrunk to tiles in a grid, left to right then down, on a dark grey
 // background with 4 pixels between tiles and around the edge. Each tile pixel is the
@@ -23,7 +26,7 @@ public:
     int tiles() const { return static_cast<int>(tiles_.size()); }
     int tile_height() const { return tile_height_; }
     // Throws std::runtime_error naming the file, or when no frame was added.
-    void Write(const std::string& path) const;
+    void Write(const std::string& path, const std::string& shown = std::string()) const;
 
     static constexpr int kSpacing = 4;
     static constexpr uint8_t kBackground = 0x30;

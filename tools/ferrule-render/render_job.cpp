@@ -54,9 +54,9 @@ void RenderPngs(const Session& session, FrameRange range, const std::string& dir
     }
 }
 
-void RenderOnePng(const Session& session, int n, const std::string& path) {
+void RenderOnePng(const Session& session, int n, const std::string& path, const std::string& shown) {
     const PVideoFrame f = session.Frame(n);
-    WritePngFrame(path, f->GetReadPtr(), f->GetPitch(), session.Format().width, session.Format().height);
+    WritePngFrame(path, f->GetReadPtr(), f->GetPitch(), session.Format().width, session.Format().height, shown);
 }
 
 }  // namespace render

@@ -31,6 +31,6 @@ void RenderMp4(const Session& session, FrameRange range, bool with_audio, const 
 // caught signal removes the files this call wrote.
 void RenderPngs(const Session& session, FrameRange range, const std::string& dir, const FramesDone& done);
 
-void RenderOnePng(const Session& session, int n, const std::string& path);
+void RenderOnePng(const Session& session, int n, const std::string& path, const std::string& shown = std::string());
 
 }  // namespace render

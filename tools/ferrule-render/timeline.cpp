@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -222,8 +223,21 @@ private:
         if (name.empty()) o.Fail(o.Path(key), "must not be empty");
         std::filesystem::path p(name);
         if (p.is_relative()) p = std::filesystem::path(base_) / p;
-        if (must_exist && !std::filesystem::is_regular_file(p)) o.Fail(o.Path(key), "no such file \"" + p.string() + "\"");
+        if (must_exist) RequireFile(o, o.Path(key), p);
         return p.string();
+    }
+
+    // A plain file there, or why not: missing, something else, or out of reach (a
+    // symlink loop, a name too long), each said as it is.
+    static void RequireFile(const Object& o, const std::string& path, const std::filesystem::path& p) {
+        std::error_code ec;
+        const std::filesystem::file_status st = std::filesystem::status(p, ec);
+        if (std::filesystem::is_regular_file(st)) return;
+        const std::string quoted = "\"" + p.string() + "\"";
+        if (std::filesystem::is_directory(st)) o.Fail(path, quoted + " is a folder, not a file");
+        if (std::filesystem::exists(st)) o.Fail(path, quoted + " is not a plain file");
+        if (ec && ec != std::errc::no_such_file_or_directory) o.Fail(path, quoted + ": " + ec.message());
+        o.Fail(path, "no such file " + quoted);
     }
 
     Item ParseItem(const json& value, const std::string& path, const Output& out) {
@@ -260,7 +274,7 @@ private:
                 if (!files[i].is_string()) o.Fail(fp, "must be a string");
                 std::filesystem::path f(files[i].get<std::string>());
                 if (f.is_relative()) f = std::filesystem::path(base_) / f;
-                if (!std::filesystem::is_regular_file(f)) o.Fail(fp, "no such file \"" + f.string() + "\"");
+                RequireFile(o, fp, f);
                 // The library skips a picture it cannot decode without a word; say so now.
                 const std::string unreadable = PictureProblem(f.string());
                 if (!unreadable.empty()) o.Fail(fp, "\"" + f.string() + "\" is not a picture: " + unreadable);
@@ -272,6 +286,7 @@ private:
                 p.fit = false;
             }
             p.fit = o.Bool("fit", p.fit);
+            if (p.fit && o.Has("corners")) o.Fail(path + "/fit", "cannot be true with corners, which place the pictures");
             p.transition = o.Transition("transition");
             p.transition_length = o.Int("transition_length", p.transition ? 10 : 0, 0);
             p.every_picture = o.Bool("every_picture", false);
@@ -338,15 +353,75 @@ private:
     const std::string& base_;
 };
 
+
+// What the JSON reader said, with any byte that is not printable ASCII as \xNN: it
+// quotes the text it stopped at, which must not reach a terminal raw.
+std::string Printable(const std::string& what) {
+    std::string out;
+    for (const unsigned char c : what) {
+        if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+// Where the reader is, as a JSON path, so that a key given twice (which it would keep
+// the last of without a word) and a number it cannot hold are named by their place.
+class JsonPlace {
+public:
+    explicit JsonPlace(const std::string& file) : file_(file) {}
+    bool Note(json::parse_event_t event, const json& parsed) {
+        using E = json::parse_event_t;
+        if ((event == E::object_start || event == E::array_start || event == E::value) && !open_.empty() &&
+            open_.back().array)
+            ++open_.back().index;
+        if (event == E::object_start || event == E::array_start) open_.push_back(Level{event == E::array_start, -1, {}, {}});
+        if (event == E::object_end || event == E::array_end) open_.pop_back();
+        if (event == E::key) {
+            open_.back().key = parsed.get<std::string>();
+            if (!open_.back().keys.insert(open_.back().key).second)
+                throw TimelineError(file_ + ": " + Path() + ": key given twice");
+        }
+        return true;
+    }
+    // The value being read: the last key's, or the next element's.
+    std::string Path() const {
+        std::string path;
+        for (const Level& l : open_) path += "/" + (l.array ? std::to_string(l.index + (&l == &open_.back())) : l.key);
+        return Printable(path.empty() ? "/" : path);
+    }
+
+private:
+    struct Level {
+        bool array;
+        long index;
+        std::string key;
+        std::set<std::string> keys;
+    };
+    const std::string& file_;
+    std::vector<Level> open_;
+};
+
 }  // namespace
 
 Timeline ParseTimeline(const std::string& text, const std::string& file_name, const std::string& base_dir) {
     json root;
+    JsonPlace place(file_name);
     try {
-        root = json::parse(text);
+        root = json::parse(text, [&place](int, json::parse_event_t event, json& parsed) { return place.Note(event, parsed); });
     } catch (const json::parse_error& e) {
+        const std::string what = e.what();
+        // After "parse error at line 1, column 12: ": the text it quotes may hold colons too.
         throw TimelineError(file_name + ": syntax error at byte " + std::to_string(e.byte) + ": " +
-                            std::string(e.what()).substr(std::string(e.what()).rfind(':') + 2));
+                            Printable(what.substr(what.find(": ", what.find("column")) + 2)));
+    } catch (const json::exception& e) {  // a number beyond a double's range
+        const std::string what = e.what();
+        throw TimelineError(file_name + ": " + place.Path() + ": " + Printable(what.substr(what.find("] ") + 2)));
     }
     Timeline t = Parser(file_name, base_dir).Parse(root);
     t.file = file_name;
@@ -354,6 +429,8 @@ Timeline ParseTimeline(const std::string& text, const std::string& file_name, co
 }
 
 Timeline ReadTimelineFile(const std::string& file) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(file, ec)) throw TimelineError(file + ": is a folder, not a timeline file");
     std::ifstream in(file, std::ios::binary);
     if (!in) throw TimelineError(file + ": cannot be read");
     std::ostringstream text;
