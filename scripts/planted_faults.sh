@@ -114,7 +114,7 @@ EOF
 # The first failing test in a suite's log, or where it stopped: a hang or a crash.
 first_failure() {
   local log=$1 rc=$2 first
-  first=$(sed -n 's/^\[  FAILED  \] \([^ ]*\).*/\1/p' "$log" | head -n 1)
+  first=$(sed -n 's/^\[  FAILED  \] \([^ ,]*\).*/\1/p' "$log" | head -n 1)   # a parameterised name ends at ','
   if [ "$rc" -eq 124 ] || [ "$rc" -eq 137 ]; then
     first="timeout in $(sed -n 's/^\[ RUN      \] //p' "$log" | tail -n 1)"
   elif [ -z "$first" ]; then
@@ -153,7 +153,8 @@ run_suite() {
   [ -z "$failed" ] && return 0
   case $failed in
     timeout*|exit*) ;;
-    *) if run timeout -k 10 "$limit" nice -n 10 "$@" --gtest_filter="$failed" >"$log.again" 2>&1; then
+    *) if run timeout -k 10 "$limit" nice -n 10 "$@" --gtest_filter="$failed" >"$log.again" 2>&1 &&
+          grep -q '^\[  PASSED  \] 1 test\.' "$log.again"; then
          failed="(failed only beside other tests: $failed)"
          return 0
        fi ;;
