@@ -12,6 +12,11 @@
 # A fault is named by folder + a text fragment that must occur exactly once among the
 # folder's own files (not its subfolders), so that it survives files being moved or
 # joined within the folder. Prints one line per fault and `caught N of M`; exits 0.
+# --timeout limits each suite (shard) run: a hang counts as caught (default 400 s).
+# One run at a time, with nothing else editing the tree or the list: the planted fault
+# is in the source every build sees, and the list is read as the run goes. Commit with
+# explicit paths while it runs (not `git commit -a`). To run a copy of this script
+# while editing it, set PLANTED_FAULTS_ROOT to the checkout.
 set -uo pipefail
 cd "${PLANTED_FAULTS_ROOT:-$(dirname "$0")/..}"   # set when running a copy of this script
 root=$PWD
