@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "fserver/fserver.h"
+#include "fserver/msvc_raise.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -77,7 +78,11 @@ void AVS_CDECL ScriptEnvironment::ThrowError(const char* fmt, ...) {
     va_start(args, fmt);
     const char* message = VFormat(fmt, args);
     va_end(args);
+#if defined(FSERVER_MSVC_RAISE)
+    RaiseAvisynthError(message);
+#else
     throw AvisynthError(message);
+#endif
 }
 
 void AVS_STDCALL ScriptEnvironment::AddFunction(const char* name, const char* params, ApplyFunc apply,
