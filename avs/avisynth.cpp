@@ -1,5 +1,9 @@
 #include "avs/avisynth.h"
 
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
 int VideoInfo::BitsPerPixel() const {
     switch (pixel_type) {
         case CS_BGR24: return 24;
@@ -128,10 +132,23 @@ void* AVS_STDCALL IScriptEnvironment::DeletingDestructor(unsigned flags) {
     return this;
 }
 
+void IScriptEnvironment::ThrowError(const char* fmt, ...) {
+    va_list args, again;
+    va_start(args, fmt);
+    va_copy(again, args);
+    const int n = std::vsnprintf(nullptr, 0, fmt, args);
+    std::vector<char> text(n > 0 ? static_cast<size_t>(n) + 1 : 1);
+    std::vsnprintf(text.data(), text.size(), fmt, again);
+    va_end(again);
+    va_end(args);
+    avs::CallOut([&] { ThrowErrorSlot("%s", text.data()); });
+    __builtin_unreachable();
+}
+
 PVideoFrame* AVS_STDCALL GenericVideoFilter::GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) {
-    return ReturnInto(result, child->GetFrame(n, env));
+    return avs::Entry([&] { return ReturnInto(result, child->GetFrame(n, env)); });
 }
 
 void AVS_STDCALL GenericVideoFilter::GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment* env) {
-    child->GetAudio(buf, start, count, env);
+    avs::Entry([&] { child->ReadAudio(buf, start, count, env); });
 }

@@ -11,6 +11,10 @@
 // level. Implementations override the explicit form. The same shape is used on every
 // build so that one code path is tested everywhere.
 //
+// Every call to the other side goes through a guard and every entry from it through
+// another (avs/seh_boundary.h), so that the other side's SEH-raised exceptions unwind
+// our frames; the inline helpers below hold the guards of the calls out.
+//
 // MSVC gives a virtual destructor a single slot (the deleting destructor, with a flags
 // argument). That slot is declared explicitly where MSVC puts it; GCC's own destructor
 // pair is declared after every MSVC slot and is only ever reached on objects we built.
@@ -20,6 +24,8 @@
 #include <cstdint>
 #include <new>
 #include <utility>
+
+#include "avs/seh_boundary.h"
 
 #if defined(__i386__)
 #define AVS_STDCALL __attribute__((stdcall))
@@ -396,6 +402,10 @@ public:
     virtual ~IClip() = default;
 
     PVideoFrame GetFrame(int n, IScriptEnvironment* env);
+    // GetAudio as a guarded call out.
+    void ReadAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment* env) {
+        avs::CallOut([&] { GetAudio(buf, start, count, env); });
+    }
     int GetRefcount() const { return refcnt; }
 };
 
@@ -422,7 +432,8 @@ public:
     virtual char* AVS_STDCALL SaveString(const char* s, int length = -1) = 0;               // 2
     virtual char* AVS_CDECL Sprintf(const char* fmt, ...) = 0;                              // 3
     virtual char* AVS_STDCALL VSprintf(const char* fmt, void* val) = 0;                     // 4
-    [[noreturn]] virtual void AVS_CDECL ThrowError(const char* fmt, ...) = 0;               // 5
+    // Called through ThrowError below, always with "%s" and a finished message.
+    [[noreturn]] virtual void AVS_CDECL ThrowErrorSlot(const char* fmt, ...) = 0;           // 5
     virtual void AVS_STDCALL AddFunction(const char* name, const char* params, ApplyFunc apply,
                                          void* user_data) = 0;                              // 6
     virtual bool AVS_STDCALL FunctionExists(const char* name) = 0;                          // 7
@@ -457,13 +468,18 @@ public:
     AVSValue GetVar(const char* name);
     PVideoFrame NewVideoFrame(const VideoInfo& vi, int align = FRAME_ALIGN);
     PVideoFrame Subframe(const PVideoFrame& src, int rel_offset, int new_pitch, int new_row_size, int new_height);
+    // Formats here and hands the server the finished text: a variadic call cannot be
+    // forwarded through the guard.
+    [[noreturn]] void ThrowError(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 };
 
 // Adapts an ordinary create function to the boundary form of ApplyFunc.
 template <AVSValue (*Create)(const AVSValue& args, void* user_data, IScriptEnvironment* env)>
 AVSValue* AVS_CDECL ApplyAdapter(AVSValue* result, AVSValueRaw args, void* user_data, IScriptEnvironment* env) {
-    const AVSValue owned = AVSValue::Adopt(args);  // the callee destroys its by-value argument
-    return ReturnInto(result, Create(owned, user_data, env));
+    return avs::Entry([&] {
+        const AVSValue owned = AVSValue::Adopt(args);  // the callee destroys its by-value argument
+        return ReturnInto(result, Create(owned, user_data, env));
+    });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -575,25 +591,26 @@ struct ResultSlot {
 
 inline PVideoFrame IClip::GetFrame(int n, IScriptEnvironment* env) {
     avs_detail::ResultSlot<PVideoFrame> slot;
-    return slot.Take(GetFrame(slot.get(), n, env));
+    return slot.Take(avs::CallOut([&] { return GetFrame(slot.get(), n, env); }));
 }
 inline AVSValue IScriptEnvironment::Invoke(const char* name, const AVSValue& args, const char** arg_names) {
     avs_detail::ResultSlot<AVSValue> slot;
-    return slot.Take(Invoke(slot.get(), name, args.CopyRaw(), arg_names));
+    return slot.Take(avs::CallOut([&] { return Invoke(slot.get(), name, args.CopyRaw(), arg_names); }));
 }
 inline AVSValue IScriptEnvironment::GetVar(const char* name) {
     avs_detail::ResultSlot<AVSValue> slot;
-    return slot.Take(GetVar(slot.get(), name));
+    return slot.Take(avs::CallOut([&] { return GetVar(slot.get(), name); }));
 }
 inline PVideoFrame IScriptEnvironment::NewVideoFrame(const VideoInfo& vi, int align) {
     avs_detail::ResultSlot<PVideoFrame> slot;
-    return slot.Take(NewVideoFrame(slot.get(), vi, align));
+    return slot.Take(avs::CallOut([&] { return NewVideoFrame(slot.get(), vi, align); }));
 }
 inline PVideoFrame IScriptEnvironment::Subframe(const PVideoFrame& src, int rel_offset, int new_pitch,
                                                 int new_row_size, int new_height) {
     PVideoFrame handed = src;  // the callee releases this reference
     avs_detail::ResultSlot<PVideoFrame> slot;
-    return slot.Take(Subframe(slot.get(), handed.release(), rel_offset, new_pitch, new_row_size, new_height));
+    return slot.Take(avs::CallOut(
+        [&] { return Subframe(slot.get(), handed.release(), rel_offset, new_pitch, new_row_size, new_height); }));
 }
 
 // The frame server's entry.

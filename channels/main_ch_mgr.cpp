@@ -19,7 +19,9 @@ CMainChMgr::~CMainChMgr() {
 }
 
 PVideoFrame* AVS_STDCALL CMainChMgr::GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) {
-    return ReturnInto(result, ComposeFrame(n, ChannelCount() - 1, env));
+    return avs::Entry([&] {
+        return ReturnInto(result, ComposeFrame(n, ChannelCount() - 1, env));
+    });
 }
 
 // Every kind draws a bottom-up RGB24 picture of the manager's size. Over a YUY2 or
@@ -59,15 +61,17 @@ bool CMainChMgr::ItemPicture(ItemRecord& item, int n, HostPicture& out) {
 }
 
 void AVS_STDCALL CMainChMgr::GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment* env) {
-    child->GetAudio(buf, start, count, env);
-    // Overlay clips are read through the environment the script ran in.
-    IScriptEnvironment* mix_env = g_pScriptEnv ? g_pScriptEnv : env;
-    for (int c = 0; c < ChannelCount(); ++c) {
-        ItemList* items = channels_[c].get();
-        if (!items || !visible_[c]) continue;
-        for (const auto& item : *items) {
-            const ItemKindOps* ops = kinds_.Find(item->kind);
-            if (ops && ops->mix_audio) ops->mix_audio(*item, vi, buf, start, count, mix_env);
+    return avs::Entry([&] {
+        child->ReadAudio(buf, start, count, env);
+        // Overlay clips are read through the environment the script ran in.
+        IScriptEnvironment* mix_env = g_pScriptEnv ? g_pScriptEnv : env;
+        for (int c = 0; c < ChannelCount(); ++c) {
+            ItemList* items = channels_[c].get();
+            if (!items || !visible_[c]) continue;
+            for (const auto& item : *items) {
+                const ItemKindOps* ops = kinds_.Find(item->kind);
+                if (ops && ops->mix_audio) ops->mix_audio(*item, vi, buf, start, count, mix_env);
+            }
         }
-    }
+    });
 }

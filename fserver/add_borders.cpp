@@ -27,35 +27,37 @@ public:
     }
 
     PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) override {
-        const PVideoFrame src = child->GetFrame(n, env);
-        PVideoFrame dst = env->NewVideoFrame(vi);
-        if (vi.IsRGB()) {
-            const uint8_t px[4] = {static_cast<uint8_t>(color_), static_cast<uint8_t>(color_ >> 8),
-                                   static_cast<uint8_t>(color_ >> 16), static_cast<uint8_t>(color_ >> 24)};
-            Fill(dst->GetWritePtr(), dst->GetPitch(), dst->GetRowSize(), dst->GetHeight(), px, vi.IsRGB32() ? 4 : 3);
-        } else {
-            const int yuv = RgbToYuv(color_);
-            const uint8_t y = static_cast<uint8_t>(yuv >> 16), u = static_cast<uint8_t>(yuv >> 8),
-                          v = static_cast<uint8_t>(yuv);
-            if (vi.IsYUY2()) {
-                const uint8_t px[4] = {y, u, y, v};
-                Fill(dst->GetWritePtr(), dst->GetPitch(), dst->GetRowSize(), dst->GetHeight(), px, 4);
+        return avs::Entry([&] {
+            const PVideoFrame src = child->GetFrame(n, env);
+            PVideoFrame dst = env->NewVideoFrame(vi);
+            if (vi.IsRGB()) {
+                const uint8_t px[4] = {static_cast<uint8_t>(color_), static_cast<uint8_t>(color_ >> 8),
+                                       static_cast<uint8_t>(color_ >> 16), static_cast<uint8_t>(color_ >> 24)};
+                Fill(dst->GetWritePtr(), dst->GetPitch(), dst->GetRowSize(), dst->GetHeight(), px, vi.IsRGB32() ? 4 : 3);
             } else {
-                for (const auto& [plane, value] : {std::pair{PLANAR_Y, y}, std::pair{PLANAR_U, u}, std::pair{PLANAR_V, v}})
-                    Fill(dst->GetWritePtr(plane), dst->GetPitch(plane), dst->GetRowSize(plane), dst->GetHeight(plane),
-                         &value, 1);
+                const int yuv = RgbToYuv(color_);
+                const uint8_t y = static_cast<uint8_t>(yuv >> 16), u = static_cast<uint8_t>(yuv >> 8),
+                              v = static_cast<uint8_t>(yuv);
+                if (vi.IsYUY2()) {
+                    const uint8_t px[4] = {y, u, y, v};
+                    Fill(dst->GetWritePtr(), dst->GetPitch(), dst->GetRowSize(), dst->GetHeight(), px, 4);
+                } else {
+                    for (const auto& [plane, value] : {std::pair{PLANAR_Y, y}, std::pair{PLANAR_U, u}, std::pair{PLANAR_V, v}})
+                        Fill(dst->GetWritePtr(plane), dst->GetPitch(plane), dst->GetRowSize(plane), dst->GetHeight(plane),
+                             &value, 1);
+                }
             }
-        }
-        const int planes[] = {PLANAR_Y, PLANAR_U, PLANAR_V};
-        for (int plane : planes) {
-            if (plane != PLANAR_Y && !vi.IsPlanar()) break;
-            const bool chroma = plane != PLANAR_Y;
-            const int left = chroma ? left_ / 2 : vi.BytesFromPixels(left_), top = chroma ? top_ / 2 : top_;
-            const int pitch = dst->GetPitch(plane);
-            env->BitBlt(dst->GetWritePtr(plane) + top * pitch + left, pitch, src->GetReadPtr(plane), src->GetPitch(plane),
-                        src->GetRowSize(plane), src->GetHeight(plane));
-        }
-        return ReturnInto(result, std::move(dst));
+            const int planes[] = {PLANAR_Y, PLANAR_U, PLANAR_V};
+            for (int plane : planes) {
+                if (plane != PLANAR_Y && !vi.IsPlanar()) break;
+                const bool chroma = plane != PLANAR_Y;
+                const int left = chroma ? left_ / 2 : vi.BytesFromPixels(left_), top = chroma ? top_ / 2 : top_;
+                const int pitch = dst->GetPitch(plane);
+                env->BitBlt(dst->GetWritePtr(plane) + top * pitch + left, pitch, src->GetReadPtr(plane), src->GetPitch(plane),
+                            src->GetRowSize(plane), src->GetHeight(plane));
+            }
+            return ReturnInto(result, std::move(dst));
+        });
     }
     using IClip::GetFrame;
 

@@ -22,7 +22,9 @@ public:
     }
 
     PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) override {
-        return ReturnInto(result, child->GetFrame(Source(n), env));
+        return avs::Entry([&] {
+            return ReturnInto(result, child->GetFrame(Source(n), env));
+        });
     }
     bool AVS_STDCALL GetParity(int n) override { return child->GetParity(Source(n)); }
     using IClip::GetFrame;

@@ -18,16 +18,18 @@ public:
     }
 
     PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) override {
-        PVideoFrame frame = child->GetFrame(n, env);
-        const int pitch = frame->GetPitch();
-        const int offset = top_ * pitch + vi.BytesFromPixels(left_);
-        if (align_ && !Aligned(frame, offset)) return ReturnInto(result, Copy(frame, env));
-        if (!vi.IsPlanar())
-            return env->Subframe(result, frame.release(), offset, pitch, vi.RowSize(), vi.height);
-        const int pitch_uv = frame->GetPitch(PLANAR_U);
-        const int offset_uv = (top_ / 2) * pitch_uv + left_ / 2;
-        return env->SubframePlanar(result, frame.release(), offset, pitch, vi.RowSize(), vi.height, offset_uv,
-                                   offset_uv, pitch_uv);
+        return avs::Entry([&] {
+            PVideoFrame frame = child->GetFrame(n, env);
+            const int pitch = frame->GetPitch();
+            const int offset = top_ * pitch + vi.BytesFromPixels(left_);
+            if (align_ && !Aligned(frame, offset)) return ReturnInto(result, Copy(frame, env));
+            if (!vi.IsPlanar())
+                return env->Subframe(result, frame.release(), offset, pitch, vi.RowSize(), vi.height);
+            const int pitch_uv = frame->GetPitch(PLANAR_U);
+            const int offset_uv = (top_ / 2) * pitch_uv + left_ / 2;
+            return env->SubframePlanar(result, frame.release(), offset, pitch, vi.RowSize(), vi.height, offset_uv,
+                                       offset_uv, pitch_uv);
+        });
     }
     using IClip::GetFrame;
 

@@ -16,16 +16,18 @@ public:
     using GenericVideoFilter::GenericVideoFilter;
 
     PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) override {
-        const PVideoFrame src = child->GetFrame(n, env);
-        PVideoFrame dst = env->NewVideoFrame(vi);
-        for (int plane : kPlanes) {
-            if (plane != PLANAR_Y && !vi.IsPlanar()) break;
-            const int height = src->GetHeight(plane), pitch = src->GetPitch(plane);
-            // The source read from its last row upwards.
-            env->BitBlt(dst->GetWritePtr(plane), dst->GetPitch(plane), src->GetReadPtr(plane) + (height - 1) * pitch,
-                        -pitch, src->GetRowSize(plane), height);
-        }
-        return ReturnInto(result, std::move(dst));
+        return avs::Entry([&] {
+            const PVideoFrame src = child->GetFrame(n, env);
+            PVideoFrame dst = env->NewVideoFrame(vi);
+            for (int plane : kPlanes) {
+                if (plane != PLANAR_Y && !vi.IsPlanar()) break;
+                const int height = src->GetHeight(plane), pitch = src->GetPitch(plane);
+                // The source read from its last row upwards.
+                env->BitBlt(dst->GetWritePtr(plane), dst->GetPitch(plane), src->GetReadPtr(plane) + (height - 1) * pitch,
+                            -pitch, src->GetRowSize(plane), height);
+            }
+            return ReturnInto(result, std::move(dst));
+        });
     }
     using IClip::GetFrame;
 };
@@ -42,29 +44,31 @@ public:
     using GenericVideoFilter::GenericVideoFilter;
 
     PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) override {
-        const PVideoFrame src = child->GetFrame(n, env);
-        PVideoFrame dst = env->NewVideoFrame(vi);
-        const uint8_t* s = src->GetReadPtr();
-        uint8_t* d = dst->GetWritePtr();
-        const int row = src->GetRowSize(), height = src->GetHeight(), sp = src->GetPitch(), dp = dst->GetPitch();
-        if (vi.IsYUY2()) {
-            // Macropixels Y0 U Y1 V mirror as a whole, and their two lumas trade places.
-            for (int y = 0; y < height; ++y, s += sp, d += dp)
-                for (int x = 0; x + 4 <= row; x += 4) {
-                    uint8_t* out = d + row - 4 - x;
-                    out[0] = s[x + 2];
-                    out[1] = s[x + 1];
-                    out[2] = s[x];
-                    out[3] = s[x + 3];
-                }
-        } else if (vi.IsPlanar()) {
-            for (int plane : kPlanes)
-                MirrorRows(dst->GetWritePtr(plane), dst->GetPitch(plane), src->GetReadPtr(plane), src->GetPitch(plane),
-                           src->GetRowSize(plane), src->GetHeight(plane), 1);
-        } else {
-            MirrorRows(d, dp, s, sp, row, height, vi.IsRGB32() ? 4 : 3);
-        }
-        return ReturnInto(result, std::move(dst));
+        return avs::Entry([&] {
+            const PVideoFrame src = child->GetFrame(n, env);
+            PVideoFrame dst = env->NewVideoFrame(vi);
+            const uint8_t* s = src->GetReadPtr();
+            uint8_t* d = dst->GetWritePtr();
+            const int row = src->GetRowSize(), height = src->GetHeight(), sp = src->GetPitch(), dp = dst->GetPitch();
+            if (vi.IsYUY2()) {
+                // Macropixels Y0 U Y1 V mirror as a whole, and their two lumas trade places.
+                for (int y = 0; y < height; ++y, s += sp, d += dp)
+                    for (int x = 0; x + 4 <= row; x += 4) {
+                        uint8_t* out = d + row - 4 - x;
+                        out[0] = s[x + 2];
+                        out[1] = s[x + 1];
+                        out[2] = s[x];
+                        out[3] = s[x + 3];
+                    }
+            } else if (vi.IsPlanar()) {
+                for (int plane : kPlanes)
+                    MirrorRows(dst->GetWritePtr(plane), dst->GetPitch(plane), src->GetReadPtr(plane), src->GetPitch(plane),
+                               src->GetRowSize(plane), src->GetHeight(plane), 1);
+            } else {
+                MirrorRows(d, dp, s, sp, row, height, vi.IsRGB32() ? 4 : 3);
+            }
+            return ReturnInto(result, std::move(dst));
+        });
     }
     using IClip::GetFrame;
 };

@@ -16,7 +16,9 @@ public:
     using GenericVideoFilter::GenericVideoFilter;
 
     PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) override {
-        return ReturnInto(result, child->GetFrame(vi.num_frames - 1 - n, env));
+        return avs::Entry([&] {
+            return ReturnInto(result, child->GetFrame(vi.num_frames - 1 - n, env));
+        });
     }
     bool AVS_STDCALL GetParity(int n) override { return child->GetParity(vi.num_frames - 1 - n); }
 

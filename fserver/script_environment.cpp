@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "fserver/fserver.h"
+#include "fserver/msvc_raise.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -72,21 +73,27 @@ char* AVS_STDCALL ScriptEnvironment::VSprintf(const char* fmt, void* val) {
 #endif
 }
 
-void AVS_CDECL ScriptEnvironment::ThrowError(const char* fmt, ...) {
+void AVS_CDECL ScriptEnvironment::ThrowErrorSlot(const char* fmt, ...) {
     va_list args;
     va_start(args, fmt);
     const char* message = VFormat(fmt, args);
     va_end(args);
+#if defined(FSERVER_MSVC_RAISE)
+    RaiseAvisynthError(message);
+#else
     throw AvisynthError(message);
+#endif
 }
 
 void AVS_STDCALL ScriptEnvironment::AddFunction(const char* name, const char* params, ApplyFunc apply,
                                                 void* user_data) {
-    try {
-        functions_.Add(name, params, apply, user_data);
-    } catch (const std::invalid_argument&) {
-        ThrowError("AddFunction: invalid parameter string \"%s\" for %s", params, name);
-    }
+    avs::Entry([&] {
+        try {
+            functions_.Add(name, params, apply, user_data);
+        } catch (const std::invalid_argument&) {
+            ThrowError("AddFunction: invalid parameter string \"%s\" for %s", params, name);
+        }
+    });
 }
 
 bool AVS_STDCALL ScriptEnvironment::FunctionExists(const char* name) { return functions_.Exists(name); }
@@ -103,8 +110,14 @@ void Flatten(const AVSValue& v, std::vector<AVSValue>& out) {
 
 }  // namespace
 
+// An entry from the plugin or the host, and the apply functions are calls out: on
+// i686 Windows an error raised on either side unwinds this frame's references.
 AVSValue* AVS_STDCALL ScriptEnvironment::Invoke(AVSValue* result, const char* name, AVSValueRaw raw,
                                                 const char** arg_names) {
+    return avs::Entry([&] { return InvokeHere(result, name, raw, arg_names); });
+}
+
+AVSValue* ScriptEnvironment::InvokeHere(AVSValue* result, const char* name, AVSValueRaw raw, const char** arg_names) {
     const AVSValue args = AVSValue::Adopt(raw);
     const int top = args.IsArray() ? args.ArraySize() : 1;
     std::vector<AVSValue> positional;
@@ -134,10 +147,9 @@ AVSValue* AVS_STDCALL ScriptEnvironment::Invoke(AVSValue* result, const char* na
             (*slots)[k] = n.value;
         }
         const AVSValue call_args(slots->data(), static_cast<int>(slots->size()));
-        AVSValue* out = f->apply(result, call_args.CopyRaw(), f->user_data, this);
-        return out;
+        return avs::CallOut([&] { return f->apply(result, call_args.CopyRaw(), f->user_data, this); });
     }
-    throw AvisynthError(Sprintf("Script error: Invalid arguments to function \"%s\"", name));
+    ThrowError("Script error: Invalid arguments to function \"%s\"", name);
 }
 
 AVSValue* AVS_STDCALL ScriptEnvironment::GetVar(AVSValue* result, const char* name) {
@@ -169,7 +181,7 @@ void AVS_STDCALL ScriptEnvironment::PopContext() {
 }
 
 PVideoFrame* AVS_STDCALL ScriptEnvironment::NewVideoFrame(PVideoFrame* result, const VideoInfo& vi, int align) {
-    return new (result) PVideoFrame(frames_.NewFrame(vi, align, memory_max_));
+    return avs::Entry([&] { return new (result) PVideoFrame(frames_.NewFrame(vi, align, memory_max_)); });
 }
 
 bool AVS_STDCALL ScriptEnvironment::MakeWritable(PVideoFrame* pvf) {
@@ -218,7 +230,7 @@ void AVS_STDCALL ScriptEnvironment::AtExit(ShutdownFunc function, void* user_dat
 
 void AVS_STDCALL ScriptEnvironment::CheckVersion(int version) {
     if (version > AVISYNTH_INTERFACE_VERSION)
-        ThrowError("Plugin was designed for a later version of Avisynth (%d)", version);
+        avs::Entry([&] { ThrowError("Plugin was designed for a later version of Avisynth (%d)", version); });
 }
 
 PVideoFrame* AVS_STDCALL ScriptEnvironment::Subframe(PVideoFrame* result, VideoFrame* src, int rel_offset,

@@ -23,7 +23,7 @@ public:
     char* AVS_STDCALL SaveString(const char* s, int length) override;
     char* AVS_CDECL Sprintf(const char* fmt, ...) override;
     char* AVS_STDCALL VSprintf(const char* fmt, void* val) override;
-    [[noreturn]] void AVS_CDECL ThrowError(const char* fmt, ...) override;
+    [[noreturn]] void AVS_CDECL ThrowErrorSlot(const char* fmt, ...) override;
     void AVS_STDCALL AddFunction(const char* name, const char* params, ApplyFunc apply, void* user_data) override;
     bool AVS_STDCALL FunctionExists(const char* name) override;
     AVSValue* AVS_STDCALL Invoke(AVSValue* result, const char* name, AVSValueRaw args, const char** arg_names) override;
@@ -59,6 +59,7 @@ public:
 
 private:
     char* VFormat(const char* fmt, va_list args);
+    AVSValue* InvokeHere(AVSValue* result, const char* name, AVSValueRaw raw, const char** arg_names);
 
     FunctionTable functions_;
     FramePool frames_;

@@ -46,20 +46,22 @@ public:
     }
 
     PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) override {
-        const PVideoFrame src = child->GetFrame(n, env);
-        PVideoFrame dst = env->NewVideoFrame(vi);
-        const int unit = vi.IsRGB32() ? 4 : 3;
-        const Mapping map{turn_, child->GetVideoInfo().width, child->GetVideoInfo().height};
-        for (int y = 0; y < vi.height; ++y) {
-            uint8_t* d = PictureRow(dst->GetWritePtr(), dst->GetPitch(), vi.height, y);
-            for (int x = 0; x < vi.width; ++x, d += unit) {
-                int sx = 0, sy = 0;
-                map.Source(x, y, sx, sy);
-                const uint8_t* s = PictureRow(src->GetReadPtr(), src->GetPitch(), map.h, sy);
-                std::memcpy(d, s + static_cast<ptrdiff_t>(sx) * unit, static_cast<size_t>(unit));
+        return avs::Entry([&] {
+            const PVideoFrame src = child->GetFrame(n, env);
+            PVideoFrame dst = env->NewVideoFrame(vi);
+            const int unit = vi.IsRGB32() ? 4 : 3;
+            const Mapping map{turn_, child->GetVideoInfo().width, child->GetVideoInfo().height};
+            for (int y = 0; y < vi.height; ++y) {
+                uint8_t* d = PictureRow(dst->GetWritePtr(), dst->GetPitch(), vi.height, y);
+                for (int x = 0; x < vi.width; ++x, d += unit) {
+                    int sx = 0, sy = 0;
+                    map.Source(x, y, sx, sy);
+                    const uint8_t* s = PictureRow(src->GetReadPtr(), src->GetPitch(), map.h, sy);
+                    std::memcpy(d, s + static_cast<ptrdiff_t>(sx) * unit, static_cast<size_t>(unit));
+                }
             }
-        }
-        return ReturnInto(result, std::move(dst));
+            return ReturnInto(result, std::move(dst));
+        });
     }
     using IClip::GetFrame;
 

@@ -56,8 +56,10 @@ void RenderTransition(CImageItem& item, SlideRenderer& renderer, int64_t k, int6
     // Picture index in the upper half, frames per picture in the lower, as one word.
     const auto picture_and_frames =
         static_cast<int32_t>(static_cast<uint32_t>(k) * 65536u + static_cast<uint32_t>(item.frames_per_picture));
-    renderer.RenderPictureTransition(&ref, &item.cache, 0, 0, output.get(), size, picture_and_frames,
-                                     item.transition_length, static_cast<int32_t>(position));
+    avs::CallOut([&] {
+        renderer.RenderPictureTransition(&ref, &item.cache, 0, 0, output.get(), size, picture_and_frames,
+                                         item.transition_length, static_cast<int32_t>(position));
+    });
     std::memcpy(canvas, output.get(), static_cast<size_t>(size));
 }
 

@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "avs/seh_boundary.h"
 #include "channels/globals.h"
 #include "gfx/image_points.h"
 #include "gfx/picture_file.h"
@@ -33,11 +34,14 @@ void* HOST_THISCALL CPictureCache::DeletingDestructor(uint32_t flags) {
     return this;
 }
 
+// Called by the host's renderer, so an entry.
 HostBitmap* HOST_THISCALL CPictureCache::GetPicture(int32_t index) {
-    PreparedPicture* p = Fetch(index);
-    if (!p) return nullptr;
-    if (!p->host) p->host = std::make_unique<HostBitmapLease>(*p->pixels);
-    return p->host->get();
+    return avs::Entry([&]() -> HostBitmap* {
+        PreparedPicture* p = Fetch(index);
+        if (!p) return nullptr;
+        if (!p->host) p->host = std::make_unique<HostBitmapLease>(*p->pixels);
+        return p->host->get();
+    });
 }
 
 const gfx::Bitmap* CPictureCache::Prepared(int64_t index) {

@@ -21,10 +21,12 @@ void DrawSlideItem(ItemRecord& item, int n, const Canvas& c) {
     const FrameRef from{item.snapshot.get(), width, height};
     const FrameRef to{canvas, width, height};
     const std::unique_ptr<uint8_t[]> output(new uint8_t[static_cast<size_t>(size)]);
-    slide.renderer->RenderFrameTransition(&from, &to, output.get(), size, slide.parameter,
-                                          slide.last_frame - slide.first_frame + 1, n - slide.first_frame);
+    avs::CallOut([&] {
+        slide.renderer->RenderFrameTransition(&from, &to, output.get(), size, slide.parameter,
+                                              slide.last_frame - slide.first_frame + 1, n - slide.first_frame);
+    });
     std::memcpy(canvas, output.get(), static_cast<size_t>(size));
-    if (slide.renderer->DropsSnapshot()) item.DropSnapshot();
+    if (avs::CallOut([&] { return slide.renderer->DropsSnapshot(); })) item.DropSnapshot();
 }
 
 void UpdateSlideSnapshots(CMainChMgr& mgr) {
@@ -35,7 +37,7 @@ void UpdateSlideSnapshots(CMainChMgr& mgr) {
             ItemRecord& item = *(*items)[i];
             if (item.kind != kItemSlide) continue;
             const auto& slide = *static_cast<const SlideEffect*>(item.payload);
-            if (slide.renderer->DropsSnapshot()) {
+            if (avs::CallOut([&] { return slide.renderer->DropsSnapshot(); })) {
                 item.DropSnapshot();
                 continue;
             }

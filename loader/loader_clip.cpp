@@ -54,18 +54,20 @@ bool CLoaderClip::Ask(LoaderBlock& block) {
 // does for such a file, so a host sees the same clip whichever way it was imported.
 // A frame larger than the area is never asked for: it keeps what it shows.
 PVideoFrame* AVS_STDCALL CLoaderClip::GetFrame(PVideoFrame* result, int n, IScriptEnvironment*) {
-    if (frame_) {
-        VideoFrameBuffer* vfb = frame_->GetFrameBuffer();
-        const size_t size = static_cast<size_t>(vfb->GetDataSize());
-        if (size <= channel_.AreaSize()) {
-            LoaderBlock block{};
-            block.frame.command = kLoaderFrame;
-            block.frame.frame = n;
-            auto hold = channel_.Hold();
-            if (Ask(block)) std::memcpy(vfb->GetWritePtr(), channel_.Area(), size);
+    return avs::Entry([&] {
+        if (frame_) {
+            VideoFrameBuffer* vfb = frame_->GetFrameBuffer();
+            const size_t size = static_cast<size_t>(vfb->GetDataSize());
+            if (size <= channel_.AreaSize()) {
+                LoaderBlock block{};
+                block.frame.command = kLoaderFrame;
+                block.frame.frame = n;
+                auto hold = channel_.Hold();
+                if (Ask(block)) std::memcpy(vfb->GetWritePtr(), channel_.Area(), size);
+            }
         }
-    }
-    return ReturnInto(result, PVideoFrame(frame_));
+        return ReturnInto(result, PVideoFrame(frame_));
+    });
 }
 
 // One request: out receives count samples or stays as it was.
@@ -82,27 +84,29 @@ bool CLoaderClip::FetchAudio(uint8_t* out, int64_t start, int64_t count, int byt
 // A request larger than the area goes in blocks that fit, gathered aside and copied
 // out only once every block came, so a failure still leaves buf untouched.
 void AVS_STDCALL CLoaderClip::GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment*) {
-    if (!buf || count <= 0) return;
-    const int bps = vi_.BytesPerAudioSample();  // bounded: the channel took only plausible layouts
-    const int64_t area = static_cast<int64_t>(channel_.AreaSize());
-    if (bps > area) return;
-    auto* out = static_cast<uint8_t*>(buf);
-    auto hold = channel_.Hold();
-    if (bps <= 0 || count <= area / bps) {
-        FetchAudio(out, start, count, bps);
-        return;
-    }
-    if (count > static_cast<int64_t>(SIZE_MAX / 2) / bps) return;  // more than this process could hold
-    std::vector<uint8_t> staged;
-    try {
-        staged.resize(static_cast<size_t>(count * bps));
-    } catch (const std::bad_alloc&) {
-        return;
-    }
-    const int64_t per_block = area / bps;
-    for (int64_t done = 0; done < count; done += per_block) {
-        const int64_t n = count - done < per_block ? count - done : per_block;
-        if (!FetchAudio(staged.data() + done * bps, start + done, n, bps)) return;
-    }
-    std::memcpy(out, staged.data(), staged.size());
+    return avs::Entry([&] {
+        if (!buf || count <= 0) return;
+        const int bps = vi_.BytesPerAudioSample();  // bounded: the channel took only plausible layouts
+        const int64_t area = static_cast<int64_t>(channel_.AreaSize());
+        if (bps > area) return;
+        auto* out = static_cast<uint8_t*>(buf);
+        auto hold = channel_.Hold();
+        if (bps <= 0 || count <= area / bps) {
+            FetchAudio(out, start, count, bps);
+            return;
+        }
+        if (count > static_cast<int64_t>(SIZE_MAX / 2) / bps) return;  // more than this process could hold
+        std::vector<uint8_t> staged;
+        try {
+            staged.resize(static_cast<size_t>(count * bps));
+        } catch (const std::bad_alloc&) {
+            return;
+        }
+        const int64_t per_block = area / bps;
+        for (int64_t done = 0; done < count; done += per_block) {
+            const int64_t n = count - done < per_block ? count - done : per_block;
+            if (!FetchAudio(staged.data() + done * bps, start + done, n, bps)) return;
+        }
+        std::memcpy(out, staged.data(), staged.size());
+    });
 }

@@ -89,9 +89,11 @@ void DrawThroughTransition(const COverlayItem& item, const SlideEffect& slide, i
     std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[size]);
     if (!scratch) return;
     const FrameRef ref{canvas, canvas_width, canvas_height};
-    slide.renderer->RenderOverlayTransition(&ref, lease.get(), static_cast<int32_t>(left), static_cast<int32_t>(top),
-                                            scratch.get(), size, slide.parameter,
-                                            slide.last_frame - slide.first_frame + 1, n - slide.first_frame);
+    avs::CallOut([&] {
+        slide.renderer->RenderOverlayTransition(&ref, lease.get(), static_cast<int32_t>(left),
+                                                static_cast<int32_t>(top), scratch.get(), size, slide.parameter,
+                                                slide.last_frame - slide.first_frame + 1, n - slide.first_frame);
+    });
     std::memcpy(canvas, scratch.get(), static_cast<size_t>(size));
 }
 

@@ -87,7 +87,7 @@ void MixOverlayAudio(ItemRecord& record, const VideoInfo& out, void* buf, int64_
 
     // The clip fills every byte, so the scratch is not cleared first.
     const std::unique_ptr<uint8_t[]> scratch(new uint8_t[static_cast<size_t>(cvi.BytesFromAudioSamples(len))]);
-    item.clip->GetAudio(scratch.get(), src, len, env);
+    item.clip->ReadAudio(scratch.get(), src, len, env);
     uint8_t* dst = static_cast<uint8_t*>(buf) + (first - start) * out.BytesPerAudioSample();
     const int mono_mode = item.Effect().mono_mode;
     if (out.sample_type == SAMPLE_INT16) {

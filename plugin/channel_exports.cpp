@@ -6,28 +6,44 @@
 #include "plugin/host_channel.h"
 
 FERRULE_API void FERRULE_CC InsertChannel(int channel) {
-    if (g_pMainChMgr) g_pMainChMgr->InsertChannel(channel + 1);
+    return avs::Entry([&] {
+        if (g_pMainChMgr) g_pMainChMgr->InsertChannel(channel + 1);
+    });
 }
 
 FERRULE_API void FERRULE_CC RemoveChannel(int channel) {
-    if (g_pMainChMgr) g_pMainChMgr->RemoveChannel(InternalChannel(channel));
+    return avs::Entry([&] {
+        if (g_pMainChMgr) g_pMainChMgr->RemoveChannel(InternalChannel(channel));
+    });
 }
 
 FERRULE_API void FERRULE_CC SetChannelVisible(int channel, int visible) {
-    if (g_pMainChMgr) g_pMainChMgr->SetChannelVisible(InternalChannel(channel), visible);
+    return avs::Entry([&] {
+        if (g_pMainChMgr) g_pMainChMgr->SetChannelVisible(InternalChannel(channel), visible);
+    });
 }
 
 FERRULE_API void FERRULE_CC RemoveItem(int id, int channel) {
-    if (g_pMainChMgr) g_pMainChMgr->RemoveItem(id, InternalChannel(channel));
+    return avs::Entry([&] {
+        if (g_pMainChMgr) g_pMainChMgr->RemoveItem(id, InternalChannel(channel));
+    });
 }
 
 FERRULE_API void FERRULE_CC ChangeItemChLevel(int id, int channel) {
-    if (g_pMainChMgr) g_pMainChMgr->ChangeItemChLevel(id, InternalChannel(channel));
+    return avs::Entry([&] {
+        if (g_pMainChMgr) g_pMainChMgr->ChangeItemChLevel(id, InternalChannel(channel));
+    });
 }
 
 FERRULE_API void FERRULE_CC RemoveAllItems() {
-    if (g_pMainChMgr) g_pMainChMgr->RemoveAllItems();
+    return avs::Entry([&] {
+        if (g_pMainChMgr) g_pMainChMgr->RemoveAllItems();
+    });
 }
 
 // No reference is added: a host that keeps the clip wraps it in a PClip of its own.
-FERRULE_API IClip* FERRULE_CC GetMainClip() { return g_pMainChMgr; }
+FERRULE_API IClip* FERRULE_CC GetMainClip() {
+    return avs::Entry([&] {
+     return g_pMainChMgr; 
+    });
+}

@@ -6,8 +6,10 @@
 #include "plugin/exports.h"
 
 FERRULE_API HWND FERRULE_CC CreateOverlayEditWnd(int id, HWND parent) {
-    if (!g_pMainChMgr) return nullptr;
-    return editwnd::TheOverlayEditWnd().Open(*g_pMainChMgr, id, parent);
+    return avs::Entry([&]() -> HWND {
+        if (!g_pMainChMgr) return nullptr;
+        return editwnd::TheOverlayEditWnd().Open(*g_pMainChMgr, id, parent);
+    });
 }
 
 #endif

@@ -7,8 +7,10 @@
 
 // Without a recorded environment there is nothing to import into: 0, nothing done.
 FERRULE_API int FERRULE_CC ImportClip(const char* path, PClip* clip_out) {
-    if (!g_pScriptEnv) return 0;
-    platform::ProcessMemoryCounters counters;
-    platform::ReadProcessMemoryCounters(counters);  // unknown counts as small
-    return ImportClipWith(path, clip_out, g_pScriptEnv, ProcessLoaderChannel(), counters);
+    return avs::Entry([&] {
+        if (!g_pScriptEnv) return 0;
+        platform::ProcessMemoryCounters counters;
+        platform::ReadProcessMemoryCounters(counters);  // unknown counts as small
+        return ImportClipWith(path, clip_out, g_pScriptEnv, ProcessLoaderChannel(), counters);
+    });
 }

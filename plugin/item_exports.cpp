@@ -9,17 +9,25 @@
 #include "plugin/host_channel.h"
 
 FERRULE_API void FERRULE_CC AddTitleEff(const TitleEffect* effect, int channel, int insert) {
-    if (g_pMainChMgr) g_pMainChMgr->AddItem(InternalChannel(channel), insert != 0, MakeTitleItem(*effect));
+    return avs::Entry([&] {
+        if (g_pMainChMgr) g_pMainChMgr->AddItem(InternalChannel(channel), insert != 0, MakeTitleItem(*effect));
+    });
 }
 
 FERRULE_API void FERRULE_CC AddSlideEff(const SlideEffect* effect, int channel, int insert) {
-    if (g_pMainChMgr) g_pMainChMgr->AddItem(InternalChannel(channel), insert != 0, MakeSlideItem(*effect));
+    return avs::Entry([&] {
+        if (g_pMainChMgr) g_pMainChMgr->AddItem(InternalChannel(channel), insert != 0, MakeSlideItem(*effect));
+    });
 }
 
 FERRULE_API void FERRULE_CC AddImageEff(const ImageEffect* effect, int channel, int insert) {
-    if (g_pMainChMgr) g_pMainChMgr->AddItem(InternalChannel(channel), insert != 0, MakeImageItem(*effect));
+    return avs::Entry([&] {
+        if (g_pMainChMgr) g_pMainChMgr->AddItem(InternalChannel(channel), insert != 0, MakeImageItem(*effect));
+    });
 }
 
 FERRULE_API void FERRULE_CC UpdateSlideEffsData() {
-    if (g_pMainChMgr) UpdateSlideSnapshots(*g_pMainChMgr);
+    return avs::Entry([&] {
+        if (g_pMainChMgr) UpdateSlideSnapshots(*g_pMainChMgr);
+    });
 }

@@ -14,7 +14,9 @@ int MemoryBudgetMiB(uint32_t available_bytes) {
 }
 
 FERRULE_API const char* FERRULE_CC AvisynthPluginInit2(IScriptEnvironment* env) {
-    env->SetMemoryMax(MemoryBudgetMiB(platform::AvailablePhysicalMemory()));
-    RegisterScriptFunctions(env);
-    return kPluginDescription;
+    return avs::Entry([&] {
+        env->SetMemoryMax(MemoryBudgetMiB(platform::AvailablePhysicalMemory()));
+        RegisterScriptFunctions(env);
+        return kPluginDescription;
+    });
 }

@@ -6,11 +6,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "avs/avisynth.h"
+#include "avs/msvc_throw_info.h"
+#include "fserver/fserver.h"
+#include "fserver/msvc_raise.h"
 #include "include/ferrule.h"
 
 namespace {
@@ -89,6 +93,71 @@ HostFrame FetchFrame(int n) {
     return f;
 }
 
+// The host's catch of an AvisynthError, as an MSVC host's try/catch would find it: its
+// own SEH frame, written by hand (i686 mingw has no __try). Nothing here is C++-caught.
+struct SehCatch {
+    EXCEPTION_REGISTRATION_RECORD record;
+    void* jump[5];
+    const char* message;
+};
+
+EXCEPTION_DISPOSITION __cdecl CatchAvisynthError(EXCEPTION_RECORD* r, void* frame, CONTEXT*, void*) {
+    if ((r->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) ||
+        r->ExceptionCode != msvc::kCppExceptionCode || r->ExceptionFlags != EXCEPTION_NONCONTINUABLE ||
+        r->NumberParameters != 3 || r->ExceptionInformation[0] != msvc::kCppMagic)
+        return ExceptionContinueSearch;
+    const auto* info = reinterpret_cast<const msvc::ThrowInfo*>(r->ExceptionInformation[2]);
+    if (std::strcmp(info->catchable->types[0]->type->name, ".?AVAvisynthError@@") != 0) return ExceptionContinueSearch;
+    auto* c = static_cast<SehCatch*>(frame);
+    c->message = reinterpret_cast<const AvisynthError*>(r->ExceptionInformation[1])->msg;
+    RtlUnwind(frame, nullptr, r, nullptr);
+    __builtin_longjmp(c->jump, 1);
+}
+
+// The message of the AvisynthError call(context) raised; null when it returned.
+__attribute__((noinline)) const char* CaughtError(void (*call)(void*), void* context) {
+    SehCatch c = {};
+    c.record.Handler = reinterpret_cast<PEXCEPTION_ROUTINE>(reinterpret_cast<void*>(&CatchAvisynthError));
+    if (__builtin_setjmp(c.jump)) {
+        asm volatile("movl %0, %%fs:0" : : "r"(c.record.Next) : "memory");
+        return c.message;
+    }
+    asm volatile("movl %%fs:0, %0" : "=r"(c.record.Next));
+    asm volatile("movl %0, %%fs:0" : : "r"(&c.record) : "memory");
+    call(context);
+    asm volatile("movl %0, %%fs:0" : : "r"(c.record.Next) : "memory");
+    return nullptr;
+}
+
+template <class F>
+std::string Raised(F f) {
+    const char* message = CaughtError([](void* p) { (*static_cast<F*>(p))(); }, &f);
+    return message ? message : "(nothing raised)";
+}
+
+// A host-made clip whose frames cannot be read: raises as MSVC code does.
+class RaisingClip : public IClip {
+public:
+    RaisingClip() {
+        vi_.width = 16;
+        vi_.height = 8;
+        vi_.fps_numerator = 25;
+        vi_.fps_denominator = 1;
+        vi_.num_frames = 10;
+        vi_.pixel_type = VideoInfo::CS_BGR24;
+    }
+    PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame*, int, IScriptEnvironment*) override {
+        fserver::RaiseAvisynthError("RaisingClip: no frame");
+    }
+    bool AVS_STDCALL GetParity(int) override { return false; }
+    void AVS_STDCALL GetAudio(void*, int64_t, int64_t, IScriptEnvironment*) override {}
+    void AVS_STDCALL SetCacheHints(int, int) override {}
+    const VideoInfo& AVS_STDCALL GetVideoInfo() override { return vi_; }
+
+private:
+    VideoInfo vi_{};
+};
+
 void EveryExportIsFoundByItsPlainName() {
     Server server;
     const char* names[] = {"AvisynthPluginInit2", "InsertChannel", "RemoveChannel", "SetChannelVisible",
@@ -160,11 +229,91 @@ void AnOverlayIsComposedMovedHiddenAndRemoved() {
     FERRULE_EXPORT(RemoveAllItems)();
 }
 
+// An error raised by the server or the host while the library works reaches the host's
+// SEH frame with its message, after the library's frames gave back all they held: the
+// host's clips have their references back, no frame is held, and the next frame is whole.
+void ErrorsRaisedAcrossTheLibraryFreeWhatItHeld() {
+    Server server;
+    IScriptEnvironment* env = server.env_.get();
+    const PClip background = server.Solid(64, 48, 0x102030);
+    const PClip main = env->Invoke("SetMainCh", env->Invoke("SetTempCh", AVSValue(background)).AsClip()).AsClip();
+    IClip* const manager = main.get();
+    FERRULE_EXPORT(InsertChannel)(1);
+    const PClip solid = server.Solid(16, 8, 0xC08040);
+    const PClip raising = new RaisingClip;
+    const AVSValue yv12_args[] = {16, 8, "YV12"};
+    const char* yv12_names[] = {nullptr, nullptr, "pixel_type"};
+    const PClip yv12 = env->Invoke("BlankClip", AVSValue(yv12_args, 3), yv12_names).AsClip();
+
+    auto place = [&](const PClip& clip, bool crop) {
+        FerruleOverlayClipInfo info = {};
+        info.last_frame = 9;
+        info.item_id = 7;
+        info.clip = &clip;
+        info.video_enabled = 1;
+        info.fade_in_end = info.fade_out_start = -1;
+        FerruleOverlayEffect effect = {};
+        const FerruleCorner corners[4] = {{8, 4}, {24, 4}, {24, 12}, {8, 12}};
+        std::memcpy(effect.placement.corners, corners, sizeof corners);
+        effect.placement.reference_width = 64;
+        effect.placement.reference_height = 48;
+        effect.placement.opacity = 255;
+        effect.placement.key_colour = FERRULE_NO_KEY_COLOUR;
+        effect.amplify = -1;
+        effect.speed = 100;
+        effect.crop_enabled = crop;
+        effect.crop[2] = crop ? 16 : 0;  // nothing left of the width
+        FERRULE_EXPORT(AddOverlay)(&info, &effect, 1, 0);
+    };
+    struct Case {
+        const char* what;
+        const PClip* clip;  // the host's clip the library is handed
+        std::function<void()> raise;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"SetMainCh on YV12", &yv12, [&] {
+             // The raw slot, so that the host's own catch sees the raise; nothing of the
+             // host's may be alive across it, as its frames do not unwind either.
+             const AVSValueRaw handed = AVSValue(yv12).CopyRaw();
+             AVSValue out;
+             env->Invoke(&out, "SetMainCh", handed, nullptr);
+         }, "CMainChMgr: input to filter must be in YUY2 or RGB"},
+        {"a host clip raising in GetFrame while the manager composes", &raising, [&] {
+             place(raising, false);
+             alignas(PVideoFrame) unsigned char frame[sizeof(PVideoFrame)];
+             manager->GetFrame(reinterpret_cast<PVideoFrame*>(frame), 3, env);
+         }, "RaisingClip: no frame"},
+        {"a filter refused inside AddOverlay", &solid, [&] { place(solid, true); },
+         "Crop: Destination width is 0 or less."},
+        {"ImportClip of a missing file", &solid, [&] {
+             PClip out;
+             FERRULE_EXPORT(ImportClip)("Z:\\no\\such.png", &out);
+         }, "Import: cannot open \"Z:\\no\\such.png\": No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        const int refs = (*c.clip)->GetRefcount();
+        const int frames = fserver::GetFrameStats(env).buffers_in_use;
+        Check(Raised(c.raise) == c.message, std::string(c.what) + ": the host catches \"" + c.message + "\"");
+        FERRULE_EXPORT(RemoveItem)(7, 1);
+        Check((*c.clip)->GetRefcount() == refs, std::string(c.what) + ": the clip's references are back");
+        Check(fserver::GetFrameStats(env).buffers_in_use == frames, std::string(c.what) + ": no frame held");
+        place(solid, false);
+        const HostFrame f = ServerFrame(main, 3, env);
+        Check(f.bytes.size() == 192u * 48 && std::memcmp(f.PixelTopDown(8, 4), kOverlay, 3) == 0 &&
+                  std::memcmp(f.PixelTopDown(0, 0), kBlack, 3) == 0,
+              std::string(c.what) + ": the next frame is composed");
+        FERRULE_EXPORT(RemoveItem)(7, 1);
+    }
+    FERRULE_EXPORT(RemoveAllItems)();
+}
+
 }  // namespace
 
 int main() {
     EveryExportIsFoundByItsPlainName();
     AnOverlayIsComposedMovedHiddenAndRemoved();
+    ErrorsRaisedAcrossTheLibraryFreeWhatItHeld();
     std::printf("passed %d, failed %d\n", g_passed, g_failed);
     return g_failed ? 1 : 0;
 }
