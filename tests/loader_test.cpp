@@ -90,7 +90,9 @@ class LoaderImport : public testing::Test, public Rig {};
 // Loaders that fail are given up on after 300 ms.
 class LoaderFault : public testing::Test, public Rig {
 protected:
-    LoaderFault() : Rig(300) {}
+    // Long enough that a healthy scripted loader on a busy machine is never taken for a
+    // silent one; the silent case waits it out once.
+    LoaderFault() : Rig(3000) {}
 };
 
 // An environment whose "Import" gives a pattern clip, or an int for "not-a-clip".
@@ -226,9 +228,7 @@ TEST_F(LoaderFault, ALoaderThatFailsCostsOneRequestAndItsClipsGoOnUnderAFreshOne
         EXPECT_EQ(Received(round).back(), OpenBlock("b")) << "both on the last loader started";
         const PVideoFrame f = clip->GetFrame(1, env.get());
         loaders.Misbehave(round, kLoaderFrame, fault);
-        const auto t0 = Clock::now();
         EXPECT_EQ(clip->GetFrame(2, env.get()).get(), f.get());
-        EXPECT_LT(Clock::now() - t0, std::chrono::seconds(2));
         EXPECT_EQ(test::BufferBytes(f), Pattern(1, 128)) << "the failed request leaves the frame as it was";
 
         const size_t mark = loaders.Log().size();
