@@ -92,7 +92,8 @@ TEST(SetupErrors, AWorkersFailureComesBackOnceInItsOwnWords) {
         if (c.status == -1) {
             EXPECT_EQ(frames, 5) << "every byte counts";
         }
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << "the long worker was stopped";
+        // Stopped, not waited out: its own end is 30 s away, far beyond any busy machine's delay.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(25)) << "the long worker was stopped";
         if (fs::exists(dir / "pid")) {
             const pid_t pid = std::stoi(dir.Read("pid"));
             EXPECT_EQ(kill(pid, 0), -1) << "worker " << pid << " still runs";
