@@ -158,6 +158,31 @@ private:
     VideoInfo vi_{};
 };
 
+// The host's records of overlay 7 on frames 0-9: its clip drawn opaque into a 16 x 8
+// rectangle of a 64 x 48 frame.
+struct OverlayRecords {
+    FerruleOverlayClipInfo info = {};
+    FerruleOverlayEffect effect = {};
+    explicit OverlayRecords(const PClip* clip) {
+        info.last_frame = 9;
+        info.item_id = 7;
+        info.clip = clip;
+        info.video_enabled = 1;
+        info.fade_in_end = info.fade_out_start = -1;
+        effect.placement.reference_width = 64;
+        effect.placement.reference_height = 48;
+        effect.placement.opacity = 255;
+        effect.placement.key_colour = FERRULE_NO_KEY_COLOUR;
+        effect.amplify = -1;
+        effect.speed = 100;
+        MoveTo(8, 4);
+    }
+    void MoveTo(float left, float top) {
+        const FerruleCorner corners[4] = {{left, top}, {left + 16, top}, {left + 16, top + 8}, {left, top + 8}};
+        std::memcpy(effect.placement.corners, corners, sizeof corners);
+    }
+};
+
 void EveryExportIsFoundByItsPlainName() {
     Server server;
     const char* names[] = {"AvisynthPluginInit2", "InsertChannel", "RemoveChannel", "SetChannelVisible",
@@ -180,25 +205,10 @@ void AnOverlayIsComposedMovedHiddenAndRemoved() {
     FERRULE_EXPORT(InsertChannel)(1);
 
     const PClip overlay = server.Solid(16, 8, 0xC08040);
-    FerruleOverlayClipInfo info = {};
-    info.first_frame = 0;
-    info.last_frame = 9;
-    info.item_id = 7;
-    info.clip = &overlay;
-    info.video_enabled = 1;
-    info.fade_in_end = info.fade_out_start = -1;
-    FerruleOverlayEffect effect = {};
-    const FerruleCorner corners[4] = {{8, 4}, {24, 4}, {24, 12}, {8, 12}};
-    std::memcpy(effect.placement.corners, corners, sizeof corners);
-    effect.placement.reference_width = 64;
-    effect.placement.reference_height = 48;
-    effect.placement.opacity = 255;
-    effect.placement.key_colour = FERRULE_NO_KEY_COLOUR;
-    effect.amplify = -1;
-    effect.speed = 100;
-    const FerruleOverlayEffect before = effect;
-    FERRULE_EXPORT(AddOverlay)(&info, &effect, 1, 0);
-    Check(std::memcmp(&before, &effect, sizeof effect) == 0, "AddOverlay leaves the host's record as it was");
+    OverlayRecords o(&overlay);
+    const FerruleOverlayEffect before = o.effect;
+    FERRULE_EXPORT(AddOverlay)(&o.info, &o.effect, 1, 0);
+    Check(std::memcmp(&before, &o.effect, sizeof o.effect) == 0, "AddOverlay leaves the host's record as it was");
 
     // Both frames hold the items over black, never the main clip; the host's frame draws
     // hidden channels too.
@@ -216,9 +226,8 @@ void AnOverlayIsComposedMovedHiddenAndRemoved() {
     expect(FetchFrame(3), 8, 4, true, "placed");
     expect(ServerFrame(main, 3, env), 8, 4, true, "placed, the manager's frame");
 
-    const FerruleCorner moved[4] = {{40, 30}, {56, 30}, {56, 38}, {40, 38}};
-    std::memcpy(effect.placement.corners, moved, sizeof moved);
-    FERRULE_EXPORT(SetOverlayEffect)(7, &effect);
+    o.MoveTo(40, 30);
+    FERRULE_EXPORT(SetOverlayEffect)(7, &o.effect);
     expect(FetchFrame(3), 40, 30, true, "moved");
     FERRULE_EXPORT(SetChannelVisible)(1, 0);
     expect(ServerFrame(main, 3, env), 40, 30, false, "hidden, the manager's frame");
@@ -246,24 +255,10 @@ void ErrorsRaisedAcrossTheLibraryFreeWhatItHeld() {
     const PClip yv12 = env->Invoke("BlankClip", AVSValue(yv12_args, 3), yv12_names).AsClip();
 
     auto place = [&](const PClip& clip, bool crop) {
-        FerruleOverlayClipInfo info = {};
-        info.last_frame = 9;
-        info.item_id = 7;
-        info.clip = &clip;
-        info.video_enabled = 1;
-        info.fade_in_end = info.fade_out_start = -1;
-        FerruleOverlayEffect effect = {};
-        const FerruleCorner corners[4] = {{8, 4}, {24, 4}, {24, 12}, {8, 12}};
-        std::memcpy(effect.placement.corners, corners, sizeof corners);
-        effect.placement.reference_width = 64;
-        effect.placement.reference_height = 48;
-        effect.placement.opacity = 255;
-        effect.placement.key_colour = FERRULE_NO_KEY_COLOUR;
-        effect.amplify = -1;
-        effect.speed = 100;
-        effect.crop_enabled = crop;
-        effect.crop[2] = crop ? 16 : 0;  // nothing left of the width
-        FERRULE_EXPORT(AddOverlay)(&info, &effect, 1, 0);
+        OverlayRecords o(&clip);
+        o.effect.crop_enabled = crop;
+        o.effect.crop[2] = crop ? 16 : 0;  // nothing left of the width
+        FERRULE_EXPORT(AddOverlay)(&o.info, &o.effect, 1, 0);
     };
     struct Case {
         const char* what;
