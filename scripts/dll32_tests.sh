@@ -16,5 +16,6 @@ export WINEPREFIX=$build/wineprefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRID
 [ -d "$WINEPREFIX" ] || "$wine" wineboot -i >/dev/null 2>&1
 /usr/lib/wine/wineserver -w
 cd "$build" || exit 1
+# The program writes through wine's console, which ends lines with CR LF.
 xvfb-run -a -s '-screen 0 1280x1024x24' \
-  bash -c '"$0" ./ferrule_host32.exe "$@"; rc=$?; /usr/lib/wine/wineserver -k; exit $rc' "$wine" "$@"
+  bash -c '"$0" ./ferrule_host32.exe "$@" | tr -d "\r"; rc=${PIPESTATUS[0]}; /usr/lib/wine/wineserver -k; exit $rc' "$wine" "$@"

@@ -113,7 +113,9 @@ TEST(RenderHostile, WorkersOfAKilledRenderEndAndLeaveNoFrames) {
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT, 0600);
     posix_spawn_file_actions_adddup2(&actions, held[1], 3);
     pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ), 0);
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ASSERT_EQ(spawned, 0);
     close(held[1]);
     int status = 0;
     while (dir.Read("frames/frame-000001.png").empty() && waitpid(pid, &status, WNOHANG) == 0)
