@@ -82,7 +82,7 @@ TEST_F(ChannelModel, ExportsTranslateHostChannels) {
     RemoveItem(11, 5);  // internal 6 and up
     EXPECT_EQ(Layout(m), "~10|-|~-|-|.|11");
     RemoveItem(11, 4);  // internal 5 and up
-    RemoveItem(10, 0);  // 0 searches every channel, as -1 does
+    RemoveItem(10, -1);  // every channel
     EXPECT_EQ(Layout(m), "~.|-|~-|-|.|.");
     EXPECT_EQ(GetMainClip(), static_cast<IClip*>(&m));
 }

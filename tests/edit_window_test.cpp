@@ -121,6 +121,8 @@ TEST_F(EditWindow, TheContextMenuRunsItsCommandsInOrder) {
     EXPECT_EQ(p.corners[0].x, 0.0f);
     EXPECT_EQ(p.corners[0].y, 0.0f);
     EXPECT_EQ(p.corners[2].y, static_cast<float>(kH));
+    win::PressKey('Z', VK_CONTROL);  // the command taken back from the keyboard
+    ASSERT_TRUE(win::PumpUntil([] { return TheOverlayEditWnd().model().history().CanRedo(); }));
 }
 
 }  // namespace

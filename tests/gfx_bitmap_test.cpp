@@ -86,6 +86,7 @@ TEST(GfxDrawImageUnscaled, ClipsAtTheTarget) {
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 3; ++x)
                 EXPECT_EQ(t.GetPixel(x, y), x < at || y < at ? 0xFF010101u : pixel(x - at, y - at)) << x << "," << y;
+        for (int y = 0; y < 2; ++y) EXPECT_EQ(mem[y * gfx::Rgb24RowBytes(3) + 9], 1) << "row " << y << "'s padding";
     }
 }
 

@@ -188,6 +188,7 @@ TEST(GfxPointInPolygon, WindingRuleAndBoundaries) {
         bool inside;
     } cases[] = {
         {square, 4, 0, 5, true}, {square, 4, 10, 5, false},  // left edge in, right edge out
+        {square, 4, 5, 0, true}, {square, 4, 5, 10, false},  // top edge in, bottom edge out
         {square, 2, 5, 5, false},  {square, 4, std::nanf(""), 5, false},
         {star, 5, 50, 50, true},
     };

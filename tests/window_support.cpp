@@ -140,9 +140,11 @@ HWND WaitForWindow(const char* class_name, HWND owner, DWORD timeout_ms) {
 void LeftDown() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
 void LeftUp() { SendMouse(MOUSEEVENTF_LEFTUP); }
 
-void PressKey(WORD vk) {
+void PressKey(WORD vk, WORD held) {
+    if (held) SendKey(held, false);
     SendKey(vk, false);
     SendKey(vk, true);
+    if (held) SendKey(held, true);
 }
 
 Capture CaptureClient(HWND hwnd) {

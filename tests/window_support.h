@@ -50,8 +50,8 @@ bool MoveMouseTo(HWND hwnd, POINT client);
 void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0);
 void LeftDown();
 void LeftUp();
-// The key goes down and up.
-void PressKey(WORD vk);
+// The key goes down and up, with held (a modifier such as VK_CONTROL) down around it.
+void PressKey(WORD vk, WORD held = 0);
 
 // A visible window of the class (owned by owner, unless null), waited for without
 // pumping messages: for a thread beside a modal loop. Null when none came in time.
