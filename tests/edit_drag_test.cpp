@@ -107,6 +107,22 @@ TEST(EditDrag, IgnoredWhenNothingCanBeComputed) {
     }
 }
 
+// A key moves the whole quadrilateral by one pixel: up is towards row 0.
+TEST(EditCommands, NudgeMovesOnePixelTheKeysWay) {
+    const struct {
+        NudgeDirection direction;
+        float dx, dy;
+    } cases[] = {{NudgeDirection::kLeft, -1, 0}, {NudgeDirection::kUp, 0, -1},
+                 {NudgeDirection::kRight, 1, 0}, {NudgeDirection::kDown, 0, 1}};
+    for (const auto& c : cases) {
+        EditPlacement p = test::QuadPlacement(kBox);
+        ASSERT_TRUE(NudgeOverlay(p, c.direction));
+        test::Quad want = kBox;
+        for (auto& corner : want) corner = {corner.x + c.dx, corner.y + c.dy};
+        test::ExpectCorners(p, want);
+    }
+}
+
 TEST(EditCommands, TurnsAboutTheBoxCentre) {
     const struct {
         QuarterTurns turn;

@@ -11,6 +11,8 @@ using namespace editwnd;
 
 namespace {
 
+TEST(EditPicker, ColourTextIsRedGreenBlue) { EXPECT_EQ(ColourText(0x00336699), "#996633"); }
+
 TEST(EditPicker, GridColours) {
     const struct {
         int cell;
