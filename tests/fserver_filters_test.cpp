@@ -122,7 +122,7 @@ TEST_F(FrameServerFilters, CropSharesAWindowOfTheSource) {
     for (const CallRow& r :
          {CallRow{{rgb, 2, 1, 0, 0}, "6x5"},    // zero reaches the edge
           CallRow{{rgb, 2, 1, -2, -2}, "4x3"},  // negative: from the right and bottom
-          CallRow{{yv12, 2, 4, -2, 2}, "4x2"}, CallRow{{rgb, 6, 0, 4, 6}, shift},
+          CallRow{{yv12, 2, 4, -2, 2}, "4x2"}, CallRow{{rgb, 6, 0, 4, 6}, shift}, CallRow{{rgb, 0, 4, 4, 4}, shift},
           CallRow{{rgb, -1, 0, 4, 4}, "Crop: Top and Left must be more than 0"},
           CallRow{{yuy2, 1, 0, 4, 2}, "Crop: YUV images can only be cropped by even numbers (left side)."},
           CallRow{{yuy2, 2, 1, 3, 2}, "Crop: YUV images can only be cropped by even numbers (right side)."},
