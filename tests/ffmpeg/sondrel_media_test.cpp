@@ -85,6 +85,16 @@ TEST(SondrelMedia, AKilledLoaderCostsItsClipOneRequestAndAFreshLoaderTakesOver) 
         first->GetAudio(got.data(), start, count, env.get());
         ASSERT_EQ(got, want) << start << "+" << count;
     }
+    {  // a second clip on the same loader answers for its own file, and the first for its
+        const std::string red =
+            test::MakeMedia(dir / "red.mkv", "-f lavfi -i color=c=red:s=64x48:r=25:d=0.2 -c:v ffv1 -pix_fmt bgr0");
+        const PClip second = channel->Open(red.c_str(), env.get());
+        ASSERT_TRUE(second);
+        const PClip red_local = env->Invoke("Import", AVSValue(red.c_str())).AsClip();
+        EXPECT_EQ(test::BufferBytes(second->GetFrame(0, env.get())),
+                  Laid(red_local->GetFrame(0, env.get()), red_local->GetVideoInfo()));
+        EXPECT_EQ(test::BufferBytes(first->GetFrame(7, env.get())), Laid(local->GetFrame(7, env.get()), vi));
+    }
     EXPECT_EQ(channel->Connections(), 2u);
     first = PClip();
     channel.reset();  // closes loader 2's connection: it ends
