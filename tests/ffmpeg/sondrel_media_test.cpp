@@ -67,6 +67,8 @@ TEST(SondrelMedia, AKilledLoaderCostsItsClipOneRequestAndAFreshLoaderTakesOver) 
     EXPECT_FALSE(channel->Open(path.c_str(), env.get()));
     PClip first = channel->Open(path.c_str(), env.get());
     ASSERT_TRUE(first);
+    EXPECT_FALSE(channel->Open((dir / "none.mkv").c_str(), env.get()));
+    EXPECT_EQ(numbers, (std::vector<int>{0, 1})) << "a file the loader cannot open starts no other";
     const std::vector<uint8_t> frame5 = test::BufferBytes(first->GetFrame(5, env.get()));
 
     ASSERT_EQ(pids.size(), 1u);
