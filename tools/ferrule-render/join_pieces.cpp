@@ -13,6 +13,7 @@
 #include "av_holders.h"
 #include "interrupt.h"
 #include "mp4_file.h"
+#include "whole_write.h"
 
 namespace render {
 
@@ -64,14 +65,7 @@ public:
         const int fd = mkstemp(name.data());
         if (fd < 0) throw std::runtime_error(name + ": cannot create the list of pieces");
         path_ = name;
-        bool ok = true;
-        for (size_t done = 0; ok && done < text.size();) {
-            const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-            ok = n > 0;
-            if (ok) done += static_cast<size_t>(n);
-        }
-        ok = ::close(fd) == 0 && ok;
-        if (!ok) {
+        if (WriteWholeAndClose(fd, text.data(), text.size()) != 0) {
             std::remove(path_.c_str());
             throw std::runtime_error(path_ + ": cannot write the list of pieces");
         }

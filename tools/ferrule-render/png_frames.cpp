@@ -8,6 +8,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "whole_write.h"
+
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_STATIC
 #include <stb_image_write.h>
@@ -43,17 +45,7 @@ void WriteRgbPng(const std::string& path, const std::string& shown, const uint8_
         throw std::runtime_error(shown + ": cannot encode the PNG");
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) throw std::runtime_error(shown + ": " + std::strerror(errno));
-    size_t done = 0;
-    errno = 0;
-    while (done < png.size()) {
-        const ssize_t n = ::write(fd, png.data() + done, png.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    int error = done < png.size() ? (errno ? errno : ENOSPC) : 0;
-    if (::close(fd) != 0 && !error) error = errno;
-    if (error) {
+    if (const int error = render::WriteWholeAndClose(fd, png.data(), png.size())) {
         ::unlink(path.c_str());  // no cut picture stays under the name
         throw std::runtime_error(shown + ": " + std::strerror(error));
     }
