@@ -14,6 +14,7 @@ packages=(
   libswscale-dev libswresample-dev libavutil-dev libavformat-dev libavcodec-dev
   libass-dev fonts-dejavu-core fonts-wqy-zenhei libfreetype-dev libfontconfig-dev nlohmann-json3-dev
   ffmpeg libopencv-imgproc-dev hyperfine
+  qt6-base-dev
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
