@@ -10,6 +10,7 @@
 #include "gfx/picture_file.h"
 #include "items/image_item.h"
 #include "platform/file_bytes.h"
+#include "platform/environment_text.h"
 #include "platform/host_bitmap.h"
 #include "warp/draw_warped_image.h"
 
@@ -134,7 +135,8 @@ std::unique_ptr<PreparedPicture> CPictureCache::Prepare(const gfx::Bitmap& loade
                               .outline_width = p.outline_width,
                               .outline_colour = p.outline_colour,
                               .sampling = SamplingFor(quick_warp_ ? *quick_warp_ : g_quick_warp),
-                              .path = *rectangle_ ? WarpPath::kRectangle : WarpPath::kWarp};
+                              .path = *rectangle_ ? WarpPath::kRectangle : WarpPath::kWarp,
+                              .kernel = WarpKernelNamed(platform::EnvironmentText(kWarpKernelVariable))};
         DrawWarpedImage(out, FrameRect{0, 0, p.reference_width, p.reference_height}, p.corners, picture, style);
     }
     return prepared;

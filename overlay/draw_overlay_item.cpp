@@ -12,6 +12,7 @@
 #include "channels/packed_frame.h"
 #include "gfx/bitmap.h"
 #include "overlay/overlay_item.h"
+#include "platform/environment_text.h"
 #include "platform/host_bitmap.h"
 #include "warp/draw_warped_image.h"
 #include "warp/warp_span.h"
@@ -44,7 +45,8 @@ WarpStyle StyleOf(const COverlayItem& item) {
                      .outline_width = p.outline_width,
                      .outline_colour = p.outline_colour,
                      .sampling = SamplingFor(g_quick_warp),
-                     .path = item.rectangle ? WarpPath::kRectangle : WarpPath::kWarp};
+                     .path = item.rectangle ? WarpPath::kRectangle : WarpPath::kWarp,
+                     .kernel = WarpKernelNamed(platform::EnvironmentText(kWarpKernelVariable))};
 }
 
 const SlideEffect* CoveringSlide(const OverlayEffect& e, int n) {

@@ -224,4 +224,11 @@ TEST(WarpKernels, EveryKernelDrawsTheReferencesBytes) {
     }
 }
 
+// Only the exact name keeps the SSE2 kernel; anything else is the default.
+TEST(WarpKernels, TheVariableNamesTheSse2KernelAlone) {
+    for (const auto& [name, kernel] : {std::pair{"sse2", WarpKernel::kSse2}, std::pair{"", WarpKernel::kAvx2},
+                                       std::pair{"SSE2", WarpKernel::kAvx2}, std::pair{"reference", WarpKernel::kAvx2}})
+        EXPECT_EQ(WarpKernelNamed(name), kernel) << name;
+}
+
 }  // namespace

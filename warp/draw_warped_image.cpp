@@ -153,9 +153,11 @@ void DrawWarp(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* co
 
 }  // namespace
 
+WarpKernel WarpKernelNamed(const std::string& name) { return name == "sse2" ? WarpKernel::kSse2 : WarpKernel::kAvx2; }
+
 void DrawWarpedImage(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* corners,
                      const gfx::Bitmap& source, const WarpStyle& style) {
-    DrawWarpedImageWith(target, frame, corners, source, style, WarpKernel::kAvx2);
+    DrawWarpedImageWith(target, frame, corners, source, style, style.kernel);
 }
 
 void DrawWarpedImageWith(gfx::Bitmap& target, const FrameRect& frame, const gfx::PointF* corners,
