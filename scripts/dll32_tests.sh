@@ -1,7 +1,10 @@
 #!/bin/bash
 # Runs the 32-bit host program, which drives the shipped Ferrule.dll through its exports,
-# under 32-bit wine on a virtual X display. Arguments go to the program:
-#   scripts/dll32_tests.sh --gtest_filter='ProductDll.*'
+# under 32-bit wine on a virtual X display. Its scenarios are compared line by line with
+# the same scenarios driven natively (build/native/ferrule_scenarios, the reference);
+# the warp scenario runs a second time on the SSE2 kernel (FERRULE_WARP_KERNEL=sse2).
+#   scripts/dll32_tests.sh                # everything
+#   scripts/dll32_tests.sh --only titles  # one scenario
 # Where this machine cannot run 32-bit x86 code, says so and runs nothing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -10,12 +13,31 @@ if ! scripts/x86_32.sh check; then
   exit 0
 fi
 build=$(realpath -m "${FERRULE_WIN32_BUILD:-build/win32-dll}")
+native=$(realpath -m "${FERRULE_NATIVE_BUILD:-build/native}")
 wine=/usr/lib/wine/wine
 [ -x "$wine" ] || { echo "$wine is missing: scripts/bootstrap.sh installs wine32:i386 on this machine"; exit 1; }
+[ -x "$native/ferrule_scenarios" ] || { echo "$native/ferrule_scenarios is missing: make native builds it"; exit 1; }
 export WINEPREFIX=$build/wineprefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 [ -d "$WINEPREFIX" ] || "$wine" wineboot -i >/dev/null 2>&1
 /usr/lib/wine/wineserver -w
 cd "$build" || exit 1
+# Both programs write their subtitle file into the current folder.
+"$native/ferrule_scenarios" >scenarios.reference || { echo "the native scenarios failed; no reference"; exit 1; }
 # The program writes through wine's console, which ends lines with CR LF.
-xvfb-run -a -s '-screen 0 1280x1024x24' \
-  bash -c '"$0" ./ferrule_host32.exe "$@" | tr -d "\r"; rc=${PIPESTATUS[0]}; /usr/lib/wine/wineserver -k; exit $rc' "$wine" "$@"
+xvfb-run -a -s '-screen 0 1280x1024x24' bash -c '
+  runs=("$*" "--only warp")
+  [ $# -gt 0 ] && runs=("$*")
+  passed=0 failed=0 rc=0
+  for args in "${runs[@]}"; do
+    kernel=; [ "$args" = "--only warp" ] && kernel=sse2 && echo "the warp again, FERRULE_WARP_KERNEL=sse2:"
+    env ${kernel:+FERRULE_WARP_KERNEL=$kernel} "$0" ./ferrule_host32.exe --reference scenarios.reference $args >host32.log
+    [ $? -eq 0 ] || rc=1
+    out=$(tr -d "\r" <host32.log)
+    echo "$out" | grep -v "^passed [0-9]*, failed [0-9]*$"
+    summary=$(echo "$out" | sed -n "s/^passed \([0-9]*\), failed \([0-9]*\)$/\1 \2/p" | tail -1)
+    [ -n "$summary" ] || { echo "ferrule_host32.exe $args ended without its summary"; rc=1; continue; }
+    passed=$((passed + ${summary% *})); failed=$((failed + ${summary#* }))
+  done
+  /usr/lib/wine/wineserver -k
+  echo "passed $passed, failed $failed"
+  exit $rc' "$wine" "$@"

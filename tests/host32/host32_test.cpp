@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,6 +17,7 @@
 #include "fserver/fserver.h"
 #include "fserver/msvc_raise.h"
 #include "include/ferrule.h"
+#include "tests/host32/scenarios.h"
 
 namespace {
 
@@ -145,12 +147,18 @@ public:
         vi_.fps_denominator = 1;
         vi_.num_frames = 10;
         vi_.pixel_type = VideoInfo::CS_BGR24;
+        vi_.audio_samples_per_second = 44100;  // as the server's BlankClip
+        vi_.sample_type = SAMPLE_INT16;
+        vi_.nchannels = 1;
+        vi_.num_audio_samples = vi_.AudioSamplesFromFrames(vi_.num_frames);
     }
     PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame*, int, IScriptEnvironment*) override {
         fserver::RaiseAvisynthError("RaisingClip: no frame");
     }
     bool AVS_STDCALL GetParity(int) override { return false; }
-    void AVS_STDCALL GetAudio(void*, int64_t, int64_t, IScriptEnvironment*) override {}
+    void AVS_STDCALL GetAudio(void*, int64_t, int64_t, IScriptEnvironment*) override {
+        fserver::RaiseAvisynthError("RaisingClip: no audio");
+    }
     void AVS_STDCALL SetCacheHints(int, int) override {}
     const VideoInfo& AVS_STDCALL GetVideoInfo() override { return vi_; }
 
@@ -158,29 +166,10 @@ private:
     VideoInfo vi_{};
 };
 
-// The host's records of overlay 7 on frames 0-9: its clip drawn opaque into a 16 x 8
-// rectangle of a 64 x 48 frame.
-struct OverlayRecords {
-    FerruleOverlayClipInfo info = {};
-    FerruleOverlayEffect effect = {};
-    explicit OverlayRecords(const PClip* clip) {
-        info.last_frame = 9;
-        info.item_id = 7;
-        info.clip = clip;
-        info.video_enabled = 1;
-        info.fade_in_end = info.fade_out_start = -1;
-        effect.placement.reference_width = 64;
-        effect.placement.reference_height = 48;
-        effect.placement.opacity = 255;
-        effect.placement.key_colour = FERRULE_NO_KEY_COLOUR;
-        effect.amplify = -1;
-        effect.speed = 100;
-        MoveTo(8, 4);
-    }
-    void MoveTo(float left, float top) {
-        const FerruleCorner corners[4] = {{left, top}, {left + 16, top}, {left + 16, top + 8}, {left, top + 8}};
-        std::memcpy(effect.placement.corners, corners, sizeof corners);
-    }
+// The host's records of overlay 7 on frames 0-9: its 16 x 8 clip drawn opaque at (8, 4)
+// of a 64 x 48 frame.
+struct OverlayRecords : scenario::OverlayRecords {
+    explicit OverlayRecords(const PClip* clip) : scenario::OverlayRecords(clip, 7, 0, 9, 8, 4) {}
 };
 
 void EveryExportIsFoundByItsPlainName() {
@@ -256,6 +245,7 @@ void ErrorsRaisedAcrossTheLibraryFreeWhatItHeld() {
 
     auto place = [&](const PClip& clip, bool crop) {
         OverlayRecords o(&clip);
+        o.info.audio_enabled = 1;
         o.effect.crop_enabled = crop;
         o.effect.crop[2] = crop ? 16 : 0;  // nothing left of the width
         FERRULE_EXPORT(AddOverlay)(&o.info, &o.effect, 1, 0);
@@ -279,6 +269,11 @@ void ErrorsRaisedAcrossTheLibraryFreeWhatItHeld() {
              alignas(PVideoFrame) unsigned char frame[sizeof(PVideoFrame)];
              manager->GetFrame(reinterpret_cast<PVideoFrame*>(frame), 3, env);
          }, "RaisingClip: no frame"},
+        {"a host clip raising in GetAudio while the manager mixes", &raising, [&] {
+             place(raising, false);
+             int16_t samples[4096];
+             manager->GetAudio(samples, 0, 4096, env);
+         }, "RaisingClip: no audio"},
         {"a filter refused inside AddOverlay", &solid, [&] { place(solid, true); },
          "Crop: Destination width is 0 or less."},
         {"ImportClip of a missing file", &solid, [&] {
@@ -303,12 +298,53 @@ void ErrorsRaisedAcrossTheLibraryFreeWhatItHeld() {
     FERRULE_EXPORT(RemoveAllItems)();
 }
 
+// Each scenario's lines against the native build's (the file written by
+// build/native/ferrule_scenarios), in order; both are printed where they differ.
+void ScenariosMatchTheNativeReference(const std::string& reference_path, const std::string& only) {
+    std::vector<std::string> reference;
+    std::ifstream file(reference_path);
+    for (std::string text; std::getline(file, text);) reference.push_back(text);
+    if (!Check(!reference.empty(), "the native reference " + reference_path + " is there")) return;
+
+    scenario::Host host;
+    host.new_server = [] {
+        IScriptEnvironment* env = CreateScriptEnvironment(AVISYNTH_INTERFACE_VERSION);
+        const AVSValue loaded = env->Invoke("LoadPlugin", AVSValue("Ferrule.dll"));
+        Check(loaded.IsString(), "LoadPlugin");
+        return env;
+    };
+    host.delete_server = [](IScriptEnvironment* env) { delete env; };
+    host.find_export = [](const char* name) { return Export<void>(name); };
+    host.free_buffer = [](void* p) { std::free(p); };
+    host.check = Check;
+    for (const std::string& name : scenario::Names()) {
+        if (!only.empty() && name != only) continue;
+        std::vector<std::string> lines, expected;
+        host.line = [&](const std::string& text) { lines.push_back(text); };
+        scenario::RunScenario(name, host);
+        for (const std::string& r : reference)
+            if (r.compare(0, name.size() + 2, name + ": ") == 0) expected.push_back(r);
+        for (size_t i = 0; i < std::max(lines.size(), expected.size()); ++i) {
+            const std::string got = i < lines.size() ? lines[i] : "(none)";
+            const std::string want = i < expected.size() ? expected[i] : "(none)";
+            Check(got == want, "32-bit \"" + got + "\", native \"" + want + "\"");
+        }
+        Check(!lines.empty(), name + ": lines reported");
+    }
+}
+
 }  // namespace
 
-int main() {
-    EveryExportIsFoundByItsPlainName();
-    AnOverlayIsComposedMovedHiddenAndRemoved();
-    ErrorsRaisedAcrossTheLibraryFreeWhatItHeld();
+// --reference FILE: the native lines to match; --only NAME: that scenario alone.
+int main(int argc, char** argv) {
+    std::string reference = "scenarios.reference", only;
+    for (int i = 1; i + 1 < argc; i += 2) (std::strcmp(argv[i], "--only") == 0 ? only : reference) = argv[i + 1];
+    if (only.empty()) {
+        EveryExportIsFoundByItsPlainName();
+        AnOverlayIsComposedMovedHiddenAndRemoved();
+        ErrorsRaisedAcrossTheLibraryFreeWhatItHeld();
+    }
+    ScenariosMatchTheNativeReference(reference, only);
     std::printf("passed %d, failed %d\n", g_passed, g_failed);
     return g_failed ? 1 : 0;
 }

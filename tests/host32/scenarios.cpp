@@ -1,0 +1,445 @@
+#include "tests/host32/scenarios.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "tests/fake_renderers.h"
+
+namespace scenario {
+
+PatternClip::PatternClip(int width, int height, int seed, bool key) : seed_(seed), key_(key) {
+    vi_.width = width;
+    vi_.height = height;
+    vi_.fps_numerator = 25;
+    vi_.fps_denominator = 1;
+    vi_.num_frames = 50;
+    vi_.pixel_type = VideoInfo::CS_BGR24;
+    vi_.audio_samples_per_second = 8000;
+    vi_.sample_type = SAMPLE_INT16;
+    vi_.nchannels = 2;
+    vi_.num_audio_samples = vi_.AudioSamplesFromFrames(vi_.num_frames);
+}
+
+PVideoFrame* AVS_STDCALL PatternClip::GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) {
+    PVideoFrame f = env->NewVideoFrame(vi_);
+    for (int r = 0; r < vi_.height; ++r) {
+        uint8_t* p = f->GetWritePtr() + r * f->GetPitch();
+        for (int x = 0; x < vi_.width; ++x, p += 3) {
+            if (key_ && ((x / 4 + r / 4) & 1)) {
+                std::memcpy(p, kKey, 3);
+                continue;
+            }
+            for (int b = 0; b < 3; ++b) p[b] = static_cast<uint8_t>(r * 7 + (x * 3 + b) * 5 + n * 9 + seed_ * 41);
+        }
+    }
+    return new (result) PVideoFrame(std::move(f));
+}
+
+void AVS_STDCALL PatternClip::GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment*) {
+    auto* out = static_cast<int16_t*>(buf);
+    for (int64_t s = start; s < start + count; ++s)
+        for (int ch = 0; ch < 2; ++ch) *out++ = Sample(s, ch);
+}
+
+OverlayRecords::OverlayRecords(const PClip* clip, int id, int first, int last, float left, float top) {
+    info.first_frame = first;
+    info.last_frame = last;
+    info.item_id = id;
+    info.clip = clip;
+    info.video_enabled = 1;
+    info.fade_in_end = info.fade_out_start = -1;
+    effect.placement.reference_width = 64;
+    effect.placement.reference_height = 48;
+    effect.placement.opacity = 255;
+    effect.placement.key_colour = FERRULE_NO_KEY_COLOUR;
+    effect.amplify = -1;
+    effect.speed = 100;
+    MoveTo(left, top);
+}
+
+void OverlayRecords::MoveTo(float left, float top) {
+    const float w = static_cast<float>((*info.clip)->GetVideoInfo().width);
+    const float h = static_cast<float>((*info.clip)->GetVideoInfo().height);
+    Corners({{left, top}, {left + w, top}, {left + w, top + h}, {left, top + h}});
+}
+
+namespace {
+
+uint32_t Crc32(const uint8_t* p, size_t n, uint32_t crc = 0) {
+    crc = ~crc;
+    while (n--) {
+        crc ^= *p++;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+std::string Hex(uint32_t v) {
+    char text[9];
+    std::snprintf(text, sizeof text, "%08x", v);
+    return text;
+}
+
+// The CRC of a picture's rows, without the padding after each.
+uint32_t RowsCrc(const uint8_t* p, int pitch, int row_bytes, int height) {
+    uint32_t crc = 0;
+    for (int y = 0; y < height; ++y) crc = Crc32(p + static_cast<ptrdiff_t>(y) * pitch, static_cast<size_t>(row_bytes), crc);
+    return crc;
+}
+
+const std::vector<uint8_t> kBlack = {0, 0, 0};
+
+// The exports this host calls, found by name.
+#define SCENARIO_EXPORTS(X)                                                                                       \
+    X(InsertChannel) X(RemoveChannel) X(SetChannelVisible) X(RemoveItem) X(ChangeItemChLevel) X(RemoveAllItems)   \
+    X(GetMainClip) X(AddTitleEff) X(AddSlideEff) X(UpdateSlideEffsData) X(AddOverlay) X(SetOverlayEffect)         \
+    X(SetPreviewClip) X(SetQuickWarp) X(GetFrame) X(GetFrameByID) X(GetClipFrame) X(AddSubtitleFile)             \
+    X(ImportSubtitleFile)
+
+struct Api {
+#define SCENARIO_MEMBER(name) decltype(&::name) name = nullptr;
+    SCENARIO_EXPORTS(SCENARIO_MEMBER)
+#undef SCENARIO_MEMBER
+};
+
+// One scenario's frame server and the exports, the host's own clips made through it.
+class Session {
+public:
+    Session(const Host& host, const char* name) : host_(host), name_(name), env_(host.new_server()) {
+#define SCENARIO_FIND(e) api.e = reinterpret_cast<decltype(api.e)>(host.find_export(#e));
+        SCENARIO_EXPORTS(SCENARIO_FIND)
+#undef SCENARIO_FIND
+    }
+    ~Session() { host_.delete_server(env_); }
+
+    IScriptEnvironment* Env() const { return env_; }
+    // The main manager over `input`, as a script publishes it.
+    PClip Main(const PClip& input) {
+        return env_->Invoke("SetMainCh", env_->Invoke("SetTempCh", AVSValue(input)).AsClip()).AsClip();
+    }
+    void Line(const std::string& what, const std::string& value) const { host_.line(name_ + ": " + what + ": " + value); }
+    bool Check(bool ok, const std::string& what) const { return host_.check(ok, name_ + ": " + what); }
+
+    // CRCs of what the frame server and the exports hand out.
+    uint32_t Frame(const PClip& clip, int n) const {
+        const PVideoFrame f = clip->GetFrame(n, env_);
+        return RowsCrc(f->GetReadPtr(), f->GetPitch(), f->GetRowSize(), f->GetHeight());
+    }
+    uint32_t HostFrame(int n, int excluded_id = -1) const {
+        uint8_t* buffer = nullptr;
+        int32_t size = 0, width = 0, height = 0;
+        api.GetFrame(n, excluded_id, &buffer, &size, &width, &height);
+        if (!buffer) return 0;
+        const uint32_t crc = RowsCrc(buffer, size / height, width * 3, height);
+        host_.free_buffer(buffer);
+        return crc;
+    }
+    std::string Picture(int n, int id) const {
+        uint8_t* buffer = nullptr;
+        int32_t size = 0, width = 0, height = 0, bpp = 0;
+        api.GetFrameByID(n, id, &buffer, &size, &width, &height, &bpp);
+        if (!buffer) return "none";
+        const std::string s = std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(bpp) +
+                              " " + std::to_string(size) + " " + Hex(Crc32(buffer, static_cast<size_t>(size)));
+        host_.free_buffer(buffer);
+        return s;
+    }
+    std::string ClipFrame(const PClip& clip, int n) const {
+        uint8_t* buffer = nullptr;
+        int32_t size = 0;
+        const int ok = api.GetClipFrame(&clip, n, &buffer, &size);
+        const std::string s = std::to_string(ok) + " " + std::to_string(size) + " " +
+                              Hex(buffer ? Crc32(buffer, static_cast<size_t>(size)) : 0);
+        host_.free_buffer(buffer);
+        return s;
+    }
+    uint32_t Black() const {
+        const std::vector<uint8_t> zeros(64 * 3 * 48, 0);
+        return Crc32(zeros.data(), zeros.size());
+    }
+    // Pixel (x, y), y downward, of frame n: blue, green, red.
+    std::vector<uint8_t> Pixel(const PClip& clip, int n, int x, int y) const {
+        const PVideoFrame f = clip->GetFrame(n, env_);
+        const uint8_t* p = f->GetReadPtr() + (f->GetHeight() - 1 - y) * f->GetPitch() + x * 3;
+        return {p[0], p[1], p[2]};
+    }
+
+    Api api;
+
+private:
+    const Host& host_;
+    std::string name_;
+    IScriptEnvironment* env_;
+};
+
+// A non-rectangular quadrilateral with opacity, key colour and outline, smooth and quick.
+void Warp(const Host& host) {
+    Session s(host, "warp");
+    const PClip main = s.Main(new PatternClip(64, 48, 1));
+    s.api.InsertChannel(1);
+    const PClip clip = new PatternClip(24, 16, 2, true);
+    OverlayRecords o(&clip, 21, 0, 9, 0, 0);
+    o.Corners({{10.5f, 6}, {54, 11.25f}, {47.25f, 41}, {5, 33.5f}});
+    o.effect.placement.opacity = 176;
+    o.effect.placement.key_colour = 0x0000FF00;  // COLORREF green
+    o.effect.placement.outline_width = 2;
+    o.effect.placement.outline_colour = 0xFF2040E0;
+    s.api.AddOverlay(&o.info, &o.effect, 1, 0);
+
+    uint32_t smooth = 0;
+    for (int quick : {0, 1}) {
+        s.Check(s.api.SetQuickWarp(quick) == quick, "SetQuickWarp answers what it was given");
+        const std::string mode = quick ? "quick" : "smooth";
+        for (int n : {0, 3}) {
+            const uint32_t frame = s.Frame(main, n);
+            s.Line(mode + " frame " + std::to_string(n), Hex(frame));
+            s.Line(mode + " host frame " + std::to_string(n), Hex(s.HostFrame(n)));
+            if (n == 3 && !quick) smooth = frame;
+            if (n == 3 && quick) s.Check(frame != smooth, "the quick warp samples otherwise");
+        }
+    }
+    s.api.SetQuickWarp(0);
+    // Items are composed over black; the keyed squares are not drawn.
+    s.Check(s.Pixel(main, 3, 1, 1) == kBlack, "black outside the quadrilateral");
+    const PVideoFrame f = main->GetFrame(3, s.Env());
+    int green = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const uint8_t* p = f->GetReadPtr() + y * f->GetPitch() + x * 3;
+            green += p[1] >= 150 && p[0] < 20 && p[2] < 20;
+        }
+    s.Check(green == 0, "no key colour drawn: " + std::to_string(green) + " pixels");
+}
+
+// Titles and a slide through the host's renderer objects over an overlay; snapshots
+// taken on request.
+void TitlesAndSlides(const Host& host) {
+    Session s(host, "titles");
+    const PClip main = s.Main(new PatternClip(64, 48, 3));
+    for (int c = 1; c <= 3; ++c) s.api.InsertChannel(c);
+    const PClip clip = new PatternClip(64, 48, 12);
+    const OverlayRecords o(&clip, 30, 0, 9, 0, 0);
+    s.api.AddOverlay(&o.info, &o.effect, 1, 0);
+    test::FakeRenderer title = test::NewTitleRenderer(10), slide = test::NewSlideRenderer(3, 0);
+    const FerruleTitleEffect t = {0, 0, 31, reinterpret_cast<FerruleTitleRenderer*>(&title), 0x1234, 2, 5};
+    const FerruleSlideEffect sl = {0, 32, reinterpret_cast<FerruleSlideRenderer*>(&slide), 0, 7, 4, 7};
+    s.api.AddTitleEff(&t, 2, 0);
+    s.api.AddSlideEff(&sl, 3, 0);
+    s.api.UpdateSlideEffsData();
+    s.Line("after the snapshot: title calls", test::Log(title));
+    s.Line("after the snapshot: slide calls", test::Log(slide));
+    title.log.clear();
+    slide.log.clear();
+    for (int n = 0; n <= 8; ++n) s.Line("frame " + std::to_string(n), Hex(s.Frame(main, n)));
+    s.Line("title calls", test::Log(title));
+    s.Line("slide calls", test::Log(slide));
+    std::string expected;  // frames 2..5: duration 4, positions 0..3, each on a whole 64 x 48 canvas
+    for (int p = 0; p < 4; ++p) expected += (p ? "; " : "") + std::string("5 4660 4 ") + std::to_string(p) + " to 9216x?";
+    s.Check(test::Log(title) == expected, "the title is called on its frames: " + test::Log(title));
+    std::vector<uint8_t> plus = s.Pixel(clip, 3, 5, 7);
+    for (uint8_t& b : plus) b = static_cast<uint8_t>(b + 10);
+    s.Check(s.Pixel(main, 3, 5, 7) == plus, "the title's picture is the frame");
+    s.Check(s.Pixel(main, 1, 5, 7) == s.Pixel(clip, 1, 5, 7), "no title before its first frame");
+}
+
+// The host's subtitle renderer: every frame of its input, with a white bar in its
+// bottom rows as wide as the text of the cue showing, read from an .srt file.
+class BarSubtitles : public GenericVideoFilter {
+public:
+    BarSubtitles(const PClip& child, const char* path, IScriptEnvironment* env) : GenericVideoFilter(child) {
+        FILE* f = std::fopen(path, "r");
+        if (!f) env->ThrowError("TextSub: cannot open %s", path);
+        char text[256];
+        int h0, m0, s0, ms0, h1, m1, s1, ms1;
+        while (std::fgets(text, sizeof text, f))
+            if (std::sscanf(text, "%d:%d:%d,%d --> %d:%d:%d,%d", &h0, &m0, &s0, &ms0, &h1, &m1, &s1, &ms1) == 8 &&
+                std::fgets(text, sizeof text, f))
+                cues_.push_back({((h0 * 60 + m0) * 60 + s0) * 1000 + ms0, ((h1 * 60 + m1) * 60 + s1) * 1000 + ms1,
+                                 static_cast<int>(std::strcspn(text, "\r\n"))});
+        std::fclose(f);
+    }
+    PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) override {
+        PVideoFrame f = child->GetFrame(n, env);
+        env->MakeWritable(&f);
+        const int64_t ms = int64_t{n} * 1000 * vi.fps_denominator / vi.fps_numerator;
+        const int bpp = vi.BytesFromPixels(1);
+        for (const Cue& c : cues_)
+            if (ms >= c.from && ms < c.to)
+                for (int r = 0; r < 4; ++r) std::memset(f->GetWritePtr() + r * f->GetPitch(), 0xFF, c.length * 2 * bpp);
+        return new (result) PVideoFrame(std::move(f));
+    }
+    using IClip::GetFrame;
+    static AVSValue* AVS_CDECL Create(AVSValue* result, AVSValueRaw raw, void*, IScriptEnvironment* env) {
+        const AVSValue args = AVSValue::Adopt(raw);
+        return new (result) AVSValue(new BarSubtitles(args[0].AsClip(), args[1].AsString(), env));
+    }
+
+private:
+    struct Cue {
+        int from, to, length;
+    };
+    std::vector<Cue> cues_;
+};
+
+// A CString the host's runtime would make: never shared, so the library copies it.
+struct HostText {
+    FerruleCStringData head;
+    char chars[64];
+    explicit HostText(const char* text) {
+        head = {-1, static_cast<int32_t>(std::strlen(text)), 63};
+        std::snprintf(chars, sizeof chars, "%s", text);
+    }
+    FerruleCString String() { return {chars}; }
+};
+
+// A subtitle file on a channel and alone, rendered by the host's own renderer.
+void Subtitles(const Host& host) {
+    Session s(host, "subtitles");
+    const char* path = "ferrule-scenario.srt";
+    FILE* f = std::fopen(path, "w");
+    if (!s.Check(f != nullptr, "the subtitle file is written")) return;
+    std::fputs("1\n00:00:01,200 --> 00:00:01,300\nshort\n\n2\n00:00:01,300 --> 00:00:02,000\nthe longer one\n", f);
+    std::fclose(f);
+    s.Env()->AddFunction("TextSub", "cs", &BarSubtitles::Create, nullptr);
+    const PClip main = s.Main(new PatternClip(64, 48, 4));
+    s.api.InsertChannel(1);
+    s.api.InsertChannel(2);
+    const PClip under = new PatternClip(16, 8, 5);
+    OverlayRecords o(&under, 42, 0, 9, 0, 0);  // beneath, at the bottom left
+    o.MoveTo(0, 40);
+    s.api.AddOverlay(&o.info, &o.effect, 1, 0);
+    HostText name("reserved"), file(path);
+    // The chain runs at 30 fps: its frames 34..41 on frames 2..9, the cues on 4..6 and 7..
+    const FerruleSubtitleInfo info = {name.String(), file.String(), 64, 48, 43, 34, 2, 9, nullptr};
+    s.api.AddSubtitleFile(&info, 2, 0);
+    for (int n = 0; n <= 9; ++n) s.Line("frame " + std::to_string(n), Hex(s.Frame(main, n)));
+    const std::vector<uint8_t> white = {0xFF, 0xFF, 0xFF};
+    s.Check(s.Pixel(main, 3, 0, 47) != white && s.Pixel(main, 4, 0, 47) == white && s.Pixel(main, 6, 9, 44) == white &&
+                s.Pixel(main, 6, 10, 47) != white && s.Pixel(main, 7, 27, 47) == white && s.Pixel(main, 7, 28, 47) != white,
+            "the cues' bars from their first frames");
+    s.Check(s.Pixel(main, 4, 30, 20) == kBlack && s.Pixel(main, 4, 12, 42) == s.Pixel(under, 4, 12, 2),
+            "the channels beneath the subtitles");
+
+    PClip alone;
+    s.Check(s.api.ImportSubtitleFile(path, 32, 24, &alone) == 1 && alone, "ImportSubtitleFile makes a clip");
+    if (alone) {
+        const VideoInfo& vi = alone->GetVideoInfo();
+        s.Check(vi.width == 32 && vi.height == 24 && vi.IsRGB32(), "the clip alone is RGB32 of the size asked");
+        for (int n : {0, 37, 45}) s.Line("alone, frame " + std::to_string(n), s.ClipFrame(alone, n));
+    }
+    std::remove(path);
+}
+
+// An overlay clip's audio mixed over the main clip's, faded in and out.
+void Audio(const Host& host) {
+    Session s(host, "audio");
+    auto* main_audio = new PatternClip(64, 48, 6);
+    auto* overlay_audio = new PatternClip(16, 8, 7);
+    const PClip input = main_audio, clip = overlay_audio;
+    const PClip main = s.Main(input);
+    s.api.InsertChannel(1);
+    OverlayRecords o(&clip, 51, 2, 7, 4, 4);  // samples 640..2240
+    o.info.audio_enabled = 1;
+    o.info.clip_audio_first = 0;
+    o.info.clip_audio_last = clip->GetVideoInfo().num_audio_samples - 1;
+    o.info.clip_audio_start = 160;
+    o.info.fade_mode = FERRULE_FADE_BOTH;
+    o.info.fade_in_end = 559;      // 400 samples in
+    o.info.fade_out_start = 1360;  // the last 401 samples out
+    s.api.AddOverlay(&o.info, &o.effect, 1, 0);
+
+    std::vector<int16_t> mix(2 * 3200);
+    main->GetAudio(mix.data(), 0, 3200, s.Env());
+    s.Line("samples 0..3199", Hex(Crc32(reinterpret_cast<const uint8_t*>(mix.data()), mix.size() * 2)));
+    auto sum = [&](int64_t n, int ch, int64_t clip_sample) {
+        return static_cast<int16_t>(main_audio->Sample(n, ch) + overlay_audio->Sample(clip_sample, ch));
+    };
+    s.Check(mix[2 * 639] == main_audio->Sample(639, 0) && mix[2 * 640 + 1] == main_audio->Sample(640, 1) &&
+                mix[2 * 1100] == sum(1100, 0, 620) && mix[2 * 1839 + 1] == sum(1839, 1, 1359) &&
+                mix[2 * 2241] == main_audio->Sample(2241, 0),
+            "the overlay's samples are added, whole between the fades");
+    // The gain steps by 1/400 a sample in from 0 and by 1/401 out from 1, summed in
+    // single precision from the first sample of the block.
+    float in = 0, out = 1;
+    for (int i = 0; i < 100; ++i) in += 1.0f / 400;
+    for (int i = 0; i < 200; ++i) out -= 1.0f / 401;
+    auto faded = [&](int64_t n, int64_t clip_sample, float gain) {
+        return static_cast<int16_t>(main_audio->Sample(n, 0) +
+                                    static_cast<int16_t>(static_cast<float>(overlay_audio->Sample(clip_sample, 0)) * gain));
+    };
+    s.Check(mix[2 * 740] == faded(740, 260, in) && mix[2 * 2040] == faded(2040, 1560, out), "samples fading in and out");
+}
+
+// Frames and pictures handed to the host while channels and items change.
+void FramesAndChannels(const Host& host) {
+    Session s(host, "frames");
+    const PClip main = s.Main(new PatternClip(64, 48, 8));
+    s.Check(s.api.GetMainClip() == main.get(), "GetMainClip is the manager");
+    s.api.InsertChannel(1);
+    s.api.InsertChannel(2);
+    const PClip a = new PatternClip(16, 8, 9), b = new PatternClip(24, 16, 10);
+    OverlayRecords oa(&a, 61, 0, 9, 4, 4), ob(&b, 62, 0, 9, 12, 8);
+    ob.Corners({{12, 8}, {36, 10}, {36, 24}, {12, 26}});
+    s.api.AddOverlay(&oa.info, &oa.effect, 1, 0);
+    s.api.AddOverlay(&ob.info, &ob.effect, 2, 0);
+
+    const uint32_t both = s.Frame(main, 2), only_a_host = s.HostFrame(2, 62);
+    s.Line("both", Hex(both));
+    s.Line("both, host frame", Hex(s.HostFrame(2)));
+    s.Line("host frame without 62", Hex(only_a_host));
+    s.Line("picture of 61", s.Picture(2, 61));
+    s.Line("picture of 62", s.Picture(2, 62));
+    s.Check(s.Picture(2, 99) == "none", "no picture of an item not placed");
+    s.Line("clip frame 2", s.ClipFrame(a, 2));
+    s.Check(s.ClipFrame(a, 50) == s.ClipFrame(a, 0), "a clip frame past the end is its first");
+
+    ob.MoveTo(10, 6);  // over a part of 61
+    s.api.SetOverlayEffect(62, &ob.effect);
+    const uint32_t moved = s.Frame(main, 2);
+    s.Line("62 moved", Hex(moved));
+    s.api.ChangeItemChLevel(61, 2);
+    const uint32_t same_channel = s.Frame(main, 2);
+    s.Line("61 on channel 2", Hex(same_channel));
+    s.Check(same_channel != moved, "61 drawn over 62 after it on channel 2");
+    s.api.SetChannelVisible(2, 0);
+    s.Check(s.Frame(main, 2) == s.Black(), "channel 2 hidden: black");
+    s.api.SetChannelVisible(2, 1);
+    s.api.RemoveChannel(1);  // empty now
+    s.api.InsertChannel(1);
+    s.Check(s.Frame(main, 2) == same_channel, "an empty channel removed and one inserted change nothing");
+    s.api.RemoveItem(62, 2);
+    s.Check(s.HostFrame(2) == only_a_host, "62 removed: the host's frame as when it was left out");
+    s.Line("62 removed", Hex(s.Frame(main, 2)));
+    s.api.RemoveAllItems();
+    s.Check(s.Frame(main, 2) == s.Black() && s.HostFrame(2) == s.Black(), "every item removed: black");
+
+    const PClip preview_input = new PatternClip(64, 48, 11);
+    const PClip preview = s.Env()->Invoke("SetPreviewCh", AVSValue(preview_input)).AsClip();
+    s.Check(s.api.SetPreviewClip(&b, &ob.effect) == 1, "SetPreviewClip answers 1");
+    s.Line("preview", Hex(s.Frame(preview, 2)));
+    s.Check(s.Frame(preview, 2) != s.Frame(preview_input, 2), "the preview shows the clip");
+}
+
+struct Entry {
+    const char* name;
+    void (*run)(const Host&);
+};
+constexpr Entry kScenarios[] = {
+    {"warp", Warp}, {"titles", TitlesAndSlides}, {"subtitles", Subtitles}, {"audio", Audio}, {"frames", FramesAndChannels},
+};
+
+}  // namespace
+
+std::vector<std::string> Names() {
+    std::vector<std::string> out;
+    for (const Entry& e : kScenarios) out.push_back(e.name);
+    return out;
+}
+
+void RunScenario(const std::string& name, const Host& host) {
+    for (const Entry& e : kScenarios)
+        if (name == e.name) e.run(host);
+}
+
+}  // namespace scenario
