@@ -25,11 +25,13 @@ cd "$build" || exit 1
 "$native/ferrule_scenarios" >scenarios.reference || { echo "the native scenarios failed; no reference"; exit 1; }
 # The program writes through wine's console, which ends lines with CR LF.
 xvfb-run -a -s '-screen 0 1280x1024x24' bash -c '
-  runs=("$*" "--only warp")
-  [ $# -gt 0 ] && runs=("$*")
+  # Each run: the warp kernel asked for (none: the default), then the arguments.
+  runs=("|$*")
+  [ $# -eq 0 ] && runs+=("sse2|--only warp")
   passed=0 failed=0 rc=0
-  for args in "${runs[@]}"; do
-    kernel=; [ "$args" = "--only warp" ] && kernel=sse2 && echo "the warp again, FERRULE_WARP_KERNEL=sse2:"
+  for run in "${runs[@]}"; do
+    kernel=${run%%|*} args=${run#*|}
+    [ -n "$kernel" ] && echo "the warp again, FERRULE_WARP_KERNEL=$kernel:"
     env ${kernel:+FERRULE_WARP_KERNEL=$kernel} "$0" ./ferrule_host32.exe --reference scenarios.reference $args >host32.log
     [ $? -eq 0 ] || rc=1
     out=$(tr -d "\r" <host32.log)

@@ -154,7 +154,7 @@ public:
         host_.free_buffer(buffer);
         return s;
     }
-    uint32_t Black() const {
+    uint32_t Black() const {  // a 64 x 48 frame
         const std::vector<uint8_t> zeros(64 * 3 * 48, 0);
         return Crc32(zeros.data(), zeros.size());
     }
@@ -200,16 +200,7 @@ void Warp(const Host& host) {
         }
     }
     s.api.SetQuickWarp(0);
-    // Items are composed over black; the keyed squares are not drawn.
-    s.Check(s.Pixel(main, 3, 1, 1) == kBlack, "black outside the quadrilateral");
-    const PVideoFrame f = main->GetFrame(3, s.Env());
-    int green = 0;
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 64; ++x) {
-            const uint8_t* p = f->GetReadPtr() + y * f->GetPitch() + x * 3;
-            green += p[1] >= 150 && p[0] < 20 && p[2] < 20;
-        }
-    s.Check(green == 0, "no key colour drawn: " + std::to_string(green) + " pixels");
+    s.Check(s.Pixel(main, 3, 1, 1) == kBlack, "items are composed over black");
 }
 
 // Titles and a slide through the host's renderer objects over an overlay; snapshots
