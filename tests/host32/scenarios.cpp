@@ -217,6 +217,15 @@ void TitlesAndSlides(const Host& host) {
     const FerruleSlideEffect sl = {0, 32, reinterpret_cast<FerruleSlideRenderer*>(&slide), 0, 7, 4, 7};
     s.api.AddTitleEff(&t, 2, 0);
     s.api.AddSlideEff(&sl, 3, 0);
+    // A second overlay, half transparent, brought in by a slide of its own on frames 6..8.
+    test::FakeRenderer bring_in = test::NewSlideRenderer(5, 0);
+    FerruleSlideEffect in = {0, 33, reinterpret_cast<FerruleSlideRenderer*>(&bring_in), 0, 9, 6, 8};
+    FerruleSlideEffect* slides[] = {&in};
+    OverlayRecords o2(&clip, 34, 6, 9, 0, 0);
+    o2.Corners({{4, 2.5f}, {60, 6}, {56.5f, 44}, {2, 40}});
+    o2.effect.placement.opacity = 200;
+    o2.effect.slides = {nullptr, slides, slides + 1, slides + 1};
+    s.api.AddOverlay(&o2.info, &o2.effect, 1, 0);
     s.api.UpdateSlideEffsData();
     s.Line("after the snapshot: title calls", test::Log(title));
     s.Line("after the snapshot: slide calls", test::Log(slide));
@@ -225,6 +234,13 @@ void TitlesAndSlides(const Host& host) {
     for (int n = 0; n <= 8; ++n) s.Line("frame " + std::to_string(n), Hex(s.Frame(main, n)));
     s.Line("title calls", test::Log(title));
     s.Line("slide calls", test::Log(slide));
+    std::string bitmaps;  // the overlay's picture as the host reads it
+    for (const test::RendererCall& c : bring_in.log)
+        if (c.slot == 10)
+            bitmaps += " at " + std::to_string(c.x) + "," + std::to_string(c.y) + " " + std::to_string(c.bitmap_width) +
+                       "x" + std::to_string(c.bitmap_height) + " " +
+                       Hex(Crc32(reinterpret_cast<const uint8_t*>(c.bitmap_pixels.data()), c.bitmap_pixels.size() * 4));
+    s.Line("overlay slide calls", test::Log(bring_in) + bitmaps);
     std::string expected;  // frames 2..5: duration 4, positions 0..3, each on a whole 64 x 48 canvas
     for (int p = 0; p < 4; ++p) expected += (p ? "; " : "") + std::string("5 4660 4 ") + std::to_string(p) + " to 9216x?";
     s.Check(test::Log(title) == expected, "the title is called on its frames: " + test::Log(title));
