@@ -49,6 +49,8 @@ PluginApi::PluginApi(IScriptEnvironment* env, const std::string& path) {
     Resolve(library_, "SetChannelVisible", SetChannelVisible);
     Resolve(library_, "RemoveAllItems", RemoveAllItems);
     Resolve(library_, "ImportClip", ImportClip);
+    Resolve(library_, "GetFrame", GetFrame);
+    Resolve(library_, "GetFrameByID", GetFrameByID);
 }
 
 PluginApi::~PluginApi() {

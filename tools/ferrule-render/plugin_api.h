@@ -47,6 +47,8 @@ public:
     void(AVS_STDCALL* SetChannelVisible)(int, int) = nullptr;
     void(AVS_STDCALL* RemoveAllItems)() = nullptr;
     int(AVS_STDCALL* ImportClip)(const char*, PClip*) = nullptr;
+    void(AVS_STDCALL* GetFrame)(int, int, uint8_t**, int32_t*, int32_t*, int32_t*) = nullptr;
+    void(AVS_STDCALL* GetFrameByID)(int, int, uint8_t**, int32_t*, int32_t*, int32_t*, int32_t*) = nullptr;
 
 private:
     void* library_ = nullptr;

@@ -29,6 +29,13 @@ namespace {
 // Timeline colours are 0xRRGGBB; the records want a COLORREF, 0x00BBGGRR.
 uint32_t ColorRef(uint32_t rgb) { return ((rgb & 0xFF) << 16) | (rgb & 0xFF00) | ((rgb >> 16) & 0xFF); }
 
+void ApplyLook(EditPlacement& place, const Look& look) {
+    place.opacity = look.opacity;
+    place.key_colour = look.key_colour ? ColorRef(*look.key_colour) : kNoKeyColour;
+    place.outline_width = look.outline_width;
+    place.outline_colour = look.outline_colour;
+}
+
 }  // namespace
 
 Session::Session(const Timeline& timeline, const std::string& plugin_path)
@@ -85,6 +92,27 @@ PVideoFrame Session::Frame(int n) const {
     } catch (const AvisynthError& e) {
         throw std::runtime_error(e.msg);
     }
+}
+
+HostFrame Session::FrameWithout(int n, int32_t id) const {
+    HostFrame f;
+    try {
+        api_->GetFrame(n, id, &f.buffer, &f.size, &f.width, &f.height);
+    } catch (const AvisynthError& e) {
+        throw std::runtime_error(e.msg);
+    }
+    f.bits_per_pixel = 24;
+    return f;
+}
+
+HostFrame Session::ItemPicture(int n, int32_t id) const {
+    HostFrame f;
+    try {
+        api_->GetFrameByID(n, id, &f.buffer, &f.size, &f.width, &f.height, &f.bits_per_pixel);
+    } catch (const AvisynthError& e) {
+        throw std::runtime_error(e.msg);
+    }
+    return f;
 }
 
 void Session::Audio(int16_t* out, int64_t start, int64_t count) const {
@@ -204,10 +232,7 @@ void Session::PlaceOverlay(const Item& item, const Overlay& ov, int channel, std
     }
     place.reference_width = output_.width;
     place.reference_height = output_.height;
-    place.opacity = e.opacity;
-    if (e.key_colour) place.key_colour = ColorRef(*e.key_colour);
-    place.outline_width = e.outline_width;
-    place.outline_colour = e.outline_colour;
+    ApplyLook(place, e.look);
     effect.audio_channel = e.audio_channel;
     effect.mono_mode = e.mono;
     if (e.amplify) effect.amplify = *e.amplify;
@@ -231,6 +256,7 @@ void Session::PlaceOverlay(const Item& item, const Overlay& ov, int channel, std
         effect.slides.last = effect.slides.end = slides + 1;
     }
     api_->AddOverlay(&info, &effect, channel, 0);
+    placed_.push_back({item.path, info.item_id, place});
 }
 
 void Session::PlacePictures(const Item& item, const Pictures& p, int channel) {
@@ -249,12 +275,13 @@ void Session::PlacePictures(const Item& item, const Pictures& p, int channel) {
     }
     place.reference_width = output_.width;
     place.reference_height = output_.height;
-    place.outline_width = 0;
+    ApplyLook(place, p.look);
     record->fit = p.fit;
     record->every_picture = p.every_picture;
     record->transition_length = p.transition ? p.transition_length : 0;
     if (p.transition) record->transitions.PushBack(TransitionFor(*p.transition));
     api_->AddImageEff(record.get(), channel, 0);
+    placed_.push_back({item.path, record->id, place});
     image_records_.push_back(std::move(record));
 }
 

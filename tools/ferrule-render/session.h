@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "avs/avisynth.h"
+#include "channels/edit_placement.h"
 #include "plugin_api.h"
 #include "timeline.h"
 
@@ -25,6 +26,21 @@ namespace render {
 class SetupError : public TimelineError {
 public:
     using TimelineError::TimelineError;
+};
+
+// An overlay or a picture show as it was placed: its id in the library and the
+// placement its record was given, in output pixels.
+struct PlacedItem {
+    std::string path;  // "/channels/1/items/0"
+    int32_t id = 0;
+    EditPlacement placement;
+};
+
+// A picture as the library hands it to a host, which frees buffer with operator delete;
+// buffer is null when there is none.
+struct HostFrame {
+    uint8_t* buffer = nullptr;
+    int32_t size = 0, width = 0, height = 0, bits_per_pixel = 0;
 };
 
 class Session {
@@ -44,6 +60,12 @@ public:
 
     // Bottom-up RGB24 rows of the composed frame.
     PVideoFrame Frame(int n) const;
+    // Frame n composed of every item but the one of this id, bottom-up RGB24.
+    HostFrame FrameWithout(int n, int32_t id) const;
+    // That item's own picture at frame n.
+    HostFrame ItemPicture(int n, int32_t id) const;
+    // Every overlay and picture show, in the order they were placed.
+    const std::vector<PlacedItem>& Placed() const { return placed_; }
     // Interleaved 16-bit samples of the mix.
     void Audio(int16_t* out, int64_t start, int64_t count) const;
 
@@ -75,6 +97,7 @@ private:
     } scratch_files_;
     PClip main_;
     PClip audio_out_;  // the float mix in 16 bits
+    std::vector<PlacedItem> placed_;
     int next_id_ = 1;
 };
 

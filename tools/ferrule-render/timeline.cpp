@@ -285,6 +285,7 @@ private:
                 p.corners = o.Corners("corners");
                 p.fit = false;
             }
+            p.look = ParseLook(o);
             p.fit = o.Bool("fit", p.fit);
             if (p.fit && o.Has("corners")) o.Fail(path + "/fit", "cannot be true with corners, which place the pictures");
             p.transition = o.Transition("transition");
@@ -301,6 +302,15 @@ private:
         }
         o.Finish();
         return item;
+    }
+
+    static Look ParseLook(Object& o) {
+        Look look;
+        look.opacity = o.Int("opacity", look.opacity, 0, 255);
+        if (o.Has("key_colour")) look.key_colour = o.Colour("key_colour", 0);
+        look.outline_width = o.Int("outline_width", look.outline_width, 0, 100);
+        look.outline_colour = o.Colour("outline_colour", look.outline_colour, true);
+        return look;
     }
 
     Overlay ParseOverlay(Object& o, const Output& out) {
@@ -329,10 +339,7 @@ private:
             e.corners = o.Corners("corners");
             e.has_corners = true;
         }
-        e.opacity = o.Int("opacity", 255, 0, 255);
-        if (o.Has("key_colour")) e.key_colour = o.Colour("key_colour", 0);
-        e.outline_width = o.Int("outline_width", 0, 0, 100);
-        e.outline_colour = o.Colour("outline_colour", e.outline_colour, true);
+        e.look = ParseLook(o);
         e.flip_horizontal = o.Bool("flip_horizontal", false);
         e.flip_vertical = o.Bool("flip_vertical", false);
         e.reverse = o.Bool("reverse", false);
@@ -428,14 +435,18 @@ Timeline ParseTimeline(const std::string& text, const std::string& file_name, co
     return t;
 }
 
-Timeline ReadTimelineFile(const std::string& file) {
+std::string ReadTimelineText(const std::string& file) {
     std::error_code ec;
     if (std::filesystem::is_directory(file, ec)) throw TimelineError(file + ": is a folder, not a timeline file");
     std::ifstream in(file, std::ios::binary);
     if (!in) throw TimelineError(file + ": cannot be read");
     std::ostringstream text;
     text << in.rdbuf();
-    return ParseTimeline(text.str(), file, std::filesystem::path(file).parent_path().string());
+    return text.str();
+}
+
+Timeline ReadTimelineFile(const std::string& file) {
+    return ParseTimeline(ReadTimelineText(file), file, std::filesystem::path(file).parent_path().string());
 }
 
 void RequireEvenSize(const Timeline& t) {

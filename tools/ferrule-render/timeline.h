@@ -53,13 +53,18 @@ struct Source {
     bool tone = false;  // a 440 Hz tone as audio
 };
 
-struct Effect {
-    std::array<std::array<float, 2>, 4> corners{};  // none given: the clip's own rectangle at the origin
-    bool has_corners = false;
+// How an overlay or a picture show is drawn into its corners.
+struct Look {
     int opacity = 255;
     std::optional<uint32_t> key_colour;  // 0xRRGGBB
     int outline_width = 0;
     uint32_t outline_colour = 0xFFC8C8C8u;  // 0xAARRGGBB
+};
+
+struct Effect {
+    std::array<std::array<float, 2>, 4> corners{};  // none given: the clip's own rectangle at the origin
+    bool has_corners = false;
+    Look look;
     bool flip_horizontal = false, flip_vertical = false, reverse = false;
     std::optional<std::array<int, 4>> crop, borders;
     uint32_t border_colour = 0;
@@ -85,6 +90,7 @@ struct Pictures {
     int frames_per_picture = 25;
     bool fit = true;
     std::array<std::array<float, 2>, 4> corners{};
+    Look look;
     std::optional<TransitionKind> transition;
     int transition_length = 0;
     bool every_picture = false;
@@ -118,6 +124,8 @@ Timeline ParseTimeline(const std::string& text, const std::string& file_name, co
 
 // The same for a file; relative media paths are taken from its folder.
 Timeline ReadTimelineFile(const std::string& file);
+// A timeline file's bytes, or TimelineError when it cannot be read.
+std::string ReadTimelineText(const std::string& file);
 
 const char* TransitionName(TransitionKind kind);
 
