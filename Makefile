@@ -64,6 +64,7 @@ test: native asan i686-linux win64 win32-dll fuzz
 	@scripts/run_suites.sh \
 	  "native|$(GTEST_ENV) $(B)/native/ferrule_tests" \
 	  "render|$(GTEST_ENV) $(B)/native/ferrule_render_tests" \
+	  "place|$(GTEST_ENV) QT_QPA_PLATFORM=offscreen $(B)/native/ferrule_place_tests" \
 	  "asan|$(GTEST_ENV) ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(B)/asan/ferrule_tests" \
 	  "render-asan|$(GTEST_ENV) ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(B)/asan/ferrule_render_tests" \
 	  "i686-linux|$(GTEST_ENV) scripts/x86_32.sh run $(B)/i686-linux/ferrule_tests" \
