@@ -19,17 +19,17 @@ namespace {
 
 using nlohmann::ordered_json;
 
-// A gradient under a 64 x 48 picture placed 1:1 at (48, 36); a title beside it.
+// A gradient under a 128 x 96 picture placed 1:1 at (96, 72); a title beside it.
 std::string TimelineText(const std::string& picture) {
     return R"({
-  "output": {"width": 160, "height": 120, "fps": 25, "frames": 10},
+  "output": {"width": 320, "height": 240, "fps": 25, "frames": 10},
   "channels": [
     {"items": [{"type": "overlay", "first": 0, "last": 9,
-                "generate": {"kind": "gradient", "colour": "#4080FF", "width": 160, "height": 120}}]},
+                "generate": {"kind": "gradient", "colour": "#4080FF", "width": 320, "height": 240}}]},
     {"items": [
       {"type": "title", "first": 0, "last": 9, "text": "Hi", "size": 12},
       {"type": "overlay", "first": 2, "last": 9, "media": ")" + picture + R"(",
-       "corners": [[48, 36], [112, 36], [112, 84], [48, 84]], "outline_width": 2}
+       "corners": [[96, 72], [224, 72], [224, 168], [96, 168]], "outline_width": 2}
     ]}
   ]
 }
@@ -41,7 +41,7 @@ class Place : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         media_ = new test::TempDir("ferrule-place-");
-        const std::string make = "ffmpeg -nostdin -v error -f lavfi -i testsrc=s=64x48 -frames:v 1 '" + *media_ / "clip.png" + "'";
+        const std::string make = "ffmpeg -nostdin -v error -f lavfi -i testsrc=s=128x96 -frames:v 1 '" + *media_ / "clip.png" + "'";
         ASSERT_EQ(std::system(make.c_str()), 0);
     }
     static void TearDownTestSuite() { delete media_; }
@@ -105,9 +105,9 @@ TEST_F(Place, ADraggedCornerMovesThatCornerOnly) {
 
 TEST_F(Place, ARotationUndoneSavesTheFileAsItWas) {
     Opened place(path_);
-    place.Keys(Qt::Key_R);  // Rotate 90 Degree CW about the box's centre (80, 60)
+    place.Keys(Qt::Key_R);  // Rotate 90 Degree CW about the box's centre (160, 120)
     place.Keys(Qt::Key_S);
-    ExpectItem({{"corners", {{104, 28}, {104, 92}, {56, 92}, {56, 28}}}});
+    ExpectItem({{"corners", {{208, 56}, {208, 184}, {112, 184}, {112, 56}}}});
     place.Keys(Qt::Key_Z);
     place.Keys(Qt::Key_S);
     EXPECT_EQ(Saved(), Timeline());
@@ -138,7 +138,7 @@ TEST_F(Place, ASaveThatCannotBeDoneLeavesTheFileAndKeepsTheEdits) {
         SCOPED_TRACE(c.why);
         dir_.Write("t.json", Timeline());
         Opened place(path_);
-        place.Drag({48, 36}, {50, 40});
+        place.Drag({96, 72}, {98, 76});
         c.spoil(path_);
         const std::string spoilt = Saved();
         place.Keys(Qt::Key_S);
@@ -147,7 +147,7 @@ TEST_F(Place, ASaveThatCannotBeDoneLeavesTheFileAndKeepsTheEdits) {
         c.mend(path_);
         const std::filesystem::perms mode = std::filesystem::status(path_).permissions();
         place.Keys(Qt::Key_S);
-        ExpectItem({{"corners", {{50, 40}, {112, 36}, {112, 84}, {48, 84}}}});
+        ExpectItem({{"corners", {{98, 76}, {224, 72}, {224, 168}, {96, 168}}}});
         EXPECT_TRUE(std::filesystem::status(path_).permissions() == mode);
     }
 }
