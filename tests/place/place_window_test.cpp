@@ -19,12 +19,14 @@ namespace {
 
 using nlohmann::ordered_json;
 
-// A gradient under a 128 x 96 picture placed 1:1 at (96, 72); a title beside it.
+// A picture show under a gradient under a 128 x 96 picture placed 1:1 at (96, 72); a
+// title beside it.
 std::string TimelineText(const std::string& picture) {
     return R"({
   "output": {"width": 320, "height": 240, "fps": 25, "frames": 10},
   "channels": [
-    {"items": [{"type": "overlay", "first": 0, "last": 9,
+    {"items": [{"type": "pictures", "first": 0, "last": 9, "files": [")" + picture + R"("], "fit": true, "opacity": 77},
+               {"type": "overlay", "first": 0, "last": 9,
                 "generate": {"kind": "gradient", "colour": "#4080FF", "width": 320, "height": 240}}]},
     {"items": [
       {"type": "title", "first": 0, "last": 9, "text": "Hi", "size": 12},
@@ -49,9 +51,9 @@ protected:
     std::string Timeline() const { return TimelineText(*media_ / "clip.png"); }
     std::string Saved() const { return dir_.Read("t.json"); }
     // The saved item compared with the one written, `changes` applied to it.
-    void ExpectItem(const ordered_json& changes) const {
+    void ExpectItem(const ordered_json& changes, const char* item = kItem) const {
         ordered_json expected = ordered_json::parse(Timeline());
-        for (const auto& [key, value] : changes.items()) expected[ordered_json::json_pointer(kItem)][key] = value;
+        for (const auto& [key, value] : changes.items()) expected[ordered_json::json_pointer(item)][key] = value;
         EXPECT_EQ(ordered_json::parse(Saved()), expected);
     }
 
@@ -61,9 +63,10 @@ protected:
 };
 test::TempDir* Place::media_ = nullptr;
 
-// The window over item 1:1, shown and active, as a user has it.
+// The window over an item, shown and active, as a user has it.
 struct Opened {
-    explicit Opened(const std::string& path) : document(path), window(document, place::FindItem(document.timeline(), document.items(), "1:1")) {
+    explicit Opened(const std::string& path, const char* item = "1:1")
+        : document(path), window(document, place::FindItem(document.timeline(), document.items(), item)) {
         window.show();
         QApplication::setActiveWindow(&window);
     }
@@ -166,6 +169,14 @@ TEST_F(Place, TheFrameSliderChangesTheBackgroundNotThePlacement) {
     frame->setValue(6);
     place.Keys(Qt::Key_S);
     EXPECT_EQ(Saved(), Timeline());
+}
+
+TEST_F(Place, APictureShowOpensWithItsLookAndLosesItsFitWhenMoved) {
+    Opened place(path_, "0:0");
+    EXPECT_EQ(place.window.findChild<QSlider*>("opacity")->value(), 77);
+    place.Drag({1, 1}, {4, 2});  // on corner 0's handle; QTest takes (0, 0) for the middle
+    place.Keys(Qt::Key_S);
+    ExpectItem({{"fit", false}, {"corners", {{4, 2}, {320, 0}, {320, 240}, {0, 240}}}}, "/channels/0/items/0");
 }
 
 struct Ran {
