@@ -69,7 +69,8 @@ bool EditCanvas::Carry(const editwnd::EditResponse& response) {
     if (response.set_move_cursor) setCursor(Qt::SizeAllCursor);
     if (response.repaint) update();
     if (response.close) window()->close();
-    if (changed && (response.report || response.repaint)) changed();
+    // The window's controls and modified mark follow at the end of a drag, not each move.
+    if (changed && (response.report || (response.repaint && !model_.button_down()))) changed();
     return response.consumed;
 }
 

@@ -97,7 +97,7 @@ std::vector<JsonStep> JsonPointerSteps(const std::string& pointer) {
 
 std::optional<JsonObjectSpan> FindJsonObject(const std::string& text, const std::vector<JsonStep>& path) {
     const Scanner scan(text);
-    size_t p = scan.SkipBlanks(0);
+    size_t p = scan.SkipBlanks(text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0);  // the reader skips a BOM too
     for (const JsonStep& step : path) {
         if (const auto* key = std::get_if<std::string>(&step)) {
             if (scan.At(p) != '{') return std::nullopt;

@@ -15,7 +15,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: ferrule-place TIMELINE [--item CHANNEL:INDEX] [--frame N]\n"
-    "       ferrule-place --help\n"
+    "       ferrule-place --help\n";
+constexpr const char* kHelp =
     "Shows the overlay or picture show CHANNEL:INDEX (the first one when not given) at\n"
     "frame N (its first when not given) over the frame composed without it. Drag its\n"
     "corners, edges and handles; Ctrl+S writes its corners, opacity, key_colour,\n"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
         const Options o = ParseOptions(argc, argv);
         if (o.help) {
             std::fputs(kUsage, stdout);
+            std::fputs(kHelp, stdout);
             return 0;
         }
         // The timeline is read and placed before there is any window, so that a bad one
