@@ -23,6 +23,17 @@ export WINEPREFIX=$build/wineprefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRID
 cd "$build" || exit 1
 # Both programs write their subtitle file into the current folder.
 "$native/ferrule_scenarios" >scenarios.reference || { echo "the native scenarios failed; no reference"; exit 1; }
+# The host's media, made by FFmpeg: a 37 x 23 test pattern as raw top-down BGR, and the
+# same pixels as PNG and BMP.
+media=host32-media
+if [ ! -f $media/pattern.bmp ]; then
+  mkdir -p $media
+  ff="ffmpeg -v error -y"
+  $ff -f lavfi -i testsrc=s=37x23 -frames:v 1 -pix_fmt bgr24 -f rawvideo $media/pattern.bgr &&
+    for ext in png bmp; do
+      $ff -f rawvideo -pix_fmt bgr24 -s 37x23 -i $media/pattern.bgr -frames:v 1 $media/pattern.$ext || exit 1
+    done || exit 1
+fi
 # The program writes through wine's console, which ends lines with CR LF.
 xvfb-run -a -s '-screen 0 1280x1024x24' bash -c '
   # Each run: the warp kernel asked for (none: the default), then the arguments.

@@ -17,83 +17,15 @@
 #include "fserver/fserver.h"
 #include "fserver/msvc_raise.h"
 #include "include/ferrule.h"
+#include "tests/host32/host32.h"
 #include "tests/host32/scenarios.h"
 
 namespace {
 
-// No test framework: this is a host program, and says what it checked as it goes.
-int g_passed = 0, g_failed = 0;
-bool Check(bool ok, const std::string& what) {
-    ++(ok ? g_passed : g_failed);
-    if (!ok) std::printf("FAILED: %s\n", what.c_str());
-    return ok;
-}
-
-template <class F>
-F* Export(const char* name) {
-    HMODULE dll = GetModuleHandleA("Ferrule.dll");
-    return dll ? reinterpret_cast<F*>(reinterpret_cast<void*>(GetProcAddress(dll, name))) : nullptr;
-}
-#define FERRULE_EXPORT(name) Export<decltype(::name)>(#name)
-
-struct EnvDeleter {
-    void operator()(IScriptEnvironment* env) const { delete env; }
-};
-
-// The frame server with the plugin loaded, as an editor starts it.
-struct Server {
-    Server() : env_(CreateScriptEnvironment(AVISYNTH_INTERFACE_VERSION)) {
-        const AVSValue loaded = env_->Invoke("LoadPlugin", AVSValue("Ferrule.dll"));
-        Check(loaded.IsString() && std::strcmp(loaded.AsString(), "`Quillet' Quillet plugin") == 0,
-              "LoadPlugin returns the plugin's string");
-    }
-    // A clip of one colour (0xRRGGBB), RGB24.
-    PClip Solid(int width, int height, int colour) {
-        const AVSValue args[] = {width, height, "RGB24", colour};
-        const char* names[] = {"width", "height", "pixel_type", "color"};
-        return env_->Invoke("BlankClip", AVSValue(args, 4), names).AsClip();
-    }
-    std::unique_ptr<IScriptEnvironment, EnvDeleter> env_;
-};
+using namespace host32;
 
 // Pixels as bytes in memory: blue, green, red.
 constexpr uint8_t kBlack[3] = {0, 0, 0}, kOverlay[3] = {0x40, 0x80, 0xC0};
-
-// The composed frame the host fetches, bottom-up BGR rows padded to 4 bytes.
-struct HostFrame {
-    std::vector<uint8_t> bytes;
-    int width = 0, height = 0;
-    const uint8_t* PixelTopDown(int x, int y) const {
-        const int pitch = (width * 3 + 3) & ~3;
-        return &bytes[static_cast<size_t>(height - 1 - y) * pitch + x * 3];
-    }
-};
-
-HostFrame ServerFrame(const PClip& clip, int n, IScriptEnvironment* env) {
-    const PVideoFrame frame = clip->GetFrame(n, env);
-    HostFrame f;
-    f.width = clip->GetVideoInfo().width;
-    f.height = clip->GetVideoInfo().height;
-    const int row = (f.width * 3 + 3) & ~3;
-    for (int y = 0; y < f.height; ++y) {
-        const uint8_t* p = frame->GetReadPtr() + y * frame->GetPitch();
-        f.bytes.insert(f.bytes.end(), p, p + row);
-    }
-    return f;
-}
-
-HostFrame FetchFrame(int n) {
-    uint8_t* buffer = nullptr;
-    int32_t size = 0, width = 0, height = 0;
-    FERRULE_EXPORT(GetFrame)(n, -1, &buffer, &size, &width, &height);
-    HostFrame f;
-    if (!buffer) return f;
-    f.bytes.assign(buffer, buffer + size);
-    f.width = width;
-    f.height = height;
-    std::free(buffer);  // the host's own heap: msvcrt's, as the DLL's
-    return f;
-}
 
 // The host's catch of an AvisynthError, as an MSVC host's try/catch would find it: its
 // own SEH frame, written by hand (i686 mingw has no __try). Nothing here is C++-caught.
@@ -343,8 +275,10 @@ int main(int argc, char** argv) {
         EveryExportIsFoundByItsPlainName();
         AnOverlayIsComposedMovedHiddenAndRemoved();
         ErrorsRaisedAcrossTheLibraryFreeWhatItHeld();
+        PictureShowsThroughGdiplus();
+        ImportsThroughTheLoaderProgram();
     }
     ScenariosMatchTheNativeReference(reference, only);
-    std::printf("passed %d, failed %d\n", g_passed, g_failed);
-    return g_failed ? 1 : 0;
+    std::printf("passed %d, failed %d\n", TheTally().passed, TheTally().failed);
+    return TheTally().failed ? 1 : 0;
 }

@@ -57,6 +57,9 @@ int32_t LoaderServer::Open(LoaderBlock& block) {
         clip = env_->Invoke("Import", AVSValue(path)).AsClip();
     } catch (const AvisynthError&) {
     } catch (const IScriptEnvironment::NotFound&) {
+#if AVS_SEH_GUARDS
+    } catch (const avs::ForeignException&) {  // the same error, raised as an MSVC-built server raises it
+#endif
     }
     if (!clip) return kLoaderCannotOpen;
     const int32_t id = next_id_++;

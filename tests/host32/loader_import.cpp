@@ -1,0 +1,93 @@
+// ImportClip through the shipped DLL once the host has grown: the library starts the
+// 32-bit Sondrel.exe beside the host, and the clip's frames come over the Windows pipe
+// and the shared mapping exactly as the file holds them.
+#include "tests/host32/host32.h"
+
+#include <tlhelp32.h>
+
+#include <string>
+#include <vector>
+
+namespace host32 {
+
+namespace {
+
+int RunningLoaders() {
+    int n = 0;
+    const HANDLE all = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 p = {};
+    p.dwSize = sizeof p;
+    for (BOOL more = Process32First(all, &p); more; more = Process32Next(all, &p))
+        n += lstrcmpiA(p.szExeFile, "Sondrel.exe") == 0;
+    CloseHandle(all);
+    return n;
+}
+
+std::string FullPath(const char* relative) {
+    char full[MAX_PATH] = "";
+    GetFullPathNameA(relative, MAX_PATH, full, nullptr);
+    return full;
+}
+
+// The host's working set past the library's 200 MiB limit for importing in process.
+class Grown {
+public:
+    Grown() : bytes_(static_cast<char*>(VirtualAlloc(nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {
+        for (size_t i = 0; bytes_ && i < kSize; i += 4096) bytes_[i] = 1;
+    }
+    ~Grown() {
+        if (bytes_) VirtualFree(bytes_, 0, MEM_RELEASE);
+    }
+
+private:
+    static constexpr size_t kSize = 210u << 20;
+    char* bytes_;
+};
+
+}  // namespace
+
+void ImportsThroughTheLoaderProgram() {
+    Server server;
+    IScriptEnvironment* env = server.env_.get();
+    server.Main(64, 48);
+    const int loaders = RunningLoaders();
+    const std::vector<uint8_t> raw = [] {
+        std::vector<uint8_t> bytes(37 * 23 * 3);
+        FILE* f = std::fopen("host32-media\\pattern.bgr", "rb");
+        const bool read = f && std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
+        if (f) std::fclose(f);
+        return read ? bytes : std::vector<uint8_t>();
+    }();
+    if (!Check(!raw.empty(), "the pattern's raw pixels are there")) return;
+
+    PClip clip;
+    {
+        const Grown grown;
+        const int imported = FERRULE_EXPORT(ImportClip)(FullPath("host32-media\\pattern.png").c_str(), &clip);
+        if (!Check(imported == 1 && clip, "ImportClip through the loader gives a clip")) return;
+        Check(RunningLoaders() == loaders + 1, "one Sondrel.exe started");
+
+        // A file the loader cannot decode: 0, the host's clip and its references as they
+        // were, and no further loader.
+        IClip* const held = clip.get();
+        const int refs = held->GetRefcount();
+        Check(FERRULE_EXPORT(ImportClip)(FullPath("host32-media\\pattern.bgr").c_str(), &clip) == 0,
+              "ImportClip of a file the loader cannot decode gives 0");
+        Check(clip.get() == held && held->GetRefcount() == refs, "the host's clip is untouched");
+        Check(RunningLoaders() == loaders + 1, "no other loader started");
+    }
+
+    const VideoInfo& vi = clip->GetVideoInfo();
+    Check(vi.width == 37 && vi.height == 23 && vi.pixel_type == VideoInfo::CS_BGR24 && vi.fps_numerator == 25 &&
+              vi.fps_denominator == 1 && vi.num_frames == 1000 && !vi.HasAudio(),
+          "the loader's clip has the picture's format");
+    for (int n : {0, 999}) {
+        const PVideoFrame f = clip->GetFrame(n, env);
+        int wrong = f->GetRowSize() == 37 * 3 && f->GetHeight() == 23 ? 0 : -1;
+        for (int y = 0; y < 23 && wrong == 0; ++y)  // bottom-up in the frame, top-down in the raw file
+            wrong += std::memcmp(f->GetReadPtr() + (22 - y) * f->GetPitch(), &raw[y * 37 * 3], 37 * 3) != 0;
+        Check(wrong == 0, "frame " + std::to_string(n) + " through the loader is the picture");
+    }
+}
+
+}  // namespace host32
