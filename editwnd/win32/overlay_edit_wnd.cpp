@@ -88,6 +88,7 @@ LRESULT COverlayEditWnd::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                     pick_screen_colour_);
                 SetTimer(hwnd_, kToolbarPlaceTimer, kToolbarPlacePeriodMs, nullptr);
                 SetTimer(hwnd_, kToolbarUpdateTimer, kToolbarUpdatePeriodMs, nullptr);
+                UpdateToolbar();  // Undo and Redo follow the history from the start, not from the first tick
             }
             InvalidateRect(hwnd_, nullptr, FALSE);
             return 0;
@@ -132,9 +133,7 @@ LRESULT COverlayEditWnd::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 KillTimer(hwnd_, kToolbarPlaceTimer);
                 if (toolbar_) toolbar_->PlaceUnder();
             }
-            if (wParam == kToolbarUpdateTimer && toolbar_)
-                toolbar_->Update(model_.placement(), model_.IsCommandEnabled(kCommandUndo),
-                                 model_.IsCommandEnabled(kCommandRedo));
+            if (wParam == kToolbarUpdateTimer) UpdateToolbar();
             return 0;
         case WM_DESTROY:
             Carry(model_.OnDestroy());
@@ -152,6 +151,12 @@ LRESULT COverlayEditWnd::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         default: break;
     }
     return DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+void COverlayEditWnd::UpdateToolbar() {
+    if (toolbar_)
+        toolbar_->Update(model_.placement(), model_.IsCommandEnabled(kCommandUndo),
+                         model_.IsCommandEnabled(kCommandRedo));
 }
 
 void COverlayEditWnd::Carry(const EditResponse& response) {

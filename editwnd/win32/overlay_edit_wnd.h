@@ -42,6 +42,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Carry(const EditResponse& response);
+    void UpdateToolbar();
     void Report();
     void Paint();
     void ShowContextMenu();

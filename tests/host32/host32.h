@@ -104,5 +104,6 @@ inline HostFrame FetchFrame(int n) {
 // The scenarios of the other files, called by main().
 void PictureShowsThroughGdiplus();
 void ImportsThroughTheLoaderProgram();
+void TheEditWindowUnderRealInput();
 
 }  // namespace host32

@@ -277,6 +277,7 @@ int main(int argc, char** argv) {
         ErrorsRaisedAcrossTheLibraryFreeWhatItHeld();
         PictureShowsThroughGdiplus();
         ImportsThroughTheLoaderProgram();
+        TheEditWindowUnderRealInput();
     }
     ScenariosMatchTheNativeReference(reference, only);
     std::printf("passed %d, failed %d\n", TheTally().passed, TheTally().failed);
