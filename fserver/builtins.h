@@ -26,7 +26,7 @@ AVSValue CreateConvertAudioToFloat(const AVSValue& args, void* user_data, IScrip
 AVSValue CreateConvertAudioTo16bit(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateMixAudio(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 AVSValue CreateMergeChannels(const AVSValue& args, void* user_data, IScriptEnvironment* env);
-// Still pictures through stb_image; "Import" in the builds without FFmpeg.
-AVSValue CreatePictureImport(const AVSValue& args, void* user_data, IScriptEnvironment* env);
+// Still pictures through stb_image, and WAVE sound; "Import" in the builds without FFmpeg.
+AVSValue CreatePictureOrWaveImport(const AVSValue& args, void* user_data, IScriptEnvironment* env);
 
 }  // namespace fserver

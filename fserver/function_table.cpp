@@ -50,7 +50,7 @@ const Builtin kBuiltins[] = {
     {"VobSub", "cs", ApplyAdapter<CreateVobSub>},
     {"Import", "s", ApplyAdapter<CreateImport>},
 #else
-    {"Import", "s", ApplyAdapter<CreatePictureImport>},
+    {"Import", "s", ApplyAdapter<CreatePictureOrWaveImport>},
 #endif
 };
 

@@ -1,5 +1,6 @@
 // Import where there is no FFmpeg: a still picture (PNG, JPEG, BMP, or a GIF's first
-// frame) decoded once by stb_image, as a clip of that picture in every frame.
+// frame) decoded once by stb_image, as a clip of that picture in every frame; or a
+// WAVE file's sound.
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -29,6 +30,7 @@
 #pragma GCC diagnostic pop
 
 #include "fserver/builtins.h"
+#include "fserver/wave_import.h"
 
 namespace fserver {
 
@@ -74,7 +76,7 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
 
 class PictureImport : public IClip {
 public:
-    PictureImport(const char* path, IScriptEnvironment* env);
+    PictureImport(std::vector<uint8_t>& bytes, const char* path, IScriptEnvironment* env);
 
     PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame* result, int, IScriptEnvironment*) override {
         return ReturnInto(result, PVideoFrame(frame_));
@@ -90,12 +92,7 @@ private:
     PVideoFrame frame_;  // every frame is this one
 };
 
-PictureImport::PictureImport(const char* path, IScriptEnvironment* env) {
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        const int error = errno;
-        env->ThrowError("Import: cannot open \"%s\": %s", path, std::strerror(error));
-    }
+PictureImport::PictureImport(std::vector<uint8_t>& bytes, const char* path, IScriptEnvironment* env) {
     int w = 0, h = 0, channels = 0;
     stbi_uc* decoded = nullptr;
     if (!bytes.empty() && bytes.size() <= INT_MAX)
@@ -127,10 +124,16 @@ PictureImport::PictureImport(const char* path, IScriptEnvironment* env) {
 
 }  // namespace
 
-AVSValue CreatePictureImport(const AVSValue& args, void*, IScriptEnvironment* env) {
+AVSValue CreatePictureOrWaveImport(const AVSValue& args, void*, IScriptEnvironment* env) {
     const char* path = args[kPath].AsString();
     if (!path || !*path) env->ThrowError("Import: a file name is needed");
-    return new PictureImport(path, env);
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, bytes)) {
+        const int error = errno;
+        env->ThrowError("Import: cannot open \"%s\": %s", path, std::strerror(error));
+    }
+    if (IsWaveFile(bytes)) return NewWaveImport(bytes, path, env);
+    return new PictureImport(bytes, path, env);
 }
 
 }  // namespace fserver

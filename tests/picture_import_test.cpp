@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fserver/builtins.h"
@@ -20,7 +21,7 @@
 namespace {
 
 PClip PictureImport(IScriptEnvironment* env, const std::string& path) {
-    return fserver::CreatePictureImport(AVSValue(path.c_str()), nullptr, env).AsClip();
+    return fserver::CreatePictureOrWaveImport(AVSValue(path.c_str()), nullptr, env).AsClip();
 }
 
 std::string PictureImportError(IScriptEnvironment* env, const std::string& path) {
@@ -73,6 +74,32 @@ TEST(PictureImport, NamesTheFileItCannotOpenOrDecode) {
     EXPECT_EQ(PictureImportError(env.get(), cut),
               "Import: cannot open \"" + cut + "\": Invalid data found when processing input");
     EXPECT_EQ(PictureImportError(env.get(), ""), "Import: a file name is needed");
+}
+
+// A RIFF WAVE file: its format chunk, an odd-sized chunk to skip with its pad, the data.
+std::string Wave(int bits, const std::string& data) {
+    auto word = [](uint32_t v, int n) { return std::string(reinterpret_cast<const char*>(&v), n); };
+    const std::string body = "WAVE" + ("fmt " + word(16, 4) + word(1, 2) + word(2, 2) + word(8000, 4) +
+                                       word(8000 * bits / 4, 4) + word(bits / 4, 2) + word(bits, 2)) +
+                             ("junk" + word(3, 4) + "abc" + '\0') + ("data" + word(data.size(), 4) + data);
+    return "RIFF" + word(body.size(), 4) + body;
+}
+
+TEST(PictureImport, AWaveFileIsItsSoundAloneWithSilenceAround) {
+    test::PictureFolder folder;
+    test::EnvPtr env = test::NewEnv();
+    const std::string samples = "0123456789AB";  // three 16-bit stereo samples
+    const PClip clip = PictureImport(env.get(), folder.Write("t.wav", Wave(16, samples)));
+    const VideoInfo& vi = clip->GetVideoInfo();
+    EXPECT_FALSE(vi.HasVideo());
+    EXPECT_EQ(std::make_tuple(vi.audio_samples_per_second, vi.nchannels, vi.sample_type, vi.num_audio_samples),
+              std::make_tuple(8000, 2, int(SAMPLE_INT16), int64_t(3)));
+    std::string got(20, 'x');
+    clip->GetAudio(got.data(), -1, 5, env.get());
+    EXPECT_EQ(got, std::string(4, '\0') + samples + std::string(4, '\0'));
+    const std::string eight_bit = folder.Write("8.wav", Wave(8, "01"));
+    EXPECT_EQ(PictureImportError(env.get(), eight_bit),
+              "Import: cannot open \"" + eight_bit + "\": Invalid data found when processing input");
 }
 
 #if defined(FERRULE_HAVE_SONDREL)

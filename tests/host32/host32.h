@@ -65,6 +65,16 @@ struct Server {
     std::unique_ptr<IScriptEnvironment, EnvDeleter> env_;
 };
 
+// A whole file; empty when it cannot be read.
+inline std::vector<uint8_t> FileBytes(const char* path) {
+    std::vector<uint8_t> bytes;
+    if (FILE* f = std::fopen(path, "rb")) {
+        for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+        std::fclose(f);
+    }
+    return bytes;
+}
+
 // The composed frame the host fetches, bottom-up BGR rows padded to 4 bytes.
 struct HostFrame {
     std::vector<uint8_t> bytes;

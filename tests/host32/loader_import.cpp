@@ -1,6 +1,6 @@
 // ImportClip through the shipped DLL once the host has grown: the library starts the
-// 32-bit Sondrel.exe beside the host, and the clip's frames come over the Windows pipe
-// and the shared mapping exactly as the file holds them.
+// 32-bit Sondrel.exe beside the host, and a picture's frames and a tone's samples come
+// over the Windows pipe and the shared mapping exactly as the files hold them.
 #include "tests/host32/host32.h"
 
 #include <tlhelp32.h>
@@ -51,21 +51,18 @@ void ImportsThroughTheLoaderProgram() {
     IScriptEnvironment* env = server.env_.get();
     server.Main(64, 48);
     const int loaders = RunningLoaders();
-    const std::vector<uint8_t> raw = [] {
-        std::vector<uint8_t> bytes(37 * 23 * 3);
-        FILE* f = std::fopen("host32-media\\pattern.bgr", "rb");
-        const bool read = f && std::fread(bytes.data(), 1, bytes.size(), f) == bytes.size();
-        if (f) std::fclose(f);
-        return read ? bytes : std::vector<uint8_t>();
-    }();
-    if (!Check(!raw.empty(), "the pattern's raw pixels are there")) return;
+    const std::vector<uint8_t> raw = FileBytes("host32-media\\pattern.bgr");
+    const std::vector<uint8_t> tone = FileBytes("host32-media\\tone.s16");
+    if (!Check(raw.size() == 37 * 23 * 3 && !tone.empty(), "the raw pixels and samples are there")) return;
 
-    PClip clip;
+    PClip clip, sound;
     {
         const Grown grown;
         const int imported = FERRULE_EXPORT(ImportClip)(FullPath("host32-media\\pattern.png").c_str(), &clip);
         if (!Check(imported == 1 && clip, "ImportClip through the loader gives a clip")) return;
-        Check(RunningLoaders() == loaders + 1, "one Sondrel.exe started");
+        Check(FERRULE_EXPORT(ImportClip)(FullPath("host32-media\\tone.wav").c_str(), &sound) == 1 && sound,
+              "ImportClip of the tone through the loader gives a clip");
+        Check(RunningLoaders() == loaders + 1, "one Sondrel.exe started, and asked again");
 
         // A file the loader cannot decode: 0, the host's clip and its references as they
         // were, and no further loader.
@@ -76,6 +73,7 @@ void ImportsThroughTheLoaderProgram() {
         Check(clip.get() == held && held->GetRefcount() == refs, "the host's clip is untouched");
         Check(RunningLoaders() == loaders + 1, "no other loader started");
     }
+    if (!clip || !sound) return;
 
     const VideoInfo& vi = clip->GetVideoInfo();
     Check(vi.width == 37 && vi.height == 23 && vi.pixel_type == VideoInfo::CS_BGR24 && vi.fps_numerator == 25 &&
@@ -88,6 +86,13 @@ void ImportsThroughTheLoaderProgram() {
             wrong += std::memcmp(f->GetReadPtr() + (22 - y) * f->GetPitch(), &raw[y * 37 * 3], 37 * 3) != 0;
         Check(wrong == 0, "frame " + std::to_string(n) + " through the loader is the picture");
     }
+    const VideoInfo& heard = sound->GetVideoInfo();
+    Check(!heard.HasVideo() && heard.audio_samples_per_second == 8000 && heard.nchannels == 2 &&
+              heard.sample_type == SAMPLE_INT16 && heard.num_audio_samples * 4 == int64_t(tone.size()),
+          "the loader's clip has the tone's format");
+    std::vector<uint8_t> samples(tone.size());
+    sound->GetAudio(samples.data(), 0, heard.num_audio_samples, env);
+    Check(samples == tone, "the tone's samples through the loader");
 }
 
 }  // namespace host32

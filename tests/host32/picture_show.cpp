@@ -17,15 +17,6 @@ namespace {
 constexpr int kPictureW = 37, kPictureH = 23, kLeft = 5, kTop = 7, kW = 64, kH = 48;
 constexpr uint8_t kBlack[3] = {};
 
-std::vector<uint8_t> FileBytes(const char* path) {
-    std::vector<uint8_t> bytes;
-    if (FILE* f = std::fopen(path, "rb")) {
-        for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
-        std::fclose(f);
-    }
-    return bytes;
-}
-
 // An MFC string over the host's own buffer: refs -1, so the library copies the text.
 struct HostString {
     explicit HostString(const std::string& text) : buffer(sizeof(FerruleCStringData) + text.size() + 1) {
