@@ -10,8 +10,14 @@
 #include <vector>
 
 #include "resources/resource.h"
-#include "tests/host32/gdiplus_flat.h"
 #include "tests/window_support.h"
+
+// GDI+ writes the PNG; the host started it (tests/host_bitmap_reader.cpp).
+extern "C" {
+int WINAPI GdipCreateBitmapFromScan0(INT width, INT height, INT stride, INT format, BYTE* scan0, void** bitmap);
+int WINAPI GdipSaveImageToFile(void* image, const WCHAR* file, const CLSID* encoder, const void* parameters);
+int WINAPI GdipDisposeImage(void* image);
+}
 
 namespace host32 {
 
@@ -36,7 +42,8 @@ void SavePng(const win::Capture& shot, const wchar_t* path) {
     static const CLSID kPngEncoder = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
     std::vector<uint32_t> pixels = shot.rgb;
     void* bitmap = nullptr;
-    if (GdipCreateBitmapFromScan0(shot.width, shot.height, shot.width * 4, kGdipFormat32bppRgb,
+    constexpr INT k32bppRgb = 0x00022009;
+    if (GdipCreateBitmapFromScan0(shot.width, shot.height, shot.width * 4, k32bppRgb,
                                   reinterpret_cast<BYTE*>(pixels.data()), &bitmap) != 0)
         return;
     Check(GdipSaveImageToFile(bitmap, path, &kPngEncoder, nullptr) == 0, "the edit window's picture is saved");
@@ -71,7 +78,6 @@ DWORD WINAPI DriveThePickDialog(void* host_thread) {
 void TheEditWindowUnderRealInput() {
     Server server;
     const PClip main = server.Main(kW, kH);
-    if (!Check(StartGdiplus(), "GDI+ starts")) return;
     FERRULE_EXPORT(InsertChannel)(1);
     const PClip overlay = server.Solid(20, 40, kOverlayRgb);
     FerruleOverlayClipInfo info = {};
