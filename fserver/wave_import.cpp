@@ -22,6 +22,7 @@ public:
     bool AVS_STDCALL GetParity(int) override { return false; }
     // Silence outside the file.
     void AVS_STDCALL GetAudio(void* buf, int64_t start, int64_t count, IScriptEnvironment*) override {
+        if (count <= 0) return;
         const int64_t bps = vi_.BytesPerAudioSample();
         auto* out = static_cast<uint8_t*>(buf);
         std::memset(out, 0, static_cast<size_t>(count * bps));
