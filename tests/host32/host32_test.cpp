@@ -115,50 +115,6 @@ void EveryExportIsFoundByItsPlainName() {
     for (const char* name : names) Check(Export<void()>(name) != nullptr, std::string("export ") + name);
 }
 
-// An overlay placed over a channel of the main manager, moved, hidden and removed: the
-// composed frame follows each step, pixel for pixel.
-void AnOverlayIsComposedMovedHiddenAndRemoved() {
-    Server server;
-    IScriptEnvironment* env = server.env_.get();
-    const PClip background = server.Solid(64, 48, 0x102030);
-    const PClip main = env->Invoke("SetMainCh", env->Invoke("SetTempCh", AVSValue(background)).AsClip()).AsClip();
-    if (!Check(FERRULE_EXPORT(GetMainClip)() == main.get(), "GetMainClip is the manager SetMainCh made")) return;
-    FERRULE_EXPORT(InsertChannel)(1);
-
-    const PClip overlay = server.Solid(16, 8, 0xC08040);
-    OverlayRecords o(&overlay);
-    const FerruleOverlayEffect before = o.effect;
-    FERRULE_EXPORT(AddOverlay)(&o.info, &o.effect, 1, 0);
-    Check(std::memcmp(&before, &o.effect, sizeof o.effect) == 0, "AddOverlay leaves the host's record as it was");
-
-    // Both frames hold the items over black, never the main clip; the host's frame draws
-    // hidden channels too.
-    auto expect = [&](const HostFrame& f, int left, int top, bool shown, const char* step) {
-        if (!Check(f.width == 64 && f.height == 48 && f.bytes.size() == 192u * 48, std::string(step) + ": 64 x 48"))
-            return;
-        int wrong = 0;
-        for (int y = 0; y < 48; ++y)
-            for (int x = 0; x < 64; ++x) {
-                const bool inside = shown && x >= left && x < left + 16 && y >= top && y < top + 8;
-                wrong += std::memcmp(f.PixelTopDown(x, y), inside ? kOverlay : kBlack, 3) != 0;
-            }
-        Check(wrong == 0, std::string(step) + ": " + std::to_string(wrong) + " pixels wrong");
-    };
-    expect(FetchFrame(3), 8, 4, true, "placed");
-    expect(ServerFrame(main, 3, env), 8, 4, true, "placed, the manager's frame");
-
-    o.MoveTo(40, 30);
-    FERRULE_EXPORT(SetOverlayEffect)(7, &o.effect);
-    expect(FetchFrame(3), 40, 30, true, "moved");
-    FERRULE_EXPORT(SetChannelVisible)(1, 0);
-    expect(ServerFrame(main, 3, env), 40, 30, false, "hidden, the manager's frame");
-    expect(FetchFrame(3), 40, 30, true, "hidden, the host's frame");
-    FERRULE_EXPORT(SetChannelVisible)(1, 1);
-    FERRULE_EXPORT(RemoveItem)(7, 1);
-    expect(FetchFrame(3), 40, 30, false, "removed");
-    FERRULE_EXPORT(RemoveAllItems)();
-}
-
 // An error raised by the server or the host while the library works reaches the host's
 // SEH frame with its message, after the library's frames gave back all they held: the
 // host's clips have their references back, no frame is held, and the next frame is whole.
@@ -273,7 +229,6 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; i += 2) (std::strcmp(argv[i], "--only") == 0 ? only : reference) = argv[i + 1];
     if (only.empty()) {
         EveryExportIsFoundByItsPlainName();
-        AnOverlayIsComposedMovedHiddenAndRemoved();
         ErrorsRaisedAcrossTheLibraryFreeWhatItHeld();
         PictureShowsThroughGdiplus();
         ImportsThroughTheLoaderProgram();
