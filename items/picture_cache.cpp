@@ -2,16 +2,14 @@
 
 #include <algorithm>
 #include <new>
-#include <vector>
 
 #include "avs/seh_boundary.h"
 #include "channels/globals.h"
 #include "gfx/image_points.h"
-#include "gfx/picture_file.h"
 #include "items/image_item.h"
-#include "platform/file_bytes.h"
 #include "platform/environment_text.h"
 #include "platform/host_bitmap.h"
+#include "platform/picture_load.h"
 #include "warp/draw_warped_image.h"
 
 PreparedPicture::~PreparedPicture() = default;
@@ -52,9 +50,7 @@ const gfx::Bitmap* CPictureCache::Prepared(int64_t index) {
 
 gfx::Bitmap* HOST_THISCALL CPictureCache::LoadPicture(int32_t index) {
     if (index < 0 || static_cast<size_t>(index) >= owner_->pictures.size()) return nullptr;
-    std::vector<uint8_t> bytes;
-    if (!platform::ReadFileAnsiName(owner_->pictures[static_cast<size_t>(index)], bytes)) return nullptr;
-    return gfx::DecodePicture(bytes.data(), bytes.size()).release();
+    return platform::LoadPictureFile(owner_->pictures[static_cast<size_t>(index)]).release();
 }
 
 // A negative index is past the list as much as one beyond its end.
