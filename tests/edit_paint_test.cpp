@@ -1,13 +1,11 @@
 // The edit window's paint over a known background and picture: exact pixels in the
-// stretched background, the keyed picture, the handles and the dashed boxes. The paint
-// is also written as a PNG under the build folder for a person to look at.
+// stretched background, the keyed picture, the handles and the dashed boxes.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "editwnd/edit_paint.h"
 #include "edit_placements.h"
-#include "picture_files.h"
 
 namespace {
 
@@ -33,11 +31,6 @@ TEST(EditPaint, DrawsBackgroundKeyedPictureAndHandlesInTheirColours) {
     auto target = gfx::Bitmap::Create(64, 48);
     const editwnd::HandleLayout layout = editwnd::LayoutHandles(p, 24, 16);
     editwnd::PaintEditWindow(*target, &background, picture.get(), p, layout);
-
-    std::vector<uint32_t> pixels;
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 64; ++x) pixels.push_back(target->GetPixel(x, y));
-    test::WritePngFile(test::OutputPath("edit-paint.png"), 64, 48, pixels);
 
     struct Probe {
         int x, y;

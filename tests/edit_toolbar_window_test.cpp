@@ -1,23 +1,19 @@
 // The edit window's floating toolbar under wine64 on a virtual display, driven by real
-// input, each control once: where it floats and what it shows, the sliders, the width
-// box, the colour popups with the system colour dialog and "Pick Color", and Undo,
-// Redo and Close following the history.
+// input, each kind of control once: the sliders, the width box, a colour popup's
+// "Pick Color", and Undo, Redo and Close following the history. What each control
+// writes is the portable toolbar's.
 #ifdef _WIN32
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <colordlg.h>
 #include <commctrl.h>
 
-#include <atomic>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "editwnd/win32/pick_color_dialog.h"
-#include "editwnd/win32/swatch_gallery_control.h"
 #include "tests/edit_window_host.h"
 
 namespace {
@@ -98,79 +94,6 @@ TEST_F(EditToolbarWindow, EachControlWritesItsPropertyAndTheNextReportCarriesIt)
     EXPECT_EQ(reports_.back().second.outline_width, 5);
     win::PumpFor(150);
     EXPECT_EQ(Text(box), "5") << "once the box has lost the focus";
-}
-
-TEST_F(EditToolbarWindow, SwatchesAndNoColorSetTheColoursAsThePopupsShow) {
-    Open();
-    const int mask_popup = ID_MASK_COLOR, frame_popup = ID_FRAME_COLOR;
-    const struct {
-        int button, entry;  // entry: a gallery with the swatch below, or "No Color"
-        editwnd::SwatchPosition swatch;
-        uint32_t key, outline;
-    } cases[] = {
-        {frame_popup, ID_FRAME_COLOR_GALLERY, {1, 1}, kKey, 0x80FF0000u},  // "Red"
-        {mask_popup, ID_MASK_NO_COLOR, {}, kNoKeyColour, 0x80FF0000u},
-    };
-    for (const auto& c : cases) {
-        HWND popup = OpenPopup(c.button);
-        EXPECT_EQ(ScreenRect(popup).left, ButtonRect(c.button).left);
-        EXPECT_EQ(ScreenRect(popup).top, ButtonRect(c.button).bottom);
-        RECT r = ScreenRect(GetDlgItem(popup, c.entry));
-        if (c.entry != ID_MASK_NO_COLOR) {
-            const RECT swatch = editwnd::SwatchRect(editwnd::ColourGallery(), c.swatch);
-            r = {r.left + swatch.left, r.top + swatch.top, r.left + swatch.right, r.top + swatch.bottom};
-        }
-        Click(Centre(r));
-        EXPECT_FALSE(IsWindowVisible(popup));
-        EXPECT_EQ(IsDlgButtonChecked(Bar().Popup(ID_MASK_COLOR)->hwnd(), ID_MASK_NO_COLOR),
-                  c.key == kNoKeyColour ? BST_CHECKED : BST_UNCHECKED);
-        EXPECT_EQ(Shown().key_colour, c.key);
-        EXPECT_EQ(Shown().outline_colour, c.outline);
-        const auto& gallery = Bar().Popup(c.button)->gallery();
-        EXPECT_EQ(gallery.marked(), c.entry == ID_MASK_NO_COLOR ? std::nullopt : std::optional(c.swatch));
-    }
-}
-
-// "More Colors...": the dialog starts from the selection; OK applies its colour (the
-// answer), Cancel (none) changes nothing and sets no undo step.
-TEST_F(EditToolbarWindow, TheSystemColourDialogAppliesOnOkOnly) {
-    Open();
-    ClickEditWindow();  // the focus starts the undo steps
-    const struct {
-        int button, entry;
-        std::optional<uint32_t> answer;
-        uint32_t start, key, outline;
-    } cases[] = {
-        {ID_MASK_COLOR, ID_MASK_MORE_COLORS, std::nullopt, kKey, kKey, kOutline},
-        {ID_FRAME_COLOR, ID_FRAME_MORE_COLORS, 0x0A0B0C, 0xC8C8C8, kKey, 0x800C0B0Au},
-    };
-    for (const auto& c : cases) {
-        const size_t steps = TheOverlayEditWnd().model().history().UndoDepth();
-        HWND popup = OpenPopup(c.button);
-        std::atomic<uint32_t> start{0xDEADBEEF};
-        // Beside the dialog's modal loop: read where it starts, set the answer, close it.
-        std::thread driver([&, frame = Bar().frame()] {
-            HWND dialog = win::WaitForWindow("#32770", frame);
-            if (!dialog) return;
-            const int channel[3] = {COLOR_RED, COLOR_GREEN, COLOR_BLUE};
-            uint32_t colorref = 0;
-            for (int k = 0; k < 3; ++k) colorref |= GetDlgItemInt(dialog, channel[k], nullptr, FALSE) << 8 * k;
-            start = colorref;
-            if (c.answer) {
-                for (int k = 0; k < 3; ++k) SetDlgItemInt(dialog, channel[k], *c.answer >> 8 * k & 0xFF, FALSE);
-            }
-            const int button = c.answer ? IDOK : IDCANCEL;
-            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-        });
-        Click(Centre(ScreenRect(GetDlgItem(popup, c.entry))));
-        driver.join();
-        win::PumpFor(150);  // past a snapshot
-        EXPECT_EQ(start, c.start);
-        EXPECT_EQ(Shown().key_colour, c.key);
-        EXPECT_EQ(Shown().outline_colour, c.outline);
-        EXPECT_EQ(TheOverlayEditWnd().model().history().UndoDepth(), steps + c.answer.has_value());
-    }
 }
 
 // The host closes the edit window while a colour dialog is open: the toolbar goes when

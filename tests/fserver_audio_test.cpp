@@ -41,11 +41,9 @@ TEST(FrameServerAudio, EachFunctionGivesTheSamplesOfItsRule) {
         {"ConvertAudioTo16bit", {loud}, 0, 3, "s16 x2 3: 32767 -32768 2 4 -8192 0"},
         // MixAudio weighs and saturates; with float it mixes as float.
         {"MixAudio", {a, b, 1.0, 1.0}, 0, 2, "s16 x2 2: 1500 32767 0 16"},
-        {"MixAudio", {a, b, 1.0, 0.0}, 0, 2, "s16 x2 2: 1000 30000 -400 8"},  // identity
         {"MixAudio", {a, SampleClip(2, SAMPLE_FLOAT, {0.25, -0.5}), 0.0, 2.0}, 0, 2, "f32 x2 2: 0.5 -1 0 0"},
         {"MergeChannels", {mono, stereo}, 0, 3, "s16 x3 3: 1 10 11 2 20 21 3 0 0"},
         {"GetChannel", {three, 3}, 10, 2, "s16 x1 192000: 72 79"},
-        {"GetChannel", {stereo_float, 2}, 0, 2, "f32 x1 2: -1 2"},
         // ConvertToMono: 7/3 and -7/3 truncate toward zero; full scale stays full scale.
         {"ConvertToMono", {thirds}, 0, 5, "s16 x1 4: 2 -2 32767 -10922 0"},
         {"ConvertToMono", {stereo_float}, 0, 2, "f32 x1 2: -0.25 1.125"},
@@ -53,7 +51,6 @@ TEST(FrameServerAudio, EachFunctionGivesTheSamplesOfItsRule) {
         // last one repeated when there are fewer; past the end stays silent.
         {"Amplify", {pair, 2}, 0, 3, "s16 x2 3: 2000 -2000 32767 -32768 6 -6"},
         {"Amplify", {pair, 0.5}, 0, 3, "s16 x2 3: 500 -500 10000 -10000 2 -2"},
-        {"Amplify", {pair, 1.0}, 0, 3, "s16 x2 3: 1000 -1000 20000 -20000 3 -3"},  // identity
         {"Amplify", {three_floats, 2.0, 0.5}, 0, 3, "f32 x3 2: 2 0.5 0.5 1 -0.25 1 0 0 0"},
     };
     for (const Row& r : rows) EXPECT_EQ(test::SampleText(call(r.call, r.args), r.start, r.count, e), r.want) << r.call;

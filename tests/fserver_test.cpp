@@ -1,7 +1,4 @@
-// The stand-in frame server's environment: frames, argument matching in Invoke, and
-// "BlankClip".
-#include "fserver/fserver.h"
-
+// The stand-in frame server's environment: argument matching in Invoke, and "BlankClip".
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,25 +10,6 @@ namespace {
 
 using test::CallRow;
 using test::Shape;
-
-TEST(FrameServer, NewVideoFrameAlignsAndRecyclesItsBuffers) {
-    test::EnvPtr env = test::NewEnv();
-    const VideoInfo vi = test::Rgb24Info(3, 2);
-    const VideoFrameBuffer* first;
-    {
-        PVideoFrame f = env->NewVideoFrame(vi, -4);
-        EXPECT_EQ(f->GetRowSize(), 9);
-        EXPECT_EQ(f->GetPitch(), 12);
-        first = f->GetFrameBuffer();
-        PVideoFrame shared = f;
-        EXPECT_EQ(f->GetWritePtr(), nullptr);  // a second reference makes it read-only
-        EXPECT_EQ(fserver::GetFrameStats(env.get()).buffers_in_use, 1);
-    }
-    EXPECT_EQ(fserver::GetFrameStats(env.get()).buffers_in_use, 0);
-    PVideoFrame again = env->NewVideoFrame(vi, -4);
-    EXPECT_EQ(again->GetFrameBuffer(), first);
-    EXPECT_EQ(fserver::GetFrameStats(env.get()).buffers, 1);
-}
 
 TEST(FrameServer, InvokeMatchesArgumentsAndNamesWhatIsWrong) {
     test::EnvPtr env = test::NewEnv();
@@ -55,11 +33,6 @@ TEST(FrameServer, InvokeMatchesArgumentsAndNamesWhatIsWrong) {
 TEST(FrameServer, BlankClipDefaultsColoursAndSilence) {
     test::EnvPtr env = test::NewEnv();
     IScriptEnvironment* e = env.get();
-    const PClip d = e->Invoke("BlankClip", AVSValue(nullptr, 0)).AsClip();
-    EXPECT_EQ(Shape(d), "640x480 24/1 240f 44100Hz x1 441000");
-    EXPECT_TRUE(d->GetVideoInfo().IsRGB32());
-    EXPECT_EQ(d->GetVideoInfo().sample_type, SAMPLE_INT16);
-
     const char* names[] = {"width", "height", "pixel_type", "color", "fps", "stereo"};
     const PClip rgb = test::Invoke(e, "BlankClip", {2, 2, "RGB24", 0x102030, 29.97, true}, names).AsClip();
     EXPECT_EQ(Shape(rgb), "2x2 2997/100 240f 44100Hz x2 353153");

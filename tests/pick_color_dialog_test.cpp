@@ -1,7 +1,7 @@
 // The "Pick Color" dialog under wine64 on a virtual display, driven by real input from
-// a test thread: its palette popup opens at once, shows the grid and the colour held,
-// and a click on another window takes that window's colour. What a drag picks is the
-// portable picker's.
+// a test thread: its palette popup opens at once, in front, and a click on another
+// window takes that window's colour. The grid's colours and cells and what a drag picks
+// are the portable picker's.
 #ifdef _WIN32
 
 #include "editwnd/win32/pick_color_dialog.h"
@@ -11,7 +11,6 @@
 #include <optional>
 #include <thread>
 
-#include "editwnd/colours.h"
 #include "editwnd/win32/color_pick_button.h"
 #include "editwnd/win32/own_module.h"
 #include "tests/window_support.h"
@@ -22,8 +21,6 @@ namespace win = test::win;
 
 constexpr POINT kSolidOrigin{700, 500};
 constexpr uint32_t kSolid = 0x2080C0, kStart = 0x406080;  // COLORREFs
-
-uint32_t ToColourRef(uint32_t rgb) { return (rgb & 0xFF) << 16 | (rgb & 0xFF00) | rgb >> 16; }
 
 bool ClassExists(const char* name) {
     WNDCLASSA wc;
@@ -42,14 +39,11 @@ TEST(PickColorDialog, OpensItsPaletteAtOnceAndYieldsThePickOnOk) {
         DeleteObject(brush);
         return std::optional<LRESULT>(1);
     });
-    win::Capture shot;
     bool topmost = false;
     std::thread driver([&] {
         const HWND popup = win::WaitForWindow("ColorPalette");
         const HWND dialog = win::WaitForWindow("#32770", host->hwnd());
-        Sleep(100);  // painted
         topmost = GetWindowLongA(popup, GWL_EXSTYLE) & WS_EX_TOPMOST;
-        shot = win::CaptureClient(popup);
         win::MoveMouseToScreen({kSolidOrigin.x + 40, kSolidOrigin.y + 30});
         Sleep(100);
         win::LeftDown();
@@ -60,17 +54,6 @@ TEST(PickColorDialog, OpensItsPaletteAtOnceAndYieldsThePickOnOk) {
     EXPECT_EQ(editwnd::RunPickColorDialog(host->hwnd(), kStart), kSolid);
     driver.join();
     EXPECT_TRUE(topmost);
-    ASSERT_EQ(shot.width * 1000 + shot.height, 189 * 1000 + 148);  // 191 x 150 within its border
-    const struct {
-        POINT at;
-        uint32_t want;
-    } pixels[] = {
-        {{9, 4}, 0},  // a vertical line
-        {{24, 33}, editwnd::PaletteColour(59)},
-        {{20, 134}, kStart},  // the swatch
-        {{4, 124}, 0},        // its frame
-    };
-    for (const auto& p : pixels) EXPECT_EQ(ToColourRef(shot.At(p.at.x, p.at.y)), p.want) << p.at.x << "," << p.at.y;
     EXPECT_FALSE(ClassExists(editwnd::kColorPickButtonClass));
     EXPECT_FALSE(ClassExists("ColorPalette"));
 }

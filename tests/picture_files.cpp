@@ -14,17 +14,6 @@ namespace test {
 
 std::string PictureFolder::WritePng(const std::string& name, int w, int h, const std::vector<uint32_t>& argb) {
     const std::string path = *this / name;
-    WritePngFile(path, w, h, argb);
-    return path;
-}
-
-std::string OutputPath(const std::string& name) {
-    const std::filesystem::path dir = FERRULE_TEST_OUTPUT_DIR;
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
-}
-
-void WritePngFile(const std::string& path, int w, int h, const std::vector<uint32_t>& argb) {
     std::vector<uint8_t> rgba;
     for (uint32_t c : argb) {
         rgba.push_back(static_cast<uint8_t>(c >> 16));
@@ -38,6 +27,7 @@ void WritePngFile(const std::string& path, int w, int h, const std::vector<uint3
             static_cast<std::ofstream*>(context)->write(static_cast<const char*>(data), size);
         },
         &out, w, h, 4, rgba.data(), w * 4);
+    return path;
 }
 
 }  // namespace test

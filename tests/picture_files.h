@@ -10,12 +10,6 @@
 
 namespace test {
 
-// Writes top-down ARGB pixels as a PNG file at path.
-void WritePngFile(const std::string& path, int w, int h, const std::vector<uint32_t>& argb);
-
-// Where suites leave pictures for a person to look at, created on first use.
-std::string OutputPath(const std::string& name);
-
 class PictureFolder : public TempDir {
 public:
     PictureFolder() : TempDir("ferrule-pictures-") {}

@@ -5,7 +5,9 @@
 //   "audio-only"  no video
 //   "garbage"     answers "opened" with a nonsensical format
 //   anything else 8 x 4 RGB24 with 16-bit stereo audio (ScriptedFormat)
-// Faults are scripted per loader and command (Misbehave).
+// Faults are scripted per loader and command (Misbehave); a loader can also answer
+// every open with a format of the test's (OpenAs) or send a reply nobody asked for
+// (AnswerTwiceOnce).
 // Frame n holds FrameByte(n, i) at byte i of the area, audio from sample s holds
 // AudioByte(s * 4 + i).
 #pragma once
@@ -18,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -67,6 +70,11 @@ public:
         std::lock_guard<std::mutex> hold(mutex_);
         faults_[{number, command}] = {fault, ms};
     }
+
+    // Set before the first loader starts.
+    void OpenAs(const VideoInfo& vi) { open_as_ = vi; }
+    // The first reply to `command` comes with one more behind it, in the same write.
+    void AnswerTwiceOnce(uint32_t command) { unasked_after_ = command; }
 
     std::function<bool(const std::string&, int)> Launcher() {
         return [this](const std::string& name, int number) { return Start(name, number); };
@@ -126,7 +134,7 @@ private:
                 const std::string path = request.open.path;
                 const auto answer = answers_.find({number, path});
                 if (answer != answers_.end()) b.open_reply.status = answer->second;
-                VideoInfo& vi = b.open_reply.vi = ScriptedFormat();
+                VideoInfo& vi = b.open_reply.vi = open_as_.value_or(ScriptedFormat());
                 if (path == "big") vi.width = 4096, vi.height = 1024, vi.pixel_type = VideoInfo::CS_BGR32;
                 if (path == "audio-only") vi.width = vi.height = 0;
                 if (path == "garbage") vi.width = -7;
@@ -139,7 +147,10 @@ private:
                 for (int64_t i = 0; i < bytes && b.reply.status; ++i)
                     area->data()[i] = AudioByte(request.audio.start * 4 + i);
             }
-            if (!pipe->Write(b.bytes, sizeof b, 1000)) return;
+            const LoaderBlock replies[2] = {b, LoaderBlock{}};
+            const bool twice = request.open.command == unasked_after_;
+            if (twice) unasked_after_ = 0;
+            if (!pipe->Write(replies, (twice ? 2 : 1) * sizeof b, 1000)) return;
         }
     }
 
@@ -147,6 +158,8 @@ private:
     std::map<int, Launch> plan_;
     std::map<std::pair<int, std::string>, int32_t> answers_;
     std::map<std::pair<int, uint32_t>, std::pair<Fault, int>> faults_;
+    std::optional<VideoInfo> open_as_;
+    uint32_t unasked_after_ = 0;
     std::mutex mutex_;
     std::vector<Received> log_;
     std::vector<int> started_;

@@ -1,19 +1,17 @@
 // Timelines as newcomers write them, composed in this process: phone clips, subtitle
-// cues at their own times, transitions of items smaller than the frame, CJK titles.
+// cues at their own times, CJK titles. Transitions of items smaller than the frame are
+// the slots' (host_renderers_test.cpp) and the every-item case's.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
 
-#include <algorithm>
 #include <array>
-#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <memory>
 
 #include "tests/render/media_clips.h"
 #include "tests/support/temp_dir.h"
-#include "tools/ferrule-render/png_frames.h"
 #include "tools/ferrule-render/session.h"
 #include "tools/ferrule-render/text_title.h"
 
@@ -93,51 +91,6 @@ TEST(TimelineMedia, SubtitleCuesShowAtTheirOwnTimesAtAnyRate) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), srt);
     if (tmp) setenv("TMPDIR", saved.c_str(), 1);
     else unsetenv("TMPDIR");
-}
-
-// Over a moving gradient B, channel 1's item comes in over frames 4 to 7, t = 1/5 to
-// 4/5; C is the item drawn in full. In its box a push shows B shifted left by
-// s = round(t * box width) and C's left s columns at the right, a wipe right C's left s
-// columns; outside the box every pixel stays B's.
-TEST(TimelineMedia, TransitionsOfOverlaysAndPicturesStayInTheirBox) {
-    test::TempDir dir;
-    std::vector<uint8_t> bgr(32 * 3 * 32);
-    for (size_t i = 0; i < bgr.size(); ++i) bgr[i] = uint8_t(i * 7 % 251);
-    render::WritePngFrame(dir / "p.png", bgr.data(), 32 * 3, 32, 32);
-    const std::pair<std::string, std::array<int, 4>> items[] = {  // the item, and its box: x0, y0, x1, y1
-        {R"("type": "overlay", "first": 4, "last": 11, "generate": {"kind": "checker", "colour": "#FF3070", "width": 40,
-            "height": 20}, "corners": [[30, 20], [70, 20], [70, 40], [30, 40]])", {30, 20, 70, 40}},
-        {R"("type": "pictures", "first": 4, "last": 11, "frames_per_picture": 8, "files": ["p.png"])", {16, 0, 80, 64}}};
-    const auto open = [&](const std::string& item) {
-        return Open(dir, R"("width": 96, "height": 64, "frames": 12)", R"({"items": [{"type": "overlay", "first": 0, "last": 11,
-            "generate": {"kind": "gradient", "width": 96, "height": 64}}]}, {"items": [)" + item + "]}");
-    };
-    const auto b_session = open("");
-    for (const auto& [item, box] : items) {
-        const auto c_session = open("{" + item + "}");
-        const int bw = box[2] - box[0];
-        for (const std::string kind : {"push", "wipe-right"}) {
-            const auto s = open("{" + item + R"(, "transition": ")" + kind + R"(", "transition_length": 4})");
-            for (int n = 4; n <= 8; ++n) {
-                const PVideoFrame got = s->Frame(n), b = b_session->Frame(n), c = c_session->Frame(n);
-                const int shift = n == 8 ? bw : static_cast<int>(std::lround((n - 3) / 5.0 * bw));
-                int outside = 0, inside = 0;
-                for (int y = 0; y < 64; ++y)
-                    for (int x = 0; x < 96; ++x) {
-                        const bool in = x >= box[0] && x < box[2] && y >= box[1] && y < box[3];
-                        ASSERT_EQ(PixelAt(c, 64, x, y) != PixelAt(b, 64, x, y), in) << "the box, at " << x << "," << y;
-                        const uint32_t want = !in                ? PixelAt(b, 64, x, y)
-                                              : kind == "push"   ? (x < box[2] - shift ? PixelAt(b, 64, x + shift, y)
-                                                                                       : PixelAt(c, 64, x - bw + shift, y))
-                                              : x < box[0] + shift ? PixelAt(c, 64, x, y)
-                                                                   : PixelAt(b, 64, x, y);
-                        (in ? inside : outside) += PixelAt(got, 64, x, y) != want;
-                    }
-                EXPECT_EQ(outside, 0) << item << " " << kind << " frame " << n;
-                EXPECT_EQ(inside, 0) << item << " " << kind << " frame " << n;
-            }
-        }
-    }
 }
 
 // Each CJK character its own shape, not the box DejaVu Sans draws for what it lacks,
