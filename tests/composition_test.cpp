@@ -6,12 +6,10 @@
 #include <algorithm>
 
 #include "channels/overlay_records.h"
-#include "channels/packed_frame.h"
 #include "plugin/item_kinds.h"
 #include "fake_renderers.h"
 #include "items/title_item.h"
 #include "plugin/exports.h"
-#include "support/clips.h"
 #include "test_support.h"
 
 namespace {
@@ -121,22 +119,6 @@ TEST_F(HostFrames, ClipFrameWrapsTheFrameCountToFrameZero) {
         EXPECT_EQ(GetClipFrame(&clip, n, &out.p, &out.size), 1);
         EXPECT_EQ(out.Bytes(), std::vector<uint8_t>(24, static_cast<uint8_t>(value))) << n;
     }
-}
-
-TEST(Composition, PackedFramesLieAtTheDwordAlignedRowSize) {
-    test::EnvPtr env = test::NewEnv();
-    const auto row_plus_5 = [](int, int r, int) { return 5 + r; };
-    const PClip padded = new test::GradientClip(test::Rgb24Info(6, 3), env.get(), row_plus_5);  // a pitch of 32
-    const PVideoFrame packed = GetPackedFrame(padded, 5, env.get());
-    EXPECT_EQ(packed->GetPitch(), 20);  // 18 bytes of pixels
-    EXPECT_EQ(packed->GetRowSize(), 18);
-    EXPECT_EQ(packed->GetHeight(), 3);
-    EXPECT_TRUE(test::FrameIs(packed, false, row_plus_5));
-
-    // A frame whose pitch already is its row size comes back as it is.
-    auto* tight = new test::GradientClip(test::Rgb24Info(16, 3), env.get());
-    const PClip hold(tight);
-    EXPECT_EQ(GetPackedFrame(hold, 2, env.get())->GetFrameBuffer(), tight->frame->GetFrameBuffer());
 }
 
 }  // namespace

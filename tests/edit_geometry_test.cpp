@@ -1,13 +1,12 @@
-// The edit window's geometry: rescaling, whole-pixel corners, where the handles lie,
-// which one a point hits and the cursor shown there.
+// The edit window's geometry: rescaling, whole-pixel corners and where the handles lie.
+// The report to the item rescales and flags rectangles by the rules here and the
+// overlay suite's; which handle a press takes is the model's case.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "editwnd/edit_cursors.h"
 #include "editwnd/edit_geometry.h"
 #include "editwnd/edit_handles.h"
-#include "editwnd/edit_target.h"
 #include "tests/edit_placements.h"
 
 using namespace editwnd;
@@ -36,13 +35,6 @@ TEST(EditGeometry, RescaleBetweenSizes) {
     }
 }
 
-// Whether the corners form a rectangle is the overlay suite's rule.
-TEST(EditGeometry, ReportScalesToTheItem) {
-    const EditReport report = MakeReport(test::BoxPlacement(10, 20, 100, 90, 320, 240), 640, 480);
-    test::ExpectCorners(report.placement, {{{20, 40}, {200, 40}, {200, 180}, {20, 180}}});
-    EXPECT_EQ(report.placement.reference_width, 640);
-}
-
 TEST(EditGeometry, CoordinatesTruncateTowardZero) {
     const struct {
         float v;
@@ -52,7 +44,8 @@ TEST(EditGeometry, CoordinatesTruncateTowardZero) {
 }
 
 // The box (10, 20)-(110, 70), outline width 2, laid out by hand.
-void ExpectBoxLayout(const HandleLayout& l) {
+TEST(EditGeometry, HandlesOfABox) {
+    const HandleLayout l = LayoutHandles(test::BoxPlacement(10.9f, 20.5f, 110.2f, 70.99f), 7, 7);
     EXPECT_EQ(l.inner_box, (EditRect{2, 12, 118, 78}));
     EXPECT_EQ(l.outer_box, (EditRect{-8, 2, 128, 88}));
     const std::array<EditRect, 4> inner = {{{0, 43, 5, 48}, {56, 10, 61, 15}, {116, 43, 121, 48}, {56, 76, 61, 81}}};
@@ -67,34 +60,6 @@ void ExpectBoxLayout(const HandleLayout& l) {
     EXPECT_EQ(l.rotation, rotation);
     EXPECT_EQ(l.rotation_corner, (std::array<EditPoint, 4>{{{10, 20}, {110, 20}, {110, 70}, {10, 70}}}));
     EXPECT_EQ(l.warp, warp);
-}
-
-TEST(EditGeometry, HandlesOfABox) {
-    ExpectBoxLayout(LayoutHandles(test::BoxPlacement(10.9f, 20.5f, 110.2f, 70.99f), 7, 7));
-}
-
-TEST(EditGeometry, DefaultRectangleTakesThePictureSize) {
-    EditPlacement p = test::QuadPlacement({{{10, 20}, {0, 0}, {0, 0}, {0, 0}}});
-    const HandleLayout l = LayoutHandles(p, 100, 50);
-    ExpectBoxLayout(l);
-    EXPECT_EQ(l.outline[2].x, 110.0f);
-    EXPECT_EQ(l.outline[2].y, 70.0f);
-    test::ExpectCorners(p, {{{10, 20}, {0, 0}, {0, 0}, {0, 0}}});
-    EXPECT_FALSE(IsInsideOverlay(p, 60, 45));  // the stored corners decide what is inside
-}
-
-TEST(EditGeometry, CursorChoice) {
-    const EditPlacement p = test::BoxPlacement(10, 20, 110, 70);
-    const HandleLayout l = LayoutHandles(p, 0, 0);
-    using C = EditCursor;
-    const struct {
-        int x, y;
-        EditCursor want;
-    } cases[] = {
-        {11, 21, C::kMove},  // inside beats warp handle 1
-        {127, 45, C::kSizeWE}, {57, 11, C::kSizeNS}, {-5, 12, C::kLibrary}, {300, 300, C::kDefault},
-    };
-    for (const auto& c : cases) EXPECT_EQ(ChooseCursor(p, l, c.x, c.y), c.want) << c.x << "," << c.y;
 }
 
 }  // namespace

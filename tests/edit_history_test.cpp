@@ -80,16 +80,6 @@ TEST_F(EditModel, MoveUndoRedo) {
     EXPECT_TRUE(model_.OnCommand(kCommandClose).close);
 }
 
-TEST_F(EditModel, HandlesBeforeInside) {
-    model_.OnButtonDown(52, 52);  // warp handle 1, over the inside of the overlay
-    EXPECT_EQ(model_.hit(), (HandleHit{HandleFamily::kWarp, 1}));
-    EXPECT_FALSE(model_.inside());
-    EXPECT_TRUE(model_.OnMouseMove(40, 45).repaint);
-    EXPECT_EQ(X0(), 40.0f);
-    EXPECT_EQ(model_.placement().corners[0].y, 45.0f);
-    EXPECT_TRUE(model_.changed());
-}
-
 // A toolbar edit is one undo step (the window suite counts them); a wider outline moves
 // the outer box at once, and undo takes it back.
 TEST_F(EditModel, AToolbarEditMovesTheHandlesAndUndoes) {

@@ -44,14 +44,10 @@ TEST(EditPaint, DrawsBackgroundKeyedPictureAndHandlesInTheirColours) {
         {17, 13, kRedOverGreen, "warp handle at corner 0"},
         {2, 5, kRedOverBlue, "rotation handle of corner 0, centred 15 px out at (4, 4)"},
         {12, 4, kWhite, "inner box (8, 4)-(47, 35): its second dash"},
-        {11, 4, kBlue, "inner box: the gap after the first dash"},
         {9, 19, kRedOverBlue, "left inner edge handle (6, 17)-(11, 22): fill"},
     };
     for (const Probe& probe : probes)
         EXPECT_EQ(target->GetPixel(probe.x, probe.y), probe.want) << probe.what << " at " << probe.x << "," << probe.y;
-    const gfx::Argb line = target->GetPixel(10, 8);  // on the red line from (4, 4) to corner 0
-    EXPECT_GT(line >> 16 & 0xFF, 0u) << std::hex << line;
-    EXPECT_LT(line & 0xFF, 0xFFu) << std::hex << line;
 
     EXPECT_EQ(picture->GetPixel(5, 5), 0xFF332211u) << "the picture is keyed in a copy";
     EXPECT_EQ(background.GetPixel(20, 3), kYellow);

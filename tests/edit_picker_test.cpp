@@ -1,10 +1,9 @@
-// The screen colour picker's portable parts: the palette grid, where the popup opens,
-// the eyedropper cursor's masks and the selection logic.
+// The screen colour picker's portable parts: the palette grid, where the popup opens
+// and the selection logic. The eyedropper cursor's pattern is the code's own table.
 #include <gtest/gtest.h>
 
 
 #include "editwnd/colours.h"
-#include "editwnd/edit_cursors.h"
 #include "editwnd/palette_picker.h"
 
 using namespace editwnd;
@@ -64,32 +63,6 @@ TEST(EditPicker, PopupPlacedAndClamped) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(PalettePopupOrigin(c.button, c.screen_w, c.screen_h), c.want) << c.button.left << "," << c.button.bottom;
-}
-
-// The 16 x 16 pattern is the code's own table; checked here are the hot spot, row 15's
-// first pixel, drawn (AND 0, XOR 0), and everything past the pattern left transparent
-// (AND 1, XOR 0). Sizes the pattern does not fit, or larger than a cursor may be, get none.
-TEST(EditPicker, CursorMasks) {
-    EXPECT_EQ(kPickingCursorHotSpot, (EditPoint{0, 15}));
-    const struct {
-        int w, h, row_bytes;  // 0: no cursor
-    } sizes[] = {{16, 16, 2}, {48, 64, 6}, {15, 32, 0}, {32, 100, 0}};
-    for (const auto& s : sizes) {
-        const auto bits = MakePickingCursorBits(s.w, s.h);
-        ASSERT_EQ(bits.has_value(), s.row_bytes > 0) << s.w << "x" << s.h;
-        if (!bits) continue;
-        EXPECT_EQ(bits->row_bytes, s.row_bytes);
-        ASSERT_EQ(bits->and_mask.size(), static_cast<size_t>(s.row_bytes * s.h));
-        ASSERT_EQ(bits->xor_mask.size(), static_cast<size_t>(s.row_bytes * s.h));
-        EXPECT_EQ(bits->and_mask[15 * s.row_bytes] & 0x80, 0);
-        EXPECT_EQ(bits->xor_mask[15 * s.row_bytes] & 0x80, 0);
-        for (int row = 0; row < s.h; ++row)
-            for (int b = row < 16 ? 2 : 0; b < s.row_bytes; ++b) {
-                const size_t i = static_cast<size_t>(row * s.row_bytes + b);
-                EXPECT_EQ(bits->and_mask[i], 0xFF) << s.w << " " << row << "," << b;
-                EXPECT_EQ(bits->xor_mask[i], 0x00) << s.w << " " << row << "," << b;
-            }
-    }
 }
 
 constexpr EditRect kPopup = {100, 200, 100 + kPalettePopupWidth, 200 + kPalettePopupHeight};

@@ -1,7 +1,7 @@
 // What the edit window suites share under wine64: a published manager over a 160 x 120
 // main clip, overlays of 20 x 40 grey clips on frames 10 to 50, a host window that keeps
-// every placement the edit window reports (readable during the call only) and counts
-// requests to close, and the window opened at the host's size.
+// every placement the edit window reports (readable during the call only), and the
+// window opened at the host's size.
 #pragma once
 #ifdef _WIN32
 
@@ -28,7 +28,6 @@ protected:
         host_ = TestWindow::TopLevel(kW, kH, kHostOrigin, [this](HWND, UINT m, WPARAM w, LPARAM l) {
             if (m == editwnd::WM_EDITWND_CHANGED)
                 reports_.emplace_back(static_cast<int>(w), *reinterpret_cast<const EditPlacement*>(l));
-            closes_ += m == editwnd::WM_EDITWND_CLOSE;
             return std::optional<LRESULT>();
         });
     }
@@ -74,7 +73,6 @@ protected:
     std::vector<PClip> clips_;
     std::unique_ptr<TestWindow> host_;
     std::vector<std::pair<int, EditPlacement>> reports_;  // id and placement, oldest first
-    int closes_ = 0;  // WM_EDITWND_CLOSE heard
 };
 
 }  // namespace test::win

@@ -201,12 +201,9 @@ TEST_F(LoaderImport, ALoaderThatCannotStartOrNeverListensFailsItsImportAndUsesUp
     EXPECT_EQ(loaders.Started(), (std::vector<int>{0, 1, 2}));
 }
 
-// A nonsensical format gives no clip and the loader is told to close it; a clip without
-// video gives no frame, and one whose frame is larger than the area asks for none.
+// A clip without video gives no frame, and one whose frame is larger than the area asks
+// for none. A format beyond reason is refused (LoaderHostile).
 TEST_F(LoaderImport, TheFormatDecidesWhatIsAsked) {
-    EXPECT_FALSE(Open("garbage"));
-    EXPECT_EQ(Received(0), (std::vector<Bytes>{OpenBlock("garbage"), Block(kLoaderClose, 40)}));
-    EXPECT_EQ(channel->Connections(), 0u);
     const PClip audio = Open("audio-only"), big = Open("big");
     ASSERT_TRUE(audio && big);
     const size_t before = loaders.Log().size();
@@ -240,18 +237,6 @@ TEST_F(LoaderFault, ALoaderThatFailsCostsOneRequestAndItsClipsGoOnUnderAFreshOne
         ++round;
     }
     EXPECT_EQ(channel->Connections(), 3u) << "failed connections stay listed until the end";
-}
-
-// A file that stops the fresh loader too gets no third: the clip waits for the next
-// import to bring one.
-TEST_F(LoaderFault, AClipWhoseFreshLoaderFailsBeforeAnyAnswerStartsNoOther) {
-    const PClip clip = Open("a");
-    ASSERT_TRUE(clip);
-    loaders.Misbehave(0, kLoaderFrame, Fault::kDie);
-    loaders.Misbehave(1, kLoaderFrame, Fault::kDie);
-    for (int n : {1, 2, 3}) EXPECT_EQ(test::BufferBytes(clip->GetFrame(n, env.get())), Bytes(128, 0)) << n;
-    EXPECT_EQ(loaders.Started(), (std::vector<int>{0, 1}));
-    EXPECT_EQ(Received(1), (std::vector<Bytes>{OpenBlock("a"), Block(kLoaderFrame, 40, 2)}));
 }
 
 // Loaders that lie: every reply is checked, and a lying loader costs one failed request,

@@ -3,7 +3,6 @@
 // receives. What a clip does is chosen by its path:
 //   "big"         a 4096 x 1024 RGB32 clip, larger than the area
 //   "audio-only"  no video
-//   "garbage"     answers "opened" with a nonsensical format
 //   anything else 8 x 4 RGB24 with 16-bit stereo audio (ScriptedFormat)
 // Faults are scripted per loader and command (Misbehave); a loader can also answer
 // every open with a format of the test's (OpenAs) or send a reply nobody asked for
@@ -137,7 +136,6 @@ private:
                 VideoInfo& vi = b.open_reply.vi = open_as_.value_or(ScriptedFormat());
                 if (path == "big") vi.width = 4096, vi.height = 1024, vi.pixel_type = VideoInfo::CS_BGR32;
                 if (path == "audio-only") vi.width = vi.height = 0;
-                if (path == "garbage") vi.width = -7;
                 if (b.open_reply.status == 1) b.open_reply.remote_id = next_id++;
             } else if (request.open.command == kLoaderFrame) {
                 for (size_t i = 0; i < 4096; ++i) area->data()[i] = FrameByte(request.frame.frame, i);

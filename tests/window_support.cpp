@@ -44,9 +44,7 @@ POINT ClientToScreenPoint(HWND hwnd, POINT client) {
     return client;
 }
 
-}  // namespace
-
-void SendMouse(DWORD flags, LONG dx, LONG dy) {
+void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dx = dx;
@@ -54,6 +52,8 @@ void SendMouse(DWORD flags, LONG dx, LONG dy) {
     input.mi.dwFlags = flags;
     SendInput(1, &input, sizeof input);
 }
+
+}  // namespace
 
 std::unique_ptr<TestWindow> TestWindow::TopLevel(int width, int height, POINT origin, Handler handler) {
     std::unique_ptr<TestWindow> w(new TestWindow(std::move(handler)));

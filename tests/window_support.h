@@ -43,8 +43,6 @@ void PumpFor(DWORD ms);
 // Real input. Moves wait until the system cursor is at the point and say whether it got there.
 bool MoveMouseToScreen(POINT screen);
 bool MoveMouseTo(HWND hwnd, POINT client);
-// Buttons: MOUSEEVENTF_RIGHTDOWN and the like.
-void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0);
 void LeftDown();
 void LeftUp();
 // The key goes down and up, with held (a modifier such as VK_CONTROL) down around it.

@@ -106,9 +106,6 @@ TEST(Transition, SlotsBlendFromTheCanvasToTheComposite) {
         for (int x = 0; x < 4; ++x)
             EXPECT_EQ(out.At(x, y)[2], (y == 0 && (x == 1 || x == 2)) || (y == 1 && x == 1) ? 255 : 0) << x << y;
     EXPECT_EQ(out.MemoryRow(2)[3 * 1 + 2], 255) << "the top row is the last one in memory";
-    slides.RenderOverlayTransition(&c, reinterpret_cast<HostBitmap*>(red.get()), 3, -1, out.px.data(),
-                                   int(out.px.size()), 0, 4, 4);
-    EXPECT_EQ(out.At(3, 0)[2], 255) << "clipped at the right and the top";
 
     Pictures pictures;
     slides.RenderPictureTransition(&c, &pictures, 0, 0, out.px.data(), int(out.px.size()), (3 << 16) | 25, 9, 9);
@@ -119,16 +116,6 @@ TEST(Transition, SlotsBlendFromTheCanvasToTheComposite) {
     EXPECT_EQ(out.At(0, 0)[2], 128) << "half way, at the top-left";
     EXPECT_EQ(out.At(2, 0)[2], 0);
 
-    // An overlay zooms about its own centre: 4 x 4 at (2, 1), half way, is 2 x 2 at (3, 2).
-    render::Transition zoom(TransitionKind::kZoomIn);
-    Frame big(8, 6, 0);
-    FrameRef b = big.Ref();
-    out = Frame(8, 6, 0xEE);
-    auto blue = Opaque(4, 4, 255, 0, 0);
-    static_cast<SlideRenderer&>(zoom).RenderOverlayTransition(&b, reinterpret_cast<HostBitmap*>(blue.get()), 2, 1,
-                                                              out.px.data(), int(out.px.size()), 0, 3, 1);
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 8; ++x) EXPECT_EQ(out.At(x, y)[0], x >= 3 && x < 5 && y >= 2 && y < 4 ? 255 : 0) << x << y;
 }
 
 // Renders onto a grey frame inside guard bytes, which it must not touch, nor its input.

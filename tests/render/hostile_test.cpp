@@ -2,17 +2,10 @@
 // error naming the file, exit status 1, and leaves nothing half-written behind.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/render/render_support.h"
@@ -36,7 +29,6 @@ TEST(RenderHostile, AWriteThatFailsNamesTheFileExitsOneAndLeavesNothing) {
         std::string named;  // the file the message names
     } rows[] = {
         {{"--frame", "1", "-o", "out.png"}, "out.png"},
-        {{"--frames", "frames", "--jobs", "1"}, "frames/frame-000000.png"},
         {{"--frames", "frames", "--jobs", "2"}, "frames/frame-00000"},  // a worker's frame
         {{"-o", "out.mp4", "--jobs", "1"}, "out.mp4"},
     };
@@ -96,37 +88,6 @@ TEST(RenderHostile, BadTimelinesAndInputsAreRefusedForWhatTheyAre) {
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.output.rfind("ferrule-render 1.", 0), 0u) << version.output;
     EXPECT_EQ(version.errors, "");
-}
-
-// Workers go with their render even when it is killed outright, and take their frames
-// along. All of them hold the pipe's end, so its end of file says they are all gone.
-TEST(RenderHostile, WorkersOfAKilledRenderEndAndLeaveNoFrames) {
-    const TempDir dir;
-    const std::string timeline = dir.Write("t.json", R"({"output": {"width": 320, "height": 180, "frames": 1000},
-        "channels": [{"items": [{"type": "overlay", "first": 0, "last": 999, "generate": {"kind": "gradient"}}]}]})");
-    const std::string frames = dir / "frames", errors = dir / "errors";
-    const char* argv[] = {FERRULE_RENDER_PATH, timeline.c_str(), "--frames", frames.c_str(), "--jobs", "2", nullptr};
-    int held[2];
-    ASSERT_EQ(pipe2(held, O_CLOEXEC), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_adddup2(&actions, held[1], 3);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, const_cast<char**>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ASSERT_EQ(spawned, 0);
-    close(held[1]);
-    int status = 0;
-    while (dir.Read("frames/frame-000001.png").empty() && waitpid(pid, &status, WNOHANG) == 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    ASSERT_EQ(kill(pid, SIGKILL), 0) << dir.Read("errors");
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    char byte;
-    while (read(held[0], &byte, 1) != 0) {
-    }
-    close(held[0]);
-    EXPECT_TRUE(fs::is_empty(frames)) << dir.Read("errors");
 }
 
 }  // namespace
