@@ -1,9 +1,7 @@
-// The edit window's geometry: rescaling, whole-pixel corners and where the handles lie.
+// The edit window's geometry: rescaling and where the handles lie.
 // The report to the item rescales and flags rectangles by the rules here and the
 // overlay suite's; which handle a press takes is the model's case.
 #include <gtest/gtest.h>
-
-#include <cmath>
 
 #include "editwnd/edit_geometry.h"
 #include "editwnd/edit_handles.h"
@@ -33,14 +31,6 @@ TEST(EditGeometry, RescaleBetweenSizes) {
         EXPECT_EQ(p.reference_width, c.want_ref_w);
         EXPECT_EQ(p.reference_height, c.want_ref_h);
     }
-}
-
-TEST(EditGeometry, CoordinatesTruncateTowardZero) {
-    const struct {
-        float v;
-        int want;
-    } cases[] = {{10.9f, 10}, {-1.5f, -1}, {NAN, 0}, {-INFINITY, -(1 << 24)}};
-    for (const auto& c : cases) EXPECT_EQ(TruncateCoordinate(c.v), c.want) << c.v;
 }
 
 // The box (10, 20)-(110, 70), outline width 2, laid out by hand.

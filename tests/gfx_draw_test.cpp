@@ -1,4 +1,5 @@
-// Images onto parallelograms, pens, dashes, ellipses and the winding hit test.
+// Images onto parallelograms, pens, dashes, ellipses and the winding hit test. How an
+// outline's corners join is seen in the every-item render's pixels.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -128,20 +129,6 @@ TEST(GfxDraw, NothingForDegenerateNonFiniteOrEmptyInput) {
     gfx::FillEllipse(out.bitmap, 1, 1, -5, 5, kRed);
     gfx::DrawEllipse(out.bitmap, 1, 1, 5, 5, kRed, 0);
     EXPECT_EQ(out.bytes, before) << "ellipses";
-}
-
-TEST(GfxDrawPolygon, MiterJoinsUpToTheLimitThenBevel) {
-    // A 60-degree corner: its miter reaches one pen width past the vertex at (20, 23).
-    auto b = Bitmap::Create(80, 50);
-    const PointF triangle[3] = {{10, 40.32f}, {30, 40.32f}, {20, 23}};
-    gfx::DrawPolygon(*b, triangle, 3, kRed, 4);
-    EXPECT_GT(gfx::AlphaOf(b->GetPixel(20, 20)), 0);
-    EXPECT_EQ(b->GetPixel(20, 18), 0u);
-    // A spike of under six degrees would need a miter of about 20 widths: bevelled.
-    const PointF spike[3] = {{10, 30}, {60, 32.5f}, {10, 35}};
-    gfx::DrawPolygon(*b, spike, 3, kRed, 2);
-    EXPECT_EQ(gfx::AlphaOf(b->GetPixel(58, 32)), 255);
-    for (int x = 62; x < 80; ++x) EXPECT_EQ(b->GetPixel(x, 32), 0u) << x;
 }
 
 TEST(GfxDashes, ThreeWidthsOnOneOff) {

@@ -60,12 +60,11 @@ struct Rig {
         o.start = loaders.Launcher();
         o.connect_attempts = 3, o.connect_interval_ms = 20;
         if (limit_ms) o.open_limit_ms = o.reply_limit_ms = limit_ms;
-        o.debug = [this](const char* s) { trace += s; };
+        o.debug = [](const char*) {};
         o.message = [this](const char* s) { messages.push_back(s); };
         channel = LoaderChannel::Create(std::move(o));
     }
     PClip Open(const std::string& path) {
-        trace.clear();
         return channel->Open(path.c_str(), env.get());
     }
     // The blocks one loader received, from the i-th of all blocks on.
@@ -80,7 +79,6 @@ struct Rig {
     std::string name = test::UniqueLoaderName("");
     ScriptedLoaders loaders{name};  // joined last: the channel's closing ends them
     test::EnvPtr env = test::NewEnv();
-    std::string trace;
     std::vector<std::string> messages;
     std::unique_ptr<LoaderChannel> channel;
 };
@@ -187,7 +185,6 @@ TEST_F(LoaderImport, AClipsRequestsGoAsBlocksToItsLoader) {
                                                Block(kLoaderAudio, 40, int64_t(7), per_block),
                                                Block(kLoaderAudio, 40, 7 + per_block, count - per_block),
                                                Block(kLoaderClose, 40)}));
-    EXPECT_EQ(channel->Connections(), 1u);
 }
 
 TEST_F(LoaderImport, ALoaderThatCannotStartOrNeverListensFailsItsImportAndUsesUpItsNumber) {
@@ -196,7 +193,6 @@ TEST_F(LoaderImport, ALoaderThatCannotStartOrNeverListensFailsItsImportAndUsesUp
     EXPECT_FALSE(Open("a"));
     EXPECT_EQ(messages, std::vector<std::string>{"can't run Sondrel.exe"});
     EXPECT_FALSE(Open("a"));  // given up after its attempts
-    EXPECT_EQ(trace, "test1\ntest3\ntest3\ntest3\ntest4\n");
     ASSERT_TRUE(Open("a"));
     EXPECT_EQ(loaders.Started(), (std::vector<int>{0, 1, 2}));
 }
@@ -236,7 +232,6 @@ TEST_F(LoaderFault, ALoaderThatFailsCostsOneRequestAndItsClipsGoOnUnderAFreshOne
         EXPECT_EQ(Received(round + 1, mark), reopened);
         ++round;
     }
-    EXPECT_EQ(channel->Connections(), 3u) << "failed connections stay listed until the end";
 }
 
 // Loaders that lie: every reply is checked, and a lying loader costs one failed request,

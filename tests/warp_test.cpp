@@ -1,6 +1,7 @@
-// The warp: its pieces on their own (crossings of hand-drawn quadrilaterals, source
-// positions along edges, both samplers, the float walk that skips span starts), then
-// DrawWarpedImage end to end on small pictures, with values worked out by hand. The
+// The warp: its pieces on their own (crossings of hand-drawn quadrilaterals, both
+// samplers, the float walk that skips span starts), then DrawWarpedImage end to end on
+// small pictures, with values worked out by hand, where source positions along the
+// edges show. The
 // kernels against the reference kernel are the fuzzer's (fuzz/warp_fuzz.cpp).
 #include <gtest/gtest.h>
 
@@ -50,24 +51,6 @@ TEST(WarpSpan, CrossingsOfHandDrawnQuadrilaterals) {
     const auto chevron = Quad({{0, 0}, {20, 10}, {40, 0}, {20, 30}}, 4, 3);
     EXPECT_EQ(Crossings(chevron, 5), (Pairs{{3, 4}, {0, 10}, {1, 30}, {2, 37}}));
     EXPECT_EQ(Crossings(chevron, 10), (Pairs{{3, 7}, {0, 20}, {0, 20}, {2, 34}}));
-}
-
-TEST(WarpSpan, EdgePositionsFollowTheDistanceAlongTheEdge) {
-    // Edge 3 of the 5 x 9 source runs from corner 3 at (0, 8) to corner 0 at (0, 0):
-    // halfway down it the source row is halfway too. Edge 0 of the slanted one runs from
-    // (0, 0) to (30, 40), length 50: (15, 20) is at t = 0.5.
-    const auto c = Quad({{0, 0}, {4, 0}, {4, 8}, {0, 8}}, 5, 9), s = Quad({{0, 0}, {30, 40}, {30, 80}, {0, 40}}, 11, 3);
-    const struct {
-        const Correspondence* quad;
-        Crossing at;
-        float u, v;
-    } cases[] = {{c.data(), {3, 0, 4}, 0, 4}, {c.data(), {1, 4, 2}, 4, 2}, {s.data(), {0, 15, 20}, 5, 0}};
-    for (const auto& k : cases) {
-        float u = -1, v = -1;
-        EdgePosition(k.quad, k.at, &u, &v);
-        EXPECT_EQ(u, k.u) << k.at.edge << " " << k.at.x;
-        EXPECT_EQ(v, k.v) << k.at.edge << " " << k.at.x;
-    }
 }
 
 struct Sample {

@@ -86,7 +86,6 @@ TEST(SondrelMedia, TheLoaderGivesFramesAndSamplesAsTheInProcessImport) {
                   Laid(red_local->GetFrame(0, env.get()), red_local->GetVideoInfo()));
         EXPECT_EQ(test::BufferBytes(first->GetFrame(7, env.get())), Laid(local->GetFrame(7, env.get()), vi));
     }
-    EXPECT_EQ(channel->Connections(), 1u);
     first = PClip();
     channel.reset();  // closes loader 1's connection: it ends
     ASSERT_EQ(pids.size(), 1u);

