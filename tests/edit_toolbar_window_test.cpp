@@ -1,7 +1,7 @@
 // The edit window's floating toolbar under wine64 on a virtual display, driven by real
 // input, each kind of control once: the sliders, the width box and a colour popup's
 // "Pick Color". What each control writes is the portable toolbar's; the buttons' enabled
-// states are the model's.
+// states are the model's, and followed through the shipped DLL by the 32-bit host.
 #ifdef _WIN32
 
 #include <gtest/gtest.h>

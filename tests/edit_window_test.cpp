@@ -1,8 +1,8 @@
 // The edit window under wine64 on a virtual display, driven by real input: what the
 // host hears (WM_EDITWND_CHANGED with the id and the placement) from a drag, and a key.
-// Each handle's drag and each key's and menu entry's command are the portable model's
-// (the menu's entries are checked in the product build); undo and redo also go through
-// the toolbar's buttons; the paint's pixels are the portable paint's.
+// Each handle's drag and each key's and menu entry's command are the portable model's;
+// the menu, the toolbar's Undo and Redo and the "Pick Color" dialog are driven through
+// the shipped DLL by the 32-bit host; the paint's pixels are the portable paint's.
 #ifdef _WIN32
 
 #include <gtest/gtest.h>

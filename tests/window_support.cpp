@@ -44,7 +44,9 @@ POINT ClientToScreenPoint(HWND hwnd, POINT client) {
     return client;
 }
 
-void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
+}  // namespace
+
+void SendMouse(DWORD flags, LONG dx, LONG dy) {
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dx = dx;
@@ -52,8 +54,6 @@ void SendMouse(DWORD flags, LONG dx = 0, LONG dy = 0) {
     input.mi.dwFlags = flags;
     SendInput(1, &input, sizeof input);
 }
-
-}  // namespace
 
 std::unique_ptr<TestWindow> TestWindow::TopLevel(int width, int height, POINT origin, Handler handler) {
     std::unique_ptr<TestWindow> w(new TestWindow(std::move(handler)));
@@ -145,6 +145,39 @@ void PressKey(WORD vk, WORD held) {
     SendKey(vk, false);
     SendKey(vk, true);
     if (held) SendKey(held, true);
+}
+
+Capture CaptureClient(HWND hwnd) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    const POINT origin = ClientToScreenPoint(hwnd, POINT{0, 0});
+    Capture cap;
+    cap.width = r.right;
+    cap.height = r.bottom;
+    if (cap.width <= 0 || cap.height <= 0) return cap;
+
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = cap.width;
+    bi.bmiHeader.biHeight = -cap.height;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, dib);
+    BitBlt(mem, 0, 0, cap.width, cap.height, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    const auto* px = static_cast<const uint32_t*>(bits);
+    cap.rgb.assign(px, px + static_cast<size_t>(cap.width) * cap.height);
+    for (uint32_t& p : cap.rgb) p &= 0xFFFFFFu;
+    SelectObject(mem, old);
+    DeleteObject(dib);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return cap;
 }
 
 }  // namespace test::win
