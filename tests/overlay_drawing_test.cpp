@@ -90,12 +90,12 @@ TEST_F(OverlayDrawing, DrawsTheClipFrameOfTheTimelineFrameOnlyInsideItsRange) {
 
 TEST_F(OverlayDrawing, KeyColourMakesExactlyThatColourTransparent) {
     OverlayEffect e = Placed(0, 0, 4, 3);
-    e.placement.key_colour = 0x00010201u;  // pixel (1, 2) of clip frame 0; its neighbours differ by one
+    e.placement.key_colour = 0x00020101u;  // pixel (2, 1) of frame 0, red unlike blue; neighbours differ by one
     Item(4, 3, 5, e);
     Rgb24Frame c(4, 3, 0x22);
     Draw(10, c);
-    EXPECT_EQ((std::vector<gfx::Argb>{c.At(1, 2), c.At(0, 2), c.At(2, 2), c.At(1, 1)}),
-              (std::vector<gfx::Argb>{0xFF222222u, Expected(0, 2, 0), Expected(2, 2, 0), Expected(1, 1, 0)}));
+    EXPECT_EQ((std::vector<gfx::Argb>{c.At(2, 1), c.At(1, 1), c.At(3, 1), c.At(2, 2)}),
+              (std::vector<gfx::Argb>{0xFF222222u, Expected(1, 1, 0), Expected(3, 1, 0), Expected(2, 2, 0)}));
 }
 
 TEST_F(OverlayDrawing, PassThroughNeverReadsPastASmallClip) {

@@ -13,6 +13,7 @@
 #include "tests/render/media_clips.h"
 #include "tests/support/temp_dir.h"
 #include "tools/ferrule-render/session.h"
+#include "tools/ferrule-render/text_title.h"
 
 namespace {
 
@@ -90,6 +91,22 @@ TEST(TimelineMedia, SubtitleCuesShowAtTheirOwnTimesAtAnyRate) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), srt);
     if (tmp) setenv("TMPDIR", saved.c_str(), 1);
     else unsetenv("TMPDIR");
+}
+
+// Each CJK character its own shape, not the box DejaVu Sans draws for what it lacks,
+// which a character in no font (U+10FFFD) still gets.
+TEST(TimelineMedia, CjkTitlesDrawTheirCharacters) {
+    const auto mask = [](const char* text) {
+        render::Title t;
+        t.text = text, t.size = 24;
+        const auto title = render::TextTitle::Create(t);
+        return std::make_pair(title->MaskWidth(), title->Mask());
+    };
+    const auto box = mask("\xF4\x8F\xBF\xBD"), zhong = mask("\xE4\xB8\xAD"), wen = mask("\xE6\x96\x87");  // 中, 文
+    ASSERT_FALSE(box.second.empty() || zhong.second.empty() || wen.second.empty());
+    EXPECT_NE(zhong, box);
+    EXPECT_NE(wen, box);
+    EXPECT_NE(zhong, wen);
 }
 
 }  // namespace

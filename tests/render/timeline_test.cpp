@@ -3,7 +3,9 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "tests/support/temp_dir.h"
 #include "tools/ferrule-render/timeline.h"
 
 namespace {
@@ -50,6 +52,27 @@ TEST(Timeline, RatesAsDecimalsOrFractions) {
             got = std::string(e.what()).substr(std::string("t: /output/fps: ").size());
         }
         EXPECT_EQ(got, want) << fps;
+    }
+}
+
+// DVD subtitles keep the library's 30 frames a second: said for every other rate.
+TEST(Timeline, WarnsOfDvdSubtitlesAtAnotherRate) {
+    const std::string warning = "t.json: /channels/0/items/0/file: DVD subtitles keep their times at 30 frames per second, so they run ";
+    const struct {
+        const char *fps, *file;
+        std::vector<std::string> warnings;
+    } cases[] = {
+        {"30", "s.idx", {}},
+        {"25", "s.srt", {}},
+        {"25", "s.idx", {warning + "late at this rate"}},
+        {"\"60000/1001\"", "s.idx", {warning + "early at this rate"}},
+    };
+    const test::TempDir dir;
+    for (const char* name : {"s.idx", "s.sub", "s.srt"}) dir.Write(name, "");
+    for (const auto& c : cases) {
+        const std::string text = std::string(R"({"output": {"fps": )") + c.fps +
+                                 R"(}, "channels": [{"items": [{"type": "subtitles", "first": 0, "last": 1, "file": ")" + c.file + R"("}]}]})";
+        EXPECT_EQ(render::TimelineWarnings(ParseTimeline(text, "t.json", dir.path().string())), c.warnings) << text;
     }
 }
 
