@@ -98,12 +98,6 @@ private:
     VideoInfo vi_{};
 };
 
-// The host's records of overlay 7 on frames 0-9: its 16 x 8 clip drawn opaque at (8, 4)
-// of a 64 x 48 frame.
-struct OverlayRecords : scenario::OverlayRecords {
-    explicit OverlayRecords(const PClip* clip) : scenario::OverlayRecords(clip, 7, 0, 9, 8, 4) {}
-};
-
 void EveryExportIsFoundByItsPlainName() {
     Server server;
     const char* names[] = {"AvisynthPluginInit2", "InsertChannel", "RemoveChannel", "SetChannelVisible",
@@ -121,8 +115,7 @@ void EveryExportIsFoundByItsPlainName() {
 void ErrorsRaisedAcrossTheLibraryFreeWhatItHeld() {
     Server server;
     IScriptEnvironment* env = server.env_.get();
-    const PClip background = server.Solid(64, 48, 0x102030);
-    const PClip main = env->Invoke("SetMainCh", env->Invoke("SetTempCh", AVSValue(background)).AsClip()).AsClip();
+    const PClip main = server.Main(64, 48);
     IClip* const manager = main.get();
     FERRULE_EXPORT(InsertChannel)(1);
     const PClip solid = server.Solid(16, 8, 0xC08040);
@@ -132,7 +125,7 @@ void ErrorsRaisedAcrossTheLibraryFreeWhatItHeld() {
     const PClip yv12 = env->Invoke("BlankClip", AVSValue(yv12_args, 3), yv12_names).AsClip();
 
     auto place = [&](const PClip& clip, bool crop) {
-        OverlayRecords o(&clip);
+        scenario::OverlayRecords o(&clip, 7, 0, 9, 8, 4);  // opaque at (8, 4)
         o.info.audio_enabled = 1;
         o.effect.crop_enabled = crop;
         o.effect.crop[2] = crop ? 16 : 0;  // nothing left of the width

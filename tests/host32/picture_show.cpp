@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tests/host32/host32.h"
+#include "tests/host32/scenarios.h"
 
 // How the host reads a GDI+ bitmap it is handed: through the system's GDI+, which it
 // started (tests/host_bitmap_reader.cpp).
@@ -41,18 +42,6 @@ std::vector<uint8_t> GdiplusPixels(const wchar_t* file) {
     GdipDisposeImage(bitmap);
     return bgr;
 }
-
-// An MFC string over the host's own buffer: refs -1, so the library copies the text.
-struct HostString {
-    explicit HostString(const std::string& text) : buffer(sizeof(FerruleCStringData) + text.size() + 1) {
-        const FerruleCStringData header = {-1, static_cast<int32_t>(text.size()), static_cast<int32_t>(text.size())};
-        std::memcpy(buffer.data(), &header, sizeof header);
-        std::memcpy(buffer.data() + sizeof header, text.c_str(), text.size() + 1);
-        string.chars = buffer.data() + sizeof header;
-    }
-    std::vector<char> buffer;
-    FerruleCString string;
-};
 
 // A picture transition that draws the incoming picture, read through GDI+, over the
 // canvas where it is opaque: so its frames must equal the plain ones.
@@ -105,9 +94,10 @@ void PictureShowsThroughGdiplus() {
         static const FerruleSlideRendererSlots slots = {{}, nullptr, nullptr, nullptr, &RenderWithGdiplus, nullptr};
         transition.base.slots = &slots;
         FerruleSlideRenderer* renderers[1] = {&transition.base};
-        HostString name(file);
+        scenario::HostText name(file);
+        FerruleCString names[1] = {name.String()};
         FerruleImageEffect e = {};
-        e.pictures.first = &name.string, e.pictures.last = e.pictures.end = &name.string + 1;
+        e.pictures.first = names, e.pictures.last = e.pictures.end = names + 1;
         e.id = 5, e.frames_per_picture = 10, e.first_frame = 0, e.last_frame = 9;
         const FerruleCorner corners[4] = {{kLeft, kTop},
                                           {kLeft + kPictureW, kTop},
@@ -118,9 +108,7 @@ void PictureShowsThroughGdiplus() {
         e.placement.opacity = 255, e.placement.key_colour = FERRULE_NO_KEY_COLOUR;
         e.transition_length = 2;  // frames 0 and 1 are the renderer's
         e.transitions.first = renderers, e.transitions.last = e.transitions.end = renderers + 1;
-        const FerruleImageEffect before = e;
         FERRULE_EXPORT(AddImageEff)(&e, 1, 0);
-        Check(std::memcmp(&before, &e, sizeof e) == 0, std::string(file) + ": the record is untouched");
 
         for (int n : {0, 2}) {
             const HostFrame f = n ? FetchFrame(n) : ServerFrame(main, n, env);

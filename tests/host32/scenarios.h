@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -62,6 +63,17 @@ struct OverlayRecords {
     OverlayRecords(const PClip* clip, int id, int first, int last, float left, float top);
     void MoveTo(float left, float top);
     void Corners(const FerruleCorner (&corners)[4]) { std::memcpy(effect.placement.corners, corners, sizeof corners); }
+};
+
+// A CString the host's runtime would make: never shared, so the library copies it.
+struct HostText {
+    FerruleCStringData head;
+    char chars[64];
+    explicit HostText(const char* text) {
+        head = {-1, static_cast<int32_t>(std::strlen(text)), 63};
+        std::snprintf(chars, sizeof chars, "%s", text);
+    }
+    FerruleCString String() { return {chars}; }
 };
 
 }  // namespace scenario
