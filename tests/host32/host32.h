@@ -85,19 +85,6 @@ struct HostFrame {
     }
 };
 
-inline HostFrame ServerFrame(const PClip& clip, int n, IScriptEnvironment* env) {
-    const PVideoFrame frame = clip->GetFrame(n, env);
-    HostFrame f;
-    f.width = clip->GetVideoInfo().width;
-    f.height = clip->GetVideoInfo().height;
-    const int row = (f.width * 3 + 3) & ~3;
-    for (int y = 0; y < f.height; ++y) {
-        const uint8_t* p = frame->GetReadPtr() + y * frame->GetPitch();
-        f.bytes.insert(f.bytes.end(), p, p + row);
-    }
-    return f;
-}
-
 inline HostFrame FetchFrame(int n) {
     uint8_t* buffer = nullptr;
     int32_t size = 0, width = 0, height = 0;

@@ -170,7 +170,7 @@ void ErrorsRaisedAcrossTheLibraryFreeWhatItHeld() {
         Check((*c.clip)->GetRefcount() == refs, std::string(c.what) + ": the clip's references are back");
         Check(fserver::GetFrameStats(env).buffers_in_use == frames, std::string(c.what) + ": no frame held");
         place(solid, false);
-        const HostFrame f = ServerFrame(main, 3, env);
+        const HostFrame f = FetchFrame(3);
         Check(f.bytes.size() == 192u * 48 && std::memcmp(f.PixelTopDown(8, 4), kOverlay, 3) == 0 &&
                   std::memcmp(f.PixelTopDown(0, 0), kBlack, 3) == 0,
               std::string(c.what) + ": the next frame is composed");
