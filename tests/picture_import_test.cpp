@@ -1,10 +1,6 @@
 // The portable Import (still pictures through stb_image), called directly so that every
-// build runs it. Then the real
-// loader program, started by the library from beside this test program, on a picture:
-// the clip arrives through it exactly as the frame server's own Import gives it (how
-// clips share loaders is in tests/loader_test.cpp). On
-// Windows this is Sondrel.exe over named pipes and a paging-file mapping, with the
-// portable picture Import.
+// build runs it. The loader program's clips are its own suites' (tests/ffmpeg and the
+// 32-bit host's import through Sondrel.exe).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,9 +9,7 @@
 #include <vector>
 
 #include "fserver/builtins.h"
-#include "loader/loader_channel.h"
 #include "tests/picture_files.h"
-#include "tests/scripted_loader.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -101,27 +95,5 @@ TEST(PictureImport, AWaveFileIsItsSoundAloneWithSilenceAround) {
     EXPECT_EQ(PictureImportError(env.get(), eight_bit),
               "Import: cannot open \"" + eight_bit + "\": Invalid data found when processing input");
 }
-
-#if defined(FERRULE_HAVE_SONDREL)
-
-TEST(Sondrel, APictureThroughTheLoaderIsTheInProcessImportByteForByte) {
-    test::EnvPtr env = test::NewEnv();
-    if (!env->FunctionExists("Import")) GTEST_SKIP() << "no Import in this build's frame server";
-    test::PictureFolder folder;
-    const std::string path = WritePicture(folder);
-    const PClip local = env->Invoke("Import", AVSValue(path.c_str())).AsClip();
-
-    LoaderChannelOptions options = ProductLoaderOptions();
-    options.name = test::UniqueLoaderName("s");
-    auto channel = LoaderChannel::Create(std::move(options));
-    ASSERT_TRUE(channel);
-    const PClip a = channel->Open(path.c_str(), env.get());
-    ASSERT_TRUE(a);
-    EXPECT_EQ(std::memcmp(&a->GetVideoInfo(), &local->GetVideoInfo(), sizeof(VideoInfo)), 0);
-    EXPECT_EQ(test::RowBytes(a->GetFrame(0, env.get())), test::RowBytes(local->GetFrame(0, env.get())));
-    EXPECT_FALSE(channel->Open((path + ".missing").c_str(), env.get()));
-}
-
-#endif
 
 }  // namespace
