@@ -52,14 +52,16 @@ testing::AssertionResult AudioIs(const PClip& clip, int64_t start, int64_t count
     return testing::AssertionSuccess();
 }
 
-// A channel over scripted loaders of its own; limit_ms 0 keeps the product's reply limits.
+// A channel over scripted loaders of its own. Its reply limit is long enough that a
+// healthy scripted loader on a busy machine is never taken for a silent one; the silent
+// case waits it out once.
 struct Rig {
-    explicit Rig(int limit_ms = 3000) {
+    Rig() {
         LoaderChannelOptions o;
         o.name = name;
         o.start = loaders.Launcher();
         o.connect_attempts = 3, o.connect_interval_ms = 20;
-        if (limit_ms) o.open_limit_ms = o.reply_limit_ms = limit_ms;
+        o.open_limit_ms = o.reply_limit_ms = 3000;
         o.debug = [](const char*) {};
         o.message = [this](const char* s) { messages.push_back(s); };
         channel = LoaderChannel::Create(std::move(o));
@@ -84,13 +86,7 @@ struct Rig {
 };
 
 class LoaderImport : public testing::Test, public Rig {};
-// Loaders that fail are given up on after 300 ms.
-class LoaderFault : public testing::Test, public Rig {
-protected:
-    // Long enough that a healthy scripted loader on a busy machine is never taken for a
-    // silent one; the silent case waits it out once.
-    LoaderFault() : Rig(3000) {}
-};
+using LoaderFault = LoaderImport;
 
 // An environment whose "Import" gives a pattern clip, or an int for "not-a-clip".
 class ImportEnv : public fserver::ScriptEnvironment {

@@ -12,7 +12,6 @@
 #pragma once
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -47,8 +46,8 @@ inline std::string UniqueLoaderName(const std::string& tag) {
 class ScriptedLoaders {
 public:
     enum class Launch { kServe, kRefuse, kNoPipe };
-    // kSlow answers after a while; kSilent never answers again; kDie ends the loader.
-    enum class Fault { kSlow, kSilent, kDie };
+    // kSilent never answers again; kDie ends the loader.
+    enum class Fault { kSilent, kDie };
     struct Received {
         int loader;
         std::array<uint8_t, 112> bytes;
@@ -64,10 +63,10 @@ public:
     void Plan(int number, Launch launch) { plan_[number] = launch; }
     // Loader `number` answers an open of `path` with `status` instead of 1.
     void Answer(int number, const std::string& path, int32_t status) { answers_[{number, path}] = status; }
-    // Loader `number` meets its next request of `command` with fault (kSlow: after ms).
-    void Misbehave(int number, uint32_t command, Fault fault, int ms = 0) {
+    // Loader `number` meets its next request of `command` with fault.
+    void Misbehave(int number, uint32_t command, Fault fault) {
         std::lock_guard<std::mutex> hold(mutex_);
-        faults_[{number, command}] = {fault, ms};
+        faults_[{number, command}] = fault;
     }
 
     // Set before the first loader starts.
@@ -113,19 +112,18 @@ private:
         while (pipe->Read(b.bytes, sizeof b, -1)) {
             Received r{number, {}};
             std::memcpy(r.bytes.data(), b.bytes, r.bytes.size());
-            std::pair<Fault, int> fault{Fault::kSlow, 0};  // unless scripted, an answer after 0 ms
+            std::optional<Fault> fault;
             {
                 std::lock_guard<std::mutex> hold(mutex_);
                 log_.push_back(r);
                 const auto it = faults_.find({number, b.open.command});
                 if (it != faults_.end()) fault = it->second, faults_.erase(it);
             }
-            if (fault.first == Fault::kDie) return;
-            if (fault.first == Fault::kSilent) {
+            if (fault == Fault::kDie) return;
+            if (fault == Fault::kSilent) {
                 while (pipe->Read(b.bytes, sizeof b, -1)) {}  // until the library lets go
                 return;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(fault.second));
             const LoaderBlock request = b;
             std::memset(&b, 0, sizeof b);
             b.reply.status = 1;
@@ -155,7 +153,7 @@ private:
     std::string name_;
     std::map<int, Launch> plan_;
     std::map<std::pair<int, std::string>, int32_t> answers_;
-    std::map<std::pair<int, uint32_t>, std::pair<Fault, int>> faults_;
+    std::map<std::pair<int, uint32_t>, Fault> faults_;
     std::optional<VideoInfo> open_as_;
     uint32_t unasked_after_ = 0;
     std::mutex mutex_;
