@@ -90,13 +90,8 @@ TEST_F(HostFrames, ComposedFrameDrawsHiddenChannelsAndLeavesOutTheExcludedIdEver
 
 TEST_F(HostFrames, OverlayPictureIsItsClipFrameAtTheCroppedRowSize) {
     const PClip clip = new test::PatternClip(test::Rgb24Info(14, 2, 30), 10);
-    OverlayClipInfo info;
-    info.item_id = 3;
-    info.first_frame = 20;
-    info.last_frame = 29;
+    OverlayClipInfo info = test::OverlayInfo(clip, 3, 20, 29);
     info.clip_first_frame = 5;
-    info.clip = &clip;
-    info.video_enabled = 1;
     OverlayEffect e;
     e.crop_enabled = 1;
     e.crop[0] = e.crop[2] = 2;

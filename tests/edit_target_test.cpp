@@ -30,8 +30,7 @@ TEST(EditTarget, EditsOverlayAndImageItemsAndWritesOnlyTheirPlacement) {
     test::PictureFolder files;
 
     const PClip clip = new test::PatternClip(test::Rgb24Info(8, 8, 300));
-    OverlayClipInfo info;
-    info.item_id = 7, info.first_frame = 40, info.last_frame = 60, info.clip = &clip, info.video_enabled = 1;
+    const OverlayClipInfo info = test::OverlayInfo(clip, 7, 40, 60);
     OverlayEffect effect;
     effect.speed = 100, effect.placement = Quad(0, 0, 8, 0, 8, 8, 0, 8);
     AddOverlay(&info, &effect, 1, 0);

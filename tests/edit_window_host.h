@@ -38,9 +38,7 @@ protected:
     // Overlay `id` with this placement; the reference size is the frame's.
     void Place(int id, EditPlacement placement) {
         clips_.push_back(new PatternClip(Rgb24Info(20, 40, 100), 0x60 + id));
-        OverlayClipInfo info;
-        info.item_id = id, info.first_frame = 10, info.last_frame = 50, info.clip = &clips_.back();
-        info.video_enabled = 1;
+        const OverlayClipInfo info = OverlayInfo(clips_.back(), id, 10, 50);
         OverlayEffect e;
         e.placement = placement;
         e.placement.reference_width = kW, e.placement.reference_height = kH;

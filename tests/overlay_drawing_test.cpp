@@ -165,12 +165,7 @@ TEST(OverlayComposition, AnOverlayOnChannelTwoShowsItsFrameThroughTheFrameServer
     test::EnvPtr env = test::NewEnv();
     test::PublishedManager published(env.get(), test::Rgb24Info(640, 480, 200));
     PClip clip = new PictureClip(test::Rgb24Info(320, 240, 25));
-    OverlayClipInfo info;
-    info.item_id = 4;
-    info.first_frame = 90;
-    info.last_frame = 114;
-    info.clip = &clip;
-    info.video_enabled = 1;
+    const OverlayClipInfo info = test::OverlayInfo(clip, 4, 90, 114);
     OverlayEffect e = Placed(100, 50, 420, 290);
     AddOverlay(&info, &e, 2, 0);
     const Rgb24Frame canvas(published.Frame(100));

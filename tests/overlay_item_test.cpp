@@ -30,12 +30,8 @@ protected:
         return host_clips.emplace_back(new test::PatternClip(vi));
     }
     OverlayClipInfo Info(const PClip& clip, int id = 1) {
-        OverlayClipInfo info;
-        info.item_id = id;
-        info.first_frame = 10;
-        info.last_frame = 19;
-        info.clip = &clip;
-        info.audio_enabled = info.video_enabled = 1;
+        OverlayClipInfo info = test::OverlayInfo(clip, id, 10, 19);
+        info.audio_enabled = 1;
         return info;
     }
     COverlayItem& Item(int channel, size_t index = 0) {

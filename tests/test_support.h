@@ -14,6 +14,7 @@
 #include "channels/effect_records.h"
 #include "channels/globals.h"
 #include "channels/main_ch_mgr.h"
+#include "channels/overlay_records.h"
 
 namespace test {
 
@@ -145,6 +146,14 @@ inline SubtitleInfo SubtitleRecord(const char* path, int w, int h, int id = 9) {
     info.file = path;
     info.width = w, info.height = h, info.item_id = id;
     info.clip_start_frame = 15, info.first_frame = 100, info.last_frame = 199;
+    return info;
+}
+
+// The host's record of overlay `id` showing the clip's video on frames first..last.
+inline OverlayClipInfo OverlayInfo(const PClip& clip, int id, int first, int last) {
+    OverlayClipInfo info;
+    info.item_id = id, info.first_frame = first, info.last_frame = last, info.clip = &clip;
+    info.video_enabled = 1;
     return info;
 }
 
