@@ -124,33 +124,25 @@ void Warp(gfx::Bitmap& target, const std::vector<gfx::PointF>& c, const gfx::Bit
     DrawWarpedImage(target, FrameRect{0, 0, 1 << 20, 1 << 20}, c.data(), src, style);
 }
 
-TEST(DrawWarpedImage, IdentityWarpCopiesThePictureWithBothSamplers) {
+// The warp with both samplers, and the rectangle path unscaled at three opacities: onto
+// a clear bitmap source-over copies, alpha 255 becoming opacity * 255 / 255 and the 0x80
+// of (3, 2) 0x80 * opacity / 255. The warp's corners are the corner pixels' own.
+TEST(DrawWarpedImage, CopiesThePictureAndScalesAlphaByOpacity) {
     const Picture pic;
     const std::vector<uint8_t> before = pic.bytes;
-    for (int quick : {1, 0}) {
+    for (const auto& [quick, rectangle, opacity, corner_alpha] :
+         {std::tuple{1, 0, 255, 128u}, {0, 0, 255, 128u}, {1, 1, 255, 128u}, {1, 1, 128, 64u}, {1, 1, 0, 0u}}) {
         auto target = gfx::Bitmap::Create(6, 5);
-        Warp(*target, Corners(0, 0, 3, 0, 3, 2, 0, 2), pic.bitmap, 255, quick, 0);
+        const float r = rectangle ? 4.0f : 3.0f, b = rectangle ? 3.0f : 2.0f;
+        Warp(*target, Corners(0, 0, r, 0, r, b, 0, b), pic.bitmap, opacity, quick, rectangle);
         for (int y = 0; y < 5; ++y)
-            for (int x = 0; x < 6; ++x)
-                EXPECT_EQ(target->GetPixel(x, y), x < 4 && y < 3 ? Picture::Pixel(x, y) : 0u) << x << "," << y;
-    }
-    EXPECT_EQ(pic.bytes, before);
-}
-
-TEST(DrawWarpedImage, RectanglePathDrawsUnscaledAndScalesAlphaByOpacity) {
-    const Picture pic;
-    // Onto a clear bitmap source-over copies: alpha 255 becomes opacity * 255 / 255, and
-    // the 0x80 of (3, 2) becomes 0x80 * opacity / 255.
-    for (const auto& [opacity, alpha, corner_alpha] : {std::tuple{255, 255u, 128u}, {128, 128u, 64u}, {0, 0u, 0u}}) {
-        auto target = gfx::Bitmap::Create(5, 4);
-        Warp(*target, Corners(0, 0, 4, 0, 4, 3, 0, 3), pic.bitmap, opacity, 1, 1);
-        for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 5; ++x) {
-                const gfx::Argb a = x == 3 && y == 2 ? corner_alpha : alpha;
+            for (int x = 0; x < 6; ++x) {
+                const gfx::Argb a = x == 3 && y == 2 ? corner_alpha : gfx::Argb(opacity);
                 EXPECT_EQ(target->GetPixel(x, y), x < 4 && y < 3 && a ? gfx::WithAlpha(Picture::Pixel(x, y), a) : 0u)
-                    << opacity << " " << x << "," << y;
+                    << quick << rectangle << " " << opacity << " " << x << "," << y;
             }
     }
+    EXPECT_EQ(pic.bytes, before);
 }
 
 // Only the exact name keeps the SSE2 kernel; anything else is the default.
