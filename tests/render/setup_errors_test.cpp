@@ -23,12 +23,8 @@ using rtest::TempDir;
 // is the cases' "crop" row, which the sanitized build runs too.
 TEST(SetupErrors, ALibraryThatCannotBeLoadedIsNamed) {
     const render::Timeline t = render::ParseTimeline(R"({"channels": []})", "t.json", "/");
-    try {
-        render::Session session(t, "/nonexistent/libferrule.so");
-        ADD_FAILURE() << "loaded a library that is not there";
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "LoadPlugin: unable to load \"/nonexistent/libferrule.so\"");
-    }
+    EXPECT_EQ(rtest::WhatOf([&] { render::Session session(t, "/nonexistent/libferrule.so"); }),
+              "LoadPlugin: unable to load \"/nonexistent/libferrule.so\"");
 }
 
 // Workers are real processes here (the shell); a failure each way they can fail.

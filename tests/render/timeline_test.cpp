@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/temp_dir.h"
+#include "tests/render/render_support.h"
 #include "tools/ferrule-render/timeline.h"
 
 namespace {
@@ -13,12 +13,7 @@ namespace {
 using render::ParseTimeline;
 
 std::string ErrorOf(const std::string& text) {
-    try {
-        ParseTimeline(text, "t.json", "/nonexistent-base");
-    } catch (const render::TimelineError& e) {
-        return e.what();
-    }
-    return "(accepted)";
+    return rtest::WhatOf<render::TimelineError>([&] { ParseTimeline(text, "t.json", "/nonexistent-base"); });
 }
 
 // Each kind of fault, and the path it is reported at.
