@@ -1,7 +1,5 @@
 #include "tests/picture_files.h"
 
-#include <fstream>
-
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #pragma GCC diagnostic push
@@ -15,18 +13,8 @@ namespace test {
 std::string PictureFolder::WritePng(const std::string& name, int w, int h, const std::vector<uint32_t>& argb) {
     const std::string path = *this / name;
     std::vector<uint8_t> rgba;
-    for (uint32_t c : argb) {
-        rgba.push_back(static_cast<uint8_t>(c >> 16));
-        rgba.push_back(static_cast<uint8_t>(c >> 8));
-        rgba.push_back(static_cast<uint8_t>(c));
-        rgba.push_back(static_cast<uint8_t>(c >> 24));
-    }
-    std::ofstream out(path, std::ios::binary);
-    stbi_write_png_to_func(
-        [](void* context, void* data, int size) {
-            static_cast<std::ofstream*>(context)->write(static_cast<const char*>(data), size);
-        },
-        &out, w, h, 4, rgba.data(), w * 4);
+    for (uint32_t c : argb) rgba.insert(rgba.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(c >> 24)});
+    stbi_write_png(path.c_str(), w, h, 4, rgba.data(), w * 4);
     return path;
 }
 
