@@ -1,7 +1,7 @@
 // Subtitle items and ImportSubtitleFile over renderers the test registers in place of
 // the frame server's: which renderer a path picks, which chain frame each main frame
 // asks for, what the renderer is handed, and what a failed chain leaves.
-// tests/ffmpeg/subtitle_items_test.cpp runs the same paths through the real renderers.
+// The real renderers are tests/ffmpeg/subtitle_renderers_test.cpp's.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -53,19 +53,6 @@ TEST(FrameServerFfmpeg, LanczosResizeMapsRowsAndTheSourceWindowTheRightWayUp) {
     }
 }
 
-TEST(FrameServerFfmpeg, LanczosResizeNamesWhatIsWrong) {
-    test::EnvPtr env = test::NewEnv();
-    const PClip rgb = new GradientClip(VideoFormat(VideoInfo::CS_BGR32, 16, 8), env.get());
-    VideoInfo audio_only{};
-    audio_only.audio_samples_per_second = 48000;
-    for (const test::CallRow& r : {
-             test::CallRow{{rgb, 0, 8}, "LanczosResize: the target width and height must be positive"},
-             test::CallRow{{rgb, 8, 8, 0, 0, 0, -8}, "LanczosResize: the source window must lie inside the frame"},
-             test::CallRow{{new test::PatternClip(audio_only), 8, 8}, "LanczosResize: the clip has no video"},
-         })
-        EXPECT_EQ(test::Outcome(env.get(), "LanczosResize", r.args), r.want);
-}
-
 // Channel ch at t seconds: dc[ch] + amplitude * sin(2 pi freq t).
 struct Tone {
     std::vector<double> dc;
@@ -119,7 +106,7 @@ TEST(FrameServerFfmpeg, ResampleAudioKeepsTheToneAndBlocksInAnyOrderJoinUp) {
     }
 }
 
-TEST(FrameServerFfmpeg, ResampleAudioPassesOverWhatItNeedNotChange) {
+TEST(FrameServerFfmpeg, WhatNeedsNoChangeIsTheSameClipAndWrongInputIsNamed) {
     test::EnvPtr env = test::NewEnv();
     IScriptEnvironment* e = env.get();
     const PClip src = Tone{{0.0}, 100, 50}.Clip(48000, SAMPLE_INT16, 1000);
@@ -128,7 +115,17 @@ TEST(FrameServerFfmpeg, ResampleAudioPassesOverWhatItNeedNotChange) {
     for (const std::vector<AVSValue>& args :
          {std::vector<AVSValue>{src, 48000}, {video_only, 22050}})
         EXPECT_EQ(Invoke(e, "ResampleAudio", args).AsClip().get(), args[0].AsClip().get());
-    EXPECT_EQ(test::InvokeError(e, "ResampleAudio", {src, 0}), "ResampleAudio: the new rate must be positive");
+
+    const PClip rgb = new GradientClip(VideoFormat(VideoInfo::CS_BGR32, 16, 8), e);
+    VideoInfo audio_only{};
+    audio_only.audio_samples_per_second = 48000;
+    const std::pair<const char*, test::CallRow> errors[] = {
+        {"ResampleAudio", {{src, 0}, "ResampleAudio: the new rate must be positive"}},
+        {"LanczosResize", {{rgb, 0, 8}, "LanczosResize: the target width and height must be positive"}},
+        {"LanczosResize", {{rgb, 8, 8, 0, 0, 0, -8}, "LanczosResize: the source window must lie inside the frame"}},
+        {"LanczosResize", {{new test::PatternClip(audio_only), 8, 8}, "LanczosResize: the clip has no video"}},
+    };
+    for (const auto& [name, row] : errors) EXPECT_EQ(test::InvokeError(e, name, row.args), row.want);
 }
 
 }  // namespace
