@@ -86,7 +86,6 @@ const Case kRows[] = {
     {"jobs", kGood, {"T.json", "-o", "f.mp4", "--jobs", "0"}, 2, {"error=--jobs wants a whole number of at least 1"}},
     {"past-end", kGood, {"T.json", "--frame", "3", "-o", "f.png"}, 2, {"error=--frame 3 is past the timeline's 3 frames"}},
     {"no-timeline", "", {"none.json", "-o", "f.mp4"}, 2, {"error=none.json: cannot be read"}},
-    {"bad-key", R"({"channels": [{"items": [], "colour": 1}]})", {"T.json", "-o", "f.mp4"}, 2, {"error=T.json: /channels/0/colour: unknown key"}},
     {"empty-media", Item(R"({"type": "overlay", "first": 0, "last": 2, "media": "empty.mp4"})"), {"T.json", "-o", "f.mp4", "--jobs", "2"}, 2,
      {"error=T.json: /channels/0/items/0/media: Import: cannot open \"empty.mp4\": Invalid data found when processing input"}},
     {"crop", Item(R"({"type": "overlay", "first": 0, "last": 2, "generate": {"kind": "colour"}, "crop": [0, 10, 0, 14]})"),
