@@ -1,7 +1,6 @@
 // Drags and commands on the edit window's placement.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 
 #include "editwnd/edit_commands.h"

@@ -2,6 +2,7 @@
 // and the selection logic. The eyedropper cursor's pattern is the code's own table.
 #include <gtest/gtest.h>
 
+#include <utility>
 
 #include "editwnd/colours.h"
 #include "editwnd/palette_picker.h"
@@ -27,16 +28,6 @@ TEST(EditPicker, GridColours) {
     for (const auto& c : cases) EXPECT_EQ(PaletteColour(c.cell), c.want) << c.cell;
 }
 
-// Points in cells and on the lines right of and below them are in the next test;
-// these are the border, where lines cross, and points outside (outer coordinates). Left
-// of and above the grid, division toward zero would give column or row 0.
-TEST(EditPicker, NoCellOnTheBorderOrOutside) {
-    const struct {
-        int x, y;
-    } cases[] = {{0, 5}, {5, 0}, {20, 20}, {5, 135}, {195, 5}, {-5, 5}, {5, -5}, {-15, -15}};
-    for (const auto& c : cases) EXPECT_EQ(PaletteCellAt(c.x, c.y), -1) << c.x << "," << c.y;
-}
-
 TEST(EditPicker, PointerFindsTheCellWhereItIsDrawn) {
     // A client pixel is one pixel right and down of the outer one; the lines right of
     // and below every cell, the grid's right edge and its bottom among them, hit none.
@@ -48,6 +39,10 @@ TEST(EditPicker, PointerFindsTheCellWhereItIsDrawn) {
         ASSERT_EQ(PaletteCellAt(a.right, a.top + 1), -1) << cell;  // the line at x = 10j + 9
         ASSERT_EQ(PaletteCellAt(a.left + 1, a.bottom), -1) << cell;
     }
+    // Nor the border, where lines cross, or outside (outer coordinates). Left of and
+    // above the grid, division toward zero would give column or row 0.
+    for (const auto& [x, y] : {std::pair{0, 5}, {5, 0}, {20, 20}, {5, 135}, {195, 5}, {-5, 5}, {5, -5}, {-15, -15}})
+        EXPECT_EQ(PaletteCellAt(x, y), -1) << x << "," << y;
 }
 
 TEST(EditPicker, PopupPlacedAndClamped) {

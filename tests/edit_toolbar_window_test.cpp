@@ -10,8 +10,6 @@
 #include <commctrl.h>
 
 #include <optional>
-#include <string>
-#include <vector>
 
 #include "editwnd/win32/pick_color_dialog.h"
 #include "tests/edit_window_host.h"

@@ -2,7 +2,6 @@
 // outline's corners join is seen in the every-item render's pixels.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>

@@ -1,8 +1,6 @@
 // The host's title and slide renderers, pixel by pixel on tiny bottom-up frames.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <stdexcept>
 #include <vector>
 
 #include "gfx/bitmap.h"

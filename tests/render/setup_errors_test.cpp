@@ -5,7 +5,6 @@
 #include <signal.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
