@@ -72,18 +72,7 @@ std::string Raised(F f) {
 // A host-made clip whose frames cannot be read: raises as MSVC code does.
 class RaisingClip : public IClip {
 public:
-    RaisingClip() {
-        vi_.width = 16;
-        vi_.height = 8;
-        vi_.fps_numerator = 25;
-        vi_.fps_denominator = 1;
-        vi_.num_frames = 10;
-        vi_.pixel_type = VideoInfo::CS_BGR24;
-        vi_.audio_samples_per_second = 44100;  // as the server's BlankClip
-        vi_.sample_type = SAMPLE_INT16;
-        vi_.nchannels = 1;
-        vi_.num_audio_samples = vi_.AudioSamplesFromFrames(vi_.num_frames);
-    }
+    RaisingClip() : vi_(scenario::Rgb24Format(16, 8, 10, 44100, 1)) {}  // audio as the server's BlankClip
     PVideoFrame* AVS_STDCALL GetFrame(PVideoFrame*, int, IScriptEnvironment*) override {
         fserver::RaiseAvisynthError("RaisingClip: no frame");
     }
@@ -95,7 +84,7 @@ public:
     const VideoInfo& AVS_STDCALL GetVideoInfo() override { return vi_; }
 
 private:
-    VideoInfo vi_{};
+    VideoInfo vi_;
 };
 
 void EveryExportIsFoundByItsPlainName() {

@@ -8,18 +8,17 @@
 
 namespace scenario {
 
-PatternClip::PatternClip(int width, int height, int seed, bool key) : seed_(seed), key_(key) {
-    vi_.width = width;
-    vi_.height = height;
-    vi_.fps_numerator = 25;
-    vi_.fps_denominator = 1;
-    vi_.num_frames = 50;
-    vi_.pixel_type = VideoInfo::CS_BGR24;
-    vi_.audio_samples_per_second = 8000;
-    vi_.sample_type = SAMPLE_INT16;
-    vi_.nchannels = 2;
-    vi_.num_audio_samples = vi_.AudioSamplesFromFrames(vi_.num_frames);
+VideoInfo Rgb24Format(int width, int height, int frames, int rate, int channels) {
+    VideoInfo vi{};
+    vi.width = width, vi.height = height, vi.num_frames = frames;
+    vi.fps_numerator = 25, vi.fps_denominator = 1, vi.pixel_type = VideoInfo::CS_BGR24;
+    vi.audio_samples_per_second = rate, vi.sample_type = SAMPLE_INT16, vi.nchannels = channels;
+    vi.num_audio_samples = vi.AudioSamplesFromFrames(frames);
+    return vi;
 }
+
+PatternClip::PatternClip(int width, int height, int seed, bool key)
+    : vi_(Rgb24Format(width, height, 50, 8000, 2)), seed_(seed), key_(key) {}
 
 PVideoFrame* AVS_STDCALL PatternClip::GetFrame(PVideoFrame* result, int n, IScriptEnvironment* env) {
     PVideoFrame f = env->NewVideoFrame(vi_);

@@ -31,6 +31,9 @@ struct Host {
 std::vector<std::string> Names();
 void RunScenario(const std::string& name, const Host& host);
 
+// RGB24 at 25 fps with 16-bit audio of this rate and channels, as the hosts' clips are.
+VideoInfo Rgb24Format(int width, int height, int frames, int rate, int channels);
+
 // A clip the host makes: RGB24 frames whose bytes follow the seed and the frame number,
 // squares of key_bgr (blue, green, red) where key is set, and 16-bit stereo audio at
 // 8000 Hz whose every sample follows the seed.
