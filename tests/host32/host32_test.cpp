@@ -177,12 +177,7 @@ void ScenariosMatchTheNativeReference(const std::string& reference_path, const s
     if (!Check(!reference.empty(), "the native reference " + reference_path + " is there")) return;
 
     scenario::Host host;
-    host.new_server = [] {
-        IScriptEnvironment* env = CreateScriptEnvironment(AVISYNTH_INTERFACE_VERSION);
-        const AVSValue loaded = env->Invoke("LoadPlugin", AVSValue("Ferrule.dll"));
-        Check(loaded.IsString(), "LoadPlugin");
-        return env;
-    };
+    host.new_server = [] { return Server().env_.release(); };
     host.delete_server = [](IScriptEnvironment* env) { delete env; };
     host.find_export = [](const char* name) { return Export<void>(name); };
     host.free_buffer = [](void* p) { std::free(p); };
