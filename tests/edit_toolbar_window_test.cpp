@@ -33,28 +33,12 @@ protected:
 
     HWND Open() { return EditWindowHost::Open(7, 150); }  // built, placed twice, updated
     const editwnd::CEditToolbar& Bar() const { return *TheOverlayEditWnd().toolbar(); }
-    const EditPlacement& Shown() const { return TheOverlayEditWnd().model().placement(); }
-    RECT ButtonRect(int id) const {  // on the screen
-        RECT r{};
-        SendMessageA(Bar().bar(), TB_GETRECT, id, reinterpret_cast<LPARAM>(&r));
-        MapWindowPoints(Bar().bar(), nullptr, reinterpret_cast<POINT*>(&r), 2);
-        return r;
-    }
-    void ClickButton(int id) { Click(Centre(ButtonRect(id))); }
-    // The colour button's popup, opened by a click.
-    HWND OpenPopup(int button) {
-        ClickButton(button);
-        HWND popup = Bar().Popup(button)->hwnd();
-        EXPECT_TRUE(win::PumpUntil([&] { return IsWindowVisible(popup) != 0; }));
-        return popup;
-    }
     static POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
     static RECT ScreenRect(HWND w) {
         RECT r{};
         GetWindowRect(w, &r);
         return r;
     }
-    void ClickEditWindow() { Click({kHostOrigin.x + 150, kHostOrigin.y + 110}); }  // off the overlay
     static void Click(POINT screen) {
         ASSERT_TRUE(win::MoveMouseToScreen(screen));
         win::LeftDown();
@@ -74,7 +58,7 @@ TEST_F(EditToolbarWindow, EachControlWritesItsPropertyAndTheNextReportCarriesIt)
     Click(Centre(ScreenRect(box)));
     SendMessageA(box, EM_SETSEL, 0, -1);  // typing replaces the text
     win::PressKey('5');
-    ClickEditWindow();  // the host hears of it at the next report
+    Click({kHostOrigin.x + 150, kHostOrigin.y + 110});  // off the overlay: the host hears at the next report
     ASSERT_TRUE(win::PumpUntil([&] { return !reports_.empty(); }));
     EXPECT_EQ(reports_.back().second.opacity, 239);
     EXPECT_EQ(reports_.back().second.outline_colour, 0x70C8C8C8u);
@@ -90,7 +74,12 @@ TEST_F(EditToolbarWindow, AWindowClosedUnderADialogTakesNothingFromIt) {
     });
     Open();
     const HWND frame = Bar().frame();
-    HWND popup = OpenPopup(ID_MASK_COLOR);
+    RECT button{};  // the colour button, on the screen: a click opens its popup
+    SendMessageA(Bar().bar(), TB_GETRECT, ID_MASK_COLOR, reinterpret_cast<LPARAM>(&button));
+    MapWindowPoints(Bar().bar(), nullptr, reinterpret_cast<POINT*>(&button), 2);
+    Click(Centre(button));
+    const HWND popup = Bar().Popup(ID_MASK_COLOR)->hwnd();
+    EXPECT_TRUE(win::PumpUntil([&] { return IsWindowVisible(popup) != 0; }));
     Click(Centre(ScreenRect(GetDlgItem(popup, ID_MASK_PICK_SCREEN_COLORS))));
     EXPECT_EQ(TheOverlayEditWnd().toolbar(), nullptr);
     EXPECT_FALSE(IsWindow(frame));

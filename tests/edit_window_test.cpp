@@ -23,12 +23,6 @@ protected:
         Place(7, p);
     }
     HWND Open(int id) { return EditWindowHost::Open(id, 100); }
-    const EditPlacement& Stored(int id) {
-        return static_cast<COverlayItem*>(published_.mgr->FindItem(id)->payload)->Effect().placement;
-    }
-    bool WaitForReports(size_t n) {
-        return win::PumpUntil([&] { return reports_.size() >= n; });
-    }
 };
 
 void ExpectAt(const EditPlacement& p, float left, float top) {
@@ -42,10 +36,10 @@ void ExpectAt(const EditPlacement& p, float left, float top) {
 TEST_F(EditWindow, DragAndDestroyEachReportTheItemsPlacement) {
     HWND w = Open(7);
     Drag(w, {50, 50}, {70, 60});  // inside the overlay: moves it by (20, 10)
-    ASSERT_TRUE(WaitForReports(1));
+    ASSERT_TRUE(win::PumpUntil([&] { return !reports_.empty(); }));
     EXPECT_EQ(reports_[0].first, 7);
     ExpectAt(reports_[0].second, 60, 40);
-    ExpectAt(Stored(7), 60, 40);
+    ExpectAt(static_cast<COverlayItem*>(published_.mgr->FindItem(7)->payload)->Effect().placement, 60, 40);
     const auto& history = TheOverlayEditWnd().model().history();
     ASSERT_TRUE(win::PumpUntil([&] { return history.CanUndo(); }));
     win::PressKey('Z', VK_RCONTROL);  // taken back from the keyboard
