@@ -30,17 +30,12 @@ uint32_t Pixel(int x, int y) {
 
 constexpr int kW = 5, kH = 3;  // 15-byte rows: the pitch is wider than a row
 
-std::string WritePicture(test::PictureFolder& folder) {
-    std::vector<uint32_t> argb;
-    for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) argb.push_back(Pixel(x, y));
-    return folder.WritePng("p.png", kW, kH, argb);
-}
-
 TEST(PictureImport, GivesThePictureBottomUpAsRgb24InEveryFrame) {
     test::PictureFolder folder;
     test::EnvPtr env = test::NewEnv();
-    const PClip clip = PictureImport(env.get(), WritePicture(folder));
+    std::vector<uint32_t> argb;
+    for (int i = 0; i < kW * kH; ++i) argb.push_back(Pixel(i % kW, i / kW));
+    const PClip clip = PictureImport(env.get(), folder.WritePng("p.png", kW, kH, argb));
 
     const VideoInfo want = test::Rgb24Info(kW, kH, 1000);
     EXPECT_EQ(std::memcmp(&clip->GetVideoInfo(), &want, sizeof want), 0);

@@ -37,13 +37,6 @@ Frame Blended(TransitionKind kind, Frame from, Frame to, double t) {
     return out;
 }
 
-std::unique_ptr<gfx::Bitmap> Opaque(int w, int h, uint8_t b, uint8_t g, uint8_t r) {
-    auto bm = gfx::Bitmap::Create(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) bm->SetPixel(x, y, 0xFF000000u | r << 16 | g << 8 | b);
-    return bm;
-}
-
 TEST(Blend, CrossFadeRoundsAndZeroesRowPadding) {
     const Frame out = Blended(TransitionKind::kCrossFade, Frame(3, 2, 0), Frame(3, 2, 200), 0.5);
     for (size_t i = 0; i < out.px.size(); ++i) EXPECT_EQ(out.px[i], i % 12 < 9 ? 100 : 0) << i;
@@ -92,7 +85,8 @@ TEST(Transition, SlotsBlendFromTheCanvasToTheComposite) {
     // Finished (position == duration): the overlay's top-left at (1, 0), the top row.
     Frame canvas(4, 3, 0);
     FrameRef c = canvas.Ref();
-    auto red = Opaque(2, 2, 0, 0, 255);
+    auto red = gfx::Bitmap::Create(2, 2);
+    for (int p = 0; p < 4; ++p) red->SetPixel(p % 2, p / 2, 0xFFFF0000u);
     red->Row(1)[4 + 3] = 0;  // transparent: the canvas shows
     out = Frame(4, 3, 0xEE);
     slides.RenderOverlayTransition(&c, reinterpret_cast<HostBitmap*>(red.get()), 1, 0, out.px.data(),
