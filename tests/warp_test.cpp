@@ -112,18 +112,6 @@ TEST(WarpSpan, SkippingAheadMatchesTheLoopBitForBit) {
 
 using Picture = test::Picture4x3;
 
-std::vector<gfx::PointF> Corners(float x0, float y0, float x1, float y1, float x2, float y2, float x3, float y3) {
-    return {{x0, y0}, {x1, y1}, {x2, y2}, {x3, y3}};
-}
-
-void Warp(gfx::Bitmap& target, const std::vector<gfx::PointF>& c, const gfx::Bitmap& src, int opacity, int quick,
-          int rectangle) {
-    const WarpStyle style{.opacity = opacity,
-                          .sampling = SamplingFor(quick),
-                          .path = rectangle ? WarpPath::kRectangle : WarpPath::kWarp};
-    DrawWarpedImage(target, FrameRect{0, 0, 1 << 20, 1 << 20}, c.data(), src, style);
-}
-
 // The warp with both samplers, and the rectangle path unscaled at three opacities: onto
 // a clear bitmap source-over copies, alpha 255 becoming opacity * 255 / 255 and the 0x80
 // of (3, 2) 0x80 * opacity / 255. The warp's corners are the corner pixels' own.
@@ -134,7 +122,11 @@ TEST(DrawWarpedImage, CopiesThePictureAndScalesAlphaByOpacity) {
          {std::tuple{1, 0, 255, 128u}, {0, 0, 255, 128u}, {1, 1, 255, 128u}, {1, 1, 128, 64u}, {1, 1, 0, 0u}}) {
         auto target = gfx::Bitmap::Create(6, 5);
         const float r = rectangle ? 4.0f : 3.0f, b = rectangle ? 3.0f : 2.0f;
-        Warp(*target, Corners(0, 0, r, 0, r, b, 0, b), pic.bitmap, opacity, quick, rectangle);
+        const gfx::PointF corners[4] = {{0, 0}, {r, 0}, {r, b}, {0, b}};
+        const WarpStyle style{.opacity = opacity,
+                              .sampling = SamplingFor(quick),
+                              .path = rectangle ? WarpPath::kRectangle : WarpPath::kWarp};
+        DrawWarpedImage(*target, FrameRect{0, 0, 1 << 20, 1 << 20}, corners, pic.bitmap, style);
         for (int y = 0; y < 5; ++y)
             for (int x = 0; x < 6; ++x) {
                 const gfx::Argb a = x == 3 && y == 2 ? corner_alpha : gfx::Argb(opacity);

@@ -23,14 +23,6 @@ constexpr int kHeight = 48;
 
 PClip Import(IScriptEnvironment* env, const std::string& path) { return env->Invoke("Import", path.c_str()).AsClip(); }
 
-// The shape without the audio's length, then the pixel and sample types.
-std::string Info(const PClip& clip) {
-    const VideoInfo& vi = clip->GetVideoInfo();
-    const std::string shape = test::Shape(clip);
-    return shape.substr(0, shape.rfind(' ')) + " " + std::to_string(vi.pixel_type) + "/" +
-           std::to_string(vi.sample_type);
-}
-
 // Frame numbers shuffled, and hopping over key frames.
 std::vector<std::vector<int>> Orders(int frames) {
     std::vector<int> shuffled(frames);
@@ -112,7 +104,10 @@ TEST(Import, AnyFrameOrBlockInAnyOrderIsWhatAForwardDecodeGives) {
         const std::string path = MakeMedia(dir / c.file, c.options);
         const PClip forward = Import(e, path), clip = Import(e, path);
         const VideoInfo& vi = forward->GetVideoInfo();
-        EXPECT_EQ(Info(forward), c.info);
+        const std::string shape = test::Shape(forward);  // without the audio's length, then the types
+        EXPECT_EQ(shape.substr(0, shape.rfind(' ')) + " " + std::to_string(vi.pixel_type) + "/" +
+                      std::to_string(vi.sample_type),
+                  c.info);
         std::vector<std::vector<uint8_t>> frames;
         for (int n = 0; n < vi.num_frames; ++n) frames.push_back(test::RowBytes(forward->GetFrame(n, e)));
         for (const std::vector<int>& order : vi.HasVideo() ? Orders(vi.num_frames) : decltype(Orders(0)){})
