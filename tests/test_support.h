@@ -15,6 +15,7 @@
 #include "channels/globals.h"
 #include "channels/main_ch_mgr.h"
 #include "channels/overlay_records.h"
+#include "tests/support/error_of.h"
 
 namespace test {
 
@@ -24,17 +25,6 @@ struct EnvDeleter {
 using EnvPtr = std::unique_ptr<IScriptEnvironment, EnvDeleter>;
 
 inline EnvPtr NewEnv() { return EnvPtr(CreateScriptEnvironment(AVISYNTH_INTERFACE_VERSION)); }
-
-// The message of the AvisynthError f() throws, or "(no error)".
-template <class F>
-std::string ErrorOf(F&& f) {
-    try {
-        f();
-    } catch (const AvisynthError& e) {
-        return e.msg;
-    }
-    return "(no error)";
-}
 
 inline AVSValue Invoke(IScriptEnvironment* env, const char* name, std::vector<AVSValue> args,
                        const char** names = nullptr) {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "gfx/bitmap.h"
-#include "tests/render/render_support.h"
+#include "tests/support/error_of.h"
 #include "tools/ferrule-render/text_title.h"
 #include "tools/ferrule-render/transition.h"
 
@@ -128,7 +128,7 @@ TEST(TextTitle, ClipsTextOffTheFrameAndNamesAMissingFont) {
     t.x = t.y = -3.0;
     auto title = render::TextTitle::Create(t);
     for (int p = 0; p < 30; p += 3) Draw(*title, 13, 9, 30, p);
-    EXPECT_EQ(rtest::WhatOf([&] { render::TextTitle::Create(t, "/nonexistent/font.ttf"); }),
+    EXPECT_EQ(test::ErrorOf<std::runtime_error>([&] { render::TextTitle::Create(t, "/nonexistent/font.ttf"); }),
               "cannot load font \"/nonexistent/font.ttf\"");
 }
 

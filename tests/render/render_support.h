@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,17 +11,6 @@
 namespace rtest {
 
 using test::TempDir;
-
-// What f() threw as an E, or "(nothing thrown)".
-template <class E = std::runtime_error, class F>
-std::string WhatOf(F&& f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "(nothing thrown)";
-}
 
 struct Run {
     int status = -1;  // the exit status, or -1 when it did not exit

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/render/render_support.h"
+#include "tests/support/error_of.h"
 #include "tools/ferrule-render/session.h"
 #include "tools/ferrule-render/timeline.h"
 #include "tools/ferrule-render/workers.h"
@@ -22,7 +23,7 @@ using rtest::TempDir;
 // is the cases' "crop" row, which the sanitized build runs too.
 TEST(SetupErrors, ALibraryThatCannotBeLoadedIsNamed) {
     const render::Timeline t = render::ParseTimeline(R"({"channels": []})", "t.json", "/");
-    EXPECT_EQ(rtest::WhatOf([&] { render::Session session(t, "/nonexistent/libferrule.so"); }),
+    EXPECT_EQ(test::ErrorOf<std::runtime_error>([&] { render::Session session(t, "/nonexistent/libferrule.so"); }),
               "LoadPlugin: unable to load \"/nonexistent/libferrule.so\"");
 }
 

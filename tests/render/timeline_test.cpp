@@ -5,7 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "tests/render/render_support.h"
+#include "tests/support/error_of.h"
+#include "tests/support/temp_dir.h"
 #include "tools/ferrule-render/timeline.h"
 
 namespace {
@@ -13,7 +14,7 @@ namespace {
 using render::ParseTimeline;
 
 std::string ErrorOf(const std::string& text) {
-    return rtest::WhatOf<render::TimelineError>([&] { ParseTimeline(text, "t.json", "/nonexistent-base"); });
+    return test::ErrorOf<render::TimelineError>([&] { ParseTimeline(text, "t.json", "/nonexistent-base"); });
 }
 
 // Each kind of fault, and the path it is reported at.
